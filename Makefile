@@ -1,0 +1,40 @@
+# Thin wrapper over CMake presets. See README.md.
+PREFIX ?= /usr/local
+DEPS_OK := $(shell scripts/install-deps.sh --check >/dev/null 2>&1 && echo yes)
+
+.PHONY: all deps test demo bench install fuzz clean
+
+all: test
+
+deps:
+ifneq ($(DEPS_OK),yes)
+	scripts/install-deps.sh
+endif
+
+test: deps
+	cmake --preset dev
+	cmake --build --preset dev
+	ctest --preset dev
+
+demo: deps
+	cmake --preset release
+	cmake --build --preset release
+	scripts/demo.sh build/release
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	scripts/run-bench.sh build/release
+
+install: deps
+	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build --preset release
+	cmake --install build/release
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/run-fuzz.sh build/fuzz $(or $(FUZZ_SECONDS),60)
+
+clean:
+	rm -rf build

@@ -1,0 +1,30 @@
+# carmaseq_add_test(NAME source... [LIBS lib...] [LABELS label...])
+# Builds one GoogleTest program and registers its tests with CTest.
+function(carmaseq_add_test name)
+  if(NOT CARMASEQ_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE carmaseq::carmaseq GTest::gtest GTest::gtest_main
+                        ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    CARMASEQ_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
+    CARMASEQ_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  set(labels unit)
+  if(ARG_LABELS)
+    set(labels ${ARG_LABELS})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${labels}")
+endfunction()
+
+# carmaseq_add_bench(NAME source... [LIBS lib...])
+function(carmaseq_add_bench name)
+  if(NOT CARMASEQ_BUILD_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE carmaseq::carmaseq benchmark::benchmark ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE CARMASEQ_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared")
+endfunction()

@@ -1,0 +1,12 @@
+// Umbrella header: every public header of the carmaseq engine.
+#ifndef CARMASEQ_CARMASEQ_H_
+#define CARMASEQ_CARMASEQ_H_
+
+#include "foundation/Exceptions.h"
+#include "foundation/QxMV.h"
+#include "foundation/QxPower.h"
+#include "foundation/QxStatus.h"
+#include "sequence/Sequence.h"
+#include "sequence/TimedItemSet.h"
+
+#endif  // CARMASEQ_CARMASEQ_H_
