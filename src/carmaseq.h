@@ -2,6 +2,8 @@
 #ifndef CARMASEQ_CARMASEQ_H_
 #define CARMASEQ_CARMASEQ_H_
 
+#include "dictionary/SeqAssociationRule.h"
+#include "dictionary/SeqConsequentDescriptor.h"
 #include "foundation/Exceptions.h"
 #include "foundation/QxMV.h"
 #include "foundation/QxPower.h"

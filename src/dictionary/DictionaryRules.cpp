@@ -1,15 +1,177 @@
-// Rule generation: not available yet in this build.
+// Rule generation: every held sequence of two or more item sets whose count lies in the band
+// yields the rule "all sets but the last => the last set".
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <deque>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
+#include "foundation/Exceptions.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/NTSequence.h"
+#include "sequence/Sequence.h"
+#include "sequence/SequenceCounter.h"
+#include "sequence/TimedItemSet.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
+namespace {
 
-QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRule>&, double,
-                                                    double, double, double, double, double, char,
-                                                    bool) {
-  return QxStatus(QxStatus::kOutOfMemory, false);
+using QxCommon_940::QxStatus;
+
+// The caller's thresholds, with the support band turned into counts.
+struct RuleBands {
+  double minCount;
+  double maxCount;
+  double minConfidence;
+  double maxConfidence;
+  double minCause;
+  double maxCause;
+  bool maximalOnly;
+};
+
+bool InBand(double value, double low, double high) { return low <= value && value <= high; }
+
+// The item sets of a key as counted arrays (element 0 the item count, then the items), so that
+// its antecedent and consequent are looked up in the dictionary's scratch key.
+class KeySets {
+ public:
+  explicit KeySets(const NTSequence& key)
+      : buffer_(static_cast<size_t>(key.size() + key.getNSets())),
+        sets_(static_cast<size_t>(key.getNSets())) {
+    const std::int32_t* items = key.items();
+    int at = 0;
+    for (int s = 0; s < key.getNSets(); ++s) {
+      const int count = key.getSizeOfSet(s);
+      sets_[s] = &buffer_[at];
+      buffer_[at] = count;
+      std::copy(items, items + count, &buffer_[at + 1]);
+      items += count;
+      at += count + 1;
+    }
+  }
+
+  int** sets() { return sets_.data(); }
+
+  // Sets first..last-1 as a Sequence whose item sets all have time 0.
+  Sequence ToSequence(int first, int last) const {
+    Sequence sequence(last - first);
+    for (int s = first; s < last; ++s) {
+      TimedItemSet set(0, 0.0);
+      set.AddAllItems(sets_[s] + 1, sets_[s][0], 0.0);
+      sequence.AddTimedItemSet(&set);
+    }
+    return sequence;
+  }
+
+ private:
+  std::vector<int> buffer_;
+  std::vector<int*> sets_;
+};
+
+// Appends to found the rules of one level in table iteration order. Returns false iff an entry
+// has no counter.
+bool CollectLevel(SequenceDictionary& dictionary, const HashtableSQPair& level,
+                  const RuleBands& bands, std::deque<SeqAssociationRule>& found) {
+  const double total = dictionary.getTotalCount();
+  for (auto it = level.begin(); it != level.end(); ++it) {
+    const SequenceCounter* counter = it->value;
+    if (counter == nullptr) return false;
+    const double count = counter->getCount();
+    if (!InBand(count, bands.minCount, bands.maxCount)) continue;
+    if (bands.maximalOnly && counter->getNAdjacent() > 0) continue;
+    const NTSequence& key = *it->key;
+    const int n = key.getNSets();
+    if (n < 2) continue;
+    KeySets sets(key);
+    const SequenceCounter* antecedent = dictionary.getDescriptor(sets.sets(), n - 1);
+    if (antecedent == nullptr) continue;
+    const double confidence = count / antecedent->getCount();
+    if (!InBand(confidence, bands.minConfidence, bands.maxConfidence)) continue;
+    const SequenceCounter* consequent = dictionary.getDescriptor(sets.sets() + n - 1, 1);
+    if (consequent == nullptr) continue;
+    const double cause = count / consequent->getCount();
+    if (!InBand(cause, bands.minCause, bands.maxCause)) continue;
+    found.emplace_back(sets.ToSequence(0, n - 1), sets.ToSequence(n - 1, n), count / total,
+                       confidence, cause, /*joinType=*/1);
+  }
+  return true;
+}
+
+bool IsSortKey(char sortBy) { return sortBy == 'S' || sortBy == 'C' || sortBy == 'A'; }
+
+double MeasureOf(const SeqAssociationRule& rule, char sortBy) {
+  switch (sortBy) {
+    case 'S':
+      return rule.GetSupport();
+    case 'C':
+      return rule.GetConfidence();
+    default:
+      return rule.GetCause();
+  }
+}
+
+// Appends found to rules by falling measure (the key 1.0 - value ascending), equal keys in
+// generation order. A key that is not a number sorts last.
+void AppendSorted(std::vector<SeqAssociationRule>& rules,
+                  const std::deque<SeqAssociationRule>& found, char sortBy) {
+  std::vector<std::pair<double, size_t>> order;
+  order.reserve(found.size());
+  for (size_t i = 0; i < found.size(); ++i)
+    order.emplace_back(1.0 - MeasureOf(found[i], sortBy), i);
+  const auto keyLess = [](double a, double b) {
+    return !std::isnan(a) && (std::isnan(b) || a < b);
+  };
+  std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+    if (keyLess(a.first, b.first)) return true;
+    if (keyLess(b.first, a.first)) return false;
+    return a.second < b.second;
+  });
+  rules.reserve(rules.size() + found.size());
+  for (const auto& entry : order) rules.push_back(found[entry.second]);
+}
+
+}  // namespace
+
+QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRule>& rules,
+                                                    double minSupport, double maxSupport,
+                                                    double minConfidence, double maxConfidence,
+                                                    double minCause, double maxCause, char sortBy,
+                                                    bool maximalOnly) {
+  const size_t before = rules.size();
+  try {
+    // The count band: the lower end truncated, the upper end rounded. Kept in double so that an
+    // extreme fraction cannot overflow an integer.
+    const double total = getTotalCount();
+    const RuleBands bands{std::trunc(total * minSupport),
+                          std::trunc(total * maxSupport + 0.5),
+                          minConfidence,
+                          maxConfidence,
+                          minCause,
+                          maxCause,
+                          maximalOnly};
+    std::deque<SeqAssociationRule> found;  // no relocation: rules are deep copies
+    const int largest = LargestSequence();
+    for (int k = 2; k <= largest; ++k) {
+      if (cancel_) return QxStatus(QxStatus::kCancelled, false);
+      const HashtableSQPair* level = getLevelTable(k);
+      if (level == nullptr) continue;
+      if (!CollectLevel(*this, *level, bands, found)) {
+        return QxStatus(QxStatus::kOutOfMemory, false);
+      }
+    }
+    if (!found.empty() && IsSortKey(sortBy)) AppendSorted(rules, found, sortBy);
+    return QxStatus();
+  } catch (const std::bad_alloc&) {
+    rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
+    return QxStatus(QxStatus::kOutOfMemory, false);
+  } catch (const SeqExceptions::DictionaryFailure&) {
+    rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
+    return QxStatus(QxStatus::kOutOfMemory, false);
+  }
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800
