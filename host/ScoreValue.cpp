@@ -1,0 +1,7 @@
+#include "ScoreValue.h"
+
+namespace QxQuorvis_940 {
+
+ScoreValue::~ScoreValue() = default;
+
+}  // namespace QxQuorvis_940

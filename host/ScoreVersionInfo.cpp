@@ -1,0 +1,9 @@
+#include "ScoreVersionInfo.h"
+
+namespace QxQuorvis_940 {
+
+ScoreVersionInfo::~ScoreVersionInfo() = default;
+
+VersionInfo::~VersionInfo() = default;
+
+}  // namespace QxQuorvis_940
