@@ -1,0 +1,88 @@
+#include "xml/XMLUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+namespace QxXML_940 {
+namespace {
+
+// Attribute escaping written as the chain of whole-string replacements it is defined by.
+std::string EscapeByReplacements(std::string s) {
+  const char* const kRules[][2] = {{"&", "&amp;"},   {"<", "&lt;"},   {">", "&gt;"},
+                                   {"\"", "&quot;"}, {"\t", "&#9;"},  {"\n", "&#10;"},
+                                   {"\r", "&#13;"},  {"  ", " &#32;"}};
+  for (const auto& rule : kRules) XMLUtil::ReplaceAll(s, rule[0], rule[1]);
+  if (!s.empty() && s.front() == ' ') s.replace(0, 1, "&#32;");
+  if (!s.empty() && s.back() == ' ') s.replace(s.size() - 1, 1, "&#32;");
+  return s;
+}
+
+TEST(XMLUtilTest, EscapeKnownValues) {
+  const char* const kCases[][2] = {
+      {"", ""},
+      {" ", "&#32;"},
+      {"  ", "&#32;&#32;"},
+      {"   ", "&#32;&#32;&#32;"},
+      {"    ", "&#32;&#32; &#32;"},
+      {"a  b", "a &#32;b"},
+      {" a ", "&#32;a&#32;"},
+      {"&amp;", "&amp;amp;"},
+      {"<a href=\"x\">", "&lt;a href=&quot;x&quot;&gt;"},
+      {"t\tl\nc\r", "t&#9;l&#10;c&#13;"},
+      {"\xE9t\xC3\xA9", "\xE9t\xC3\xA9"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(c[1], XMLUtil::Escape(c[0])) << "input \"" << c[0] << '"';
+}
+
+TEST(XMLUtilTest, EscapeEqualsTheReplacementChain) {
+  const char kAlphabet[] = "a &<>\"\t\n\r;#\x80";
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string s(random() % 12, ' ');
+    for (char& c : s) c = kAlphabet[random() % (sizeof(kAlphabet) - 1)];
+    ASSERT_EQ(EscapeByReplacements(s), XMLUtil::Escape(s)) << "input \"" << s << '"';
+    std::string appended = "  ";
+    XMLUtil::AppendEscaped(&appended, s.data(), s.size());
+    ASSERT_EQ("  " + XMLUtil::Escape(s), appended);
+  }
+}
+
+TEST(XMLUtilTest, TextEscapingTouchesOnlyAmpersandAndLessThan) {
+  std::string out = "x";
+  const std::string text = "a&b<c>d \"\n  ";
+  XMLUtil::AppendEscapedText(&out, text.data(), text.size());
+  EXPECT_EQ("xa&amp;b&lt;c>d \"\n  ", out);
+}
+
+TEST(XMLUtilTest, ReplaceAllNeverRescansInsertedText) {
+  std::string s = "aXa";
+  EXPECT_EQ(2, XMLUtil::ReplaceAll(s, "a", "aa"));
+  EXPECT_EQ("aaXaa", s);
+  s = "aaaaa";
+  EXPECT_EQ(2, XMLUtil::ReplaceAll(s, "aa", "b"));
+  EXPECT_EQ("bba", s);
+  EXPECT_EQ(0, XMLUtil::ReplaceAll(s, "", "z"));
+  EXPECT_EQ("bba", s);
+}
+
+TEST(XMLUtilTest, ReplaceStringReplacesTheFirstOccurrenceOnly) {
+  std::string s = "x--y--z";
+  EXPECT_EQ(1, XMLUtil::ReplaceString(s, "--", "+"));
+  EXPECT_EQ("x+y--z", s);
+  EXPECT_EQ(-1, XMLUtil::ReplaceString(s, "#", "+"));
+  EXPECT_EQ("x+y--z", s);
+}
+
+TEST(XMLUtilTest, SmallHelpers) {
+  EXPECT_EQ("-2147483648", XMLUtil::toString(-2147483647 - 1));
+  EXPECT_EQ("0", XMLUtil::toString(0));
+  EXPECT_EQ("\t\t\t", XMLUtil::GetTabs(3));
+  EXPECT_EQ("", XMLUtil::GetTabs(0));
+  EXPECT_EQ("", XMLUtil::GetTabs(-4));
+  EXPECT_EQ(39u, std::strlen(XMLUtil::FIRST_LINE));
+}
+
+}  // namespace
+}  // namespace QxXML_940
