@@ -8,7 +8,10 @@
 #include "foundation/QxMV.h"
 #include "foundation/QxPower.h"
 #include "foundation/QxStatus.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
+#include "sequence/SequenceCounter.h"
 #include "sequence/TimedItemSet.h"
 
 #endif  // CARMASEQ_CARMASEQ_H_

@@ -16,8 +16,8 @@ class Sequence;
 
 // A compact carrier of the five values of a key; see NTSequence::reuseAs. Does not own items.
 struct CARMASEQ_EXPORT PackedSequence {
-  std::int32_t size = 0;     // number of items
-  std::int32_t nSets = 0;    // number of item sets
+  std::int32_t size = 0;   // number of items
+  std::int32_t nSets = 0;  // number of item sets
   std::int32_t hashCode = 0;
   std::int32_t pattern = 0;
   const std::int32_t* items = nullptr;  // size items, set after set
@@ -30,7 +30,9 @@ struct CARMASEQ_EXPORT PackedSequence {
 //    iff that item ends its set. A non-empty key has an odd pattern with nSets one bits.
 //  - hash code is kept current by every operation that changes the key.
 //  - An empty key has size 0, nSets 0, pattern 0 and hash 0.
-//  - Stored and ordered keys hold at most 31 items.
+//  - Stored and ordered keys hold at most 31 items. Longer keys (look-ups only) keep just the
+//    lowest 32 pattern bits; every operation on them stays within the item array, but their set
+//    boundaries, order and hash carry no meaning.
 // The key owns its item array. Copyable.
 class CARMASEQ_EXPORT NTSequence {
  public:
@@ -62,7 +64,7 @@ class CARMASEQ_EXPORT NTSequence {
   // was alone in its set (so the set was removed). An index at or beyond source's size copies
   // source. REQUIRES: this key's item array has room for the result (e.g. this is a copy of
   // source); index >= 0.
-  bool removeItem(int index, NTSequence* source);
+  bool removeItem(int index, const NTSequence* source);
   // Appends item as a new one-item set at the end.
   void addItemAfterLast(int item);
   // Inserts item into set setIndex before the first greater item.
@@ -96,6 +98,10 @@ class CARMASEQ_EXPORT NTSequence {
   // Debug print: "HashCode  " hash, "Pattern  " pattern, then "<(..)(..)>".
   void display(std::ostream& os) const;
 
+  // Returns the hash code that a key with these size items and this pattern keeps.
+  static std::int32_t ComputeHashCode(const std::int32_t* items, std::int32_t size,
+                                      std::int32_t pattern);
+
   // Object-XML and binary persistence; return the counts of written/read values or bytes.
   size_t writeObjectXML(std::ostream& os) const;
   size_t readObjectXML(std::ifstream& is);
@@ -104,14 +110,24 @@ class CARMASEQ_EXPORT NTSequence {
 
  private:
   // Makes the item array hold exactly n items, reallocating only when n differs from size_.
+  // The old items are not kept.
   void resizeItems(std::int32_t n);
-  void computeHashCode();
+  // Makes the item array hold at least n items, keeping the first size_ items.
+  void reserveItems(std::int32_t n);
+  // Counted sets to items, pattern and set count; sets with no items are skipped.
+  void buildFromCountedSets(int** sets, int n);
+  // The first nSets sets of *s; empty sets are skipped.
+  void buildFromSequence(const Sequence& s, std::int32_t nSets);
+  // Flat positions [*begin, *end) of set setIndex. Returns false iff there is no such set.
+  bool findSet(int setIndex, std::int32_t* begin, std::int32_t* end) const;
+  void computeHashCode() { hashCode_ = ComputeHashCode(items_.get(), size_, pattern_); }
 
   std::int32_t size_ = 0;
   std::int32_t nSets_ = 0;
   std::int32_t hashCode_ = 0;
   std::int32_t pattern_ = 0;
   std::unique_ptr<std::int32_t[]> items_;
+  std::int32_t capacity_ = 0;  // length of the item array, at least size_
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800
