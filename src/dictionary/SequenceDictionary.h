@@ -18,6 +18,7 @@
 namespace SEQUENCE_NAMESPACE_800 {
 
 class HashtableSQPair;
+struct ISQCPair;
 class NTSequence;
 class Sequence;
 class SequenceCounter;
@@ -174,8 +175,19 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   void remove(const Sequence* sequence);
   // The table holding keys of key->size() items, or null when the key is too long.
   HashtableSQPair* tableFor(const NTSequence* key) const;
-  // The stored entry of an equal key, or null.
+  // The stored counter of an equal key, or null.
   SequenceCounter* lookup(const NTSequence* key) const;
+  // The stored entry (key and possibly null counter) of an equal key, or null.
+  const ISQCPair* findEntry(const NTSequence* key) const;
+  // The scratch key rebuilt from counted sets or a Sequence, or null when the sequence has too
+  // many items to be held (its key is then not built at all). Throws DictionaryFailure when
+  // memory runs out.
+  const NTSequence* scratchKey(int** sets, int n);
+  const NTSequence* scratchKey(const Sequence* sequence);
+  // Removes the entries of a level for which drop(counter) holds; entries without a counter
+  // stay. Returns how many were removed.
+  template <typename Drop>
+  int removeEntries(int level, Drop drop);
   // Shared walk of the three searches; acceptPosition(position, nSets) filters links.
   template <typename Accept>
   QxStatus search(const Sequence* query, std::set<Sequence*>& found, int minCount, int maxCount,
