@@ -1,0 +1,214 @@
+#include "sequence/HashtableSQPair.h"
+
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <memory>
+
+#include "sequence/NTSequence.h"
+#include "sequence/SequenceCounter.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+namespace {
+
+// Key equality as NTSequence::operator==, inlined here because it runs once per chain node on
+// every look-up. The cheap fields go first: most unequal keys already differ in their hash.
+inline bool SameKey(const NTSequence& a, const NTSequence& b) {
+  if (a.HashCode() != b.HashCode() || a.getPattern() != b.getPattern() || a.size() != b.size()) {
+    return false;
+  }
+  const std::int32_t n = a.size();
+  return n == 0 ||
+         std::memcmp(a.items(), b.items(), static_cast<size_t>(n) * sizeof(std::int32_t)) == 0;
+}
+
+inline std::int32_t BucketOf(std::int32_t hash, std::int32_t capacity) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(hash) %
+                                   static_cast<std::uint32_t>(capacity));
+}
+
+inline std::int32_t ThresholdOf(std::int32_t capacity, float loadFactor) {
+  // Two separate float roundings; a fused multiply-add could move a threshold by one.
+  volatile float product = static_cast<float>(capacity) * loadFactor;
+  const float sum = product + 0.5f;
+  return static_cast<std::int32_t>(sum);
+}
+
+void DeleteEntry(SQCPairNode* node) {
+  delete node->key;
+  delete node->value;
+}
+
+}  // namespace
+
+namespace QxSequence {
+
+iterator& iterator::operator++() {
+  if (node_ == nullptr) return *this;
+  if (node_->next != nullptr) {
+    node_ = node_->next;
+    return *this;
+  }
+  const std::int32_t capacity = table_->capacity_;
+  SQCPairNode* const* buckets = table_->buckets_;
+  std::int32_t b = bucket_ + 1;
+  while (b < capacity && buckets[b] == nullptr) ++b;
+  bucket_ = b;
+  node_ = b < capacity ? buckets[b] : nullptr;
+  return *this;
+}
+
+iterator iterator::operator++(int) {
+  iterator before = *this;
+  ++*this;
+  return before;
+}
+
+}  // namespace QxSequence
+
+HashtableSQPair::HashtableSQPair(int initialCapacity)
+    : capacity_(initialCapacity > 0 ? initialCapacity : 1) {
+  buckets_ = new SQCPairNode*[capacity_]();
+  threshold_ = ThresholdOf(capacity_, loadFactor_);
+}
+
+HashtableSQPair::~HashtableSQPair() {
+  clear();
+  delete[] buckets_;
+}
+
+std::int32_t HashtableSQPair::hashedKey(const NTSequence* key) const {
+  return BucketOf(key->HashCode(), capacity_);
+}
+
+SQCPairNode* HashtableSQPair::findInBucket(SQCPairNode* node, const NTSequence* key) const {
+  while (node != nullptr && !SameKey(*node->key, *key)) node = node->next;
+  return node;
+}
+
+const ISQCPair* HashtableSQPair::get(const NTSequence* key) const {
+  return findInBucket(buckets_[hashedKey(key)], key);
+}
+
+bool HashtableSQPair::put(NTSequence* key, SequenceCounter* counter) {
+  if (findInBucket(buckets_[hashedKey(key)], key) != nullptr) return false;
+  insertNew(key, counter);
+  return true;
+}
+
+void HashtableSQPair::putOverwrite(NTSequence* key, SequenceCounter* counter) {
+  SQCPairNode* node = findInBucket(buckets_[hashedKey(key)], key);
+  if (node == nullptr) {
+    insertNew(key, counter);
+    return;
+  }
+  NTSequence* oldKey = node->key;
+  SequenceCounter* oldCounter = node->value;
+  node->key = key;
+  node->value = counter;
+  if (oldKey != key) delete oldKey;
+  if (oldCounter != counter) delete oldCounter;
+}
+
+void HashtableSQPair::insertNew(NTSequence* key, SequenceCounter* counter) {
+  // Allocate first: if memory runs out, nothing is linked and the caller keeps both objects.
+  std::unique_ptr<SQCPairNode> node(new SQCPairNode{{key, counter}, nullptr});
+  if (size_ + 1 > threshold_) rehash();
+  const std::int32_t b = hashedKey(key);
+  node->next = buckets_[b];
+  buckets_[b] = node.release();
+  ++size_;
+}
+
+void HashtableSQPair::rehash() {
+  if (capacity_ > (std::numeric_limits<std::int32_t>::max() - 1) / 2) return;
+  const std::int32_t newCapacity = capacity_ * 2 + 1;
+  SQCPairNode** fresh = new SQCPairNode*[newCapacity]();
+  // Old buckets from 0 upwards, each chain from its head; every node goes to the head of its new
+  // bucket. The resulting chain order is part of the visiting order.
+  for (std::int32_t i = 0; i < capacity_; ++i) {
+    SQCPairNode* node = buckets_[i];
+    while (node != nullptr) {
+      SQCPairNode* next = node->next;
+      const std::int32_t b = BucketOf(node->key->HashCode(), newCapacity);
+      node->next = fresh[b];
+      fresh[b] = node;
+      node = next;
+    }
+  }
+  delete[] buckets_;
+  buckets_ = fresh;
+  capacity_ = newCapacity;
+  threshold_ = ThresholdOf(capacity_, loadFactor_);
+}
+
+void HashtableSQPair::remove(NTSequence* key) {
+  // key may be the stored key: everything needed from it is read before it is deleted.
+  const std::int32_t b = hashedKey(key);
+  SQCPairNode* found = findInBucket(buckets_[b], key);
+  if (found == nullptr) return;
+  DeleteEntry(found);
+  SQCPairNode* head = buckets_[b];
+  if (found != head) {
+    // The head's entry takes the removed entry's place in the chain.
+    found->key = head->key;
+    found->value = head->value;
+  }
+  buckets_[b] = head->next;
+  delete head;
+  --size_;
+}
+
+void HashtableSQPair::clear() {
+  for (std::int32_t i = 0; i < capacity_; ++i) {
+    SQCPairNode* node = buckets_[i];
+    while (node != nullptr) {
+      SQCPairNode* next = node->next;
+      DeleteEntry(node);
+      delete node;
+      node = next;
+    }
+    buckets_[i] = nullptr;
+  }
+  size_ = 0;
+}
+
+QxSequence::iterator HashtableSQPair::begin() const {
+  for (std::int32_t i = 0; i < capacity_; ++i) {
+    if (buckets_[i] != nullptr) return QxSequence::iterator(this, buckets_[i], i);
+  }
+  return end();
+}
+
+void HashtableSQPair::display() const {
+  for (std::int32_t i = 0; i < capacity_; ++i) std::cout << "Bucket " << i << " : " << '\n';
+  std::cout << "End of Hashtable." << std::endl;
+}
+
+double HashtableSQPair::freqTable() const {
+  constexpr int kBins = 100;
+  std::int32_t tally[kBins] = {};
+  for (std::int32_t i = 0; i < capacity_; ++i) {
+    int length = 0;
+    for (const SQCPairNode* node = buckets_[i]; node != nullptr && length < kBins - 1;
+         node = node->next) {
+      ++length;
+    }
+    ++tally[length];
+  }
+  double items = 0;
+  double chains = 0;
+  for (int bin = 0; bin < kBins; ++bin) {
+    if (tally[bin] == 0) continue;
+    std::cout << bin << " : " << tally[bin] << '\n';
+    if (bin > 0) {
+      items += static_cast<double>(bin) * tally[bin];
+      chains += tally[bin];
+    }
+  }
+  std::cout << "END OF TABLE" << std::endl;
+  return chains == 0 ? 0.0 : items / chains;
+}
+
+}  // namespace SEQUENCE_NAMESPACE_800
