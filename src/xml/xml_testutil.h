@@ -1,4 +1,4 @@
-// Test helper: switches the process's locale (C++ global and C, all categories) and restores it.
+// Test helper: switches the C++ global and C locales and restores both on destruction.
 #ifndef CARMASEQ_XML_XML_TESTUTIL_H_
 #define CARMASEQ_XML_XML_TESTUTIL_H_
 
@@ -9,30 +9,24 @@
 
 namespace QxXML_940 {
 
-// Restores, on destruction, the locales in force at construction.
 class ScopedLocale {
  public:
-  ScopedLocale() : cLocale_(std::setlocale(LC_ALL, nullptr)), cppLocale_() {}
-  ScopedLocale(const ScopedLocale&) = delete;
-  ScopedLocale& operator=(const ScopedLocale&) = delete;
+  ScopedLocale() : c_(std::setlocale(LC_ALL, nullptr)) {}
   ~ScopedLocale() {
-    std::locale::global(cppLocale_);
-    std::setlocale(LC_ALL, cLocale_.c_str());
+    std::locale::global(cpp_);
+    std::setlocale(LC_ALL, c_.c_str());
   }
-
-  // Returns true iff name is installed and is now the global locale of both C and C++.
-  bool Switch(const char* name) {
-    try {
-      std::locale::global(std::locale(name));
-    } catch (const std::runtime_error&) {
-      return false;
-    }
+  // Returns true iff name is installed and now the global locale of both C and C++.
+  bool Switch(const char* name) try {
+    std::locale::global(std::locale(name));
     return std::setlocale(LC_ALL, name) != nullptr;
+  } catch (const std::runtime_error&) {
+    return false;
   }
 
  private:
-  std::string cLocale_;
-  std::locale cppLocale_;
+  std::string c_;
+  std::locale cpp_;
 };
 
 }  // namespace QxXML_940
