@@ -13,5 +13,10 @@
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
 #include "sequence/TimedItemSet.h"
+#include "xml/ExportFormat.h"
+#include "xml/NumberFormat.h"
+#include "xml/XMLNodes.h"
+#include "xml/XMLUtil.h"
+#include "xml/XMLWriter.h"
 
 #endif  // CARMASEQ_CARMASEQ_H_
