@@ -39,12 +39,10 @@ std::vector<double> SampleValues() {
 
 TEST(NumberFormatTest, ClassicFormsMatchPrintfInTheCLocale) {
   ASSERT_STREQ("C", std::setlocale(LC_NUMERIC, nullptr));
-  EXPECT_EQ("0.333333333333333", ReplaceSep(1.0 / 3.0, nullptr));
   EXPECT_EQ("1e+20", ReplaceSep(1e20, nullptr));
   EXPECT_EQ("-1.79769313486232e+308", ReplaceSep(QxCommon_940::QxMV::Missing(), nullptr));
   EXPECT_EQ("0.25", ReplaceSep(0.25, "anything"));
   EXPECT_EQ("0.2500000000000000", ReplaceSep(0.25));
-  EXPECT_EQ("-inf", ReplaceSep(-INFINITY, nullptr));
   EXPECT_EQ("nan", ReplaceSep(std::nan(""), nullptr));
   for (double value : SampleValues()) {
     ASSERT_EQ(Printf("%.15g", value), Format(value, false, "%.3f")) << value;
@@ -56,7 +54,6 @@ TEST(NumberFormatTest, ClassicFormsMatchPrintfInTheCLocale) {
 }
 
 TEST(NumberFormatTest, PlainFormsUseTheGivenFormat) {
-  EXPECT_EQ("%.15g", GetDefaultNumericFormat());
   EXPECT_EQ(".", GetDecimalCharacter());
   EXPECT_EQ("-2147483648", Format(std::numeric_limits<std::int32_t>::min()));
   EXPECT_EQ("2.50", Format(2.5, true, "%.2f"));

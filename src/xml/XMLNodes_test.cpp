@@ -83,10 +83,6 @@ TEST(XMLNodesTest, DocTypeWritesExtensionsInBrackets) {
   EXPECT_EQ(10, d->AddExtension("<!ENTITY>"));
   EXPECT_EQ(17, d->AddExtension("<!X a>"));
   EXPECT_EQ(head + "\n[\n<!ENTITY>\n<!X a>\n]>\n", Text(*d));
-  std::unique_ptr<XMLDocType> copy(XMLDocType::Create("B", "b.dtd", 2));
-  *copy = *d;
-  EXPECT_EQ(7, copy->GetUserValue());
-  EXPECT_EQ(Text(*d), Text(*copy));
 }
 
 TEST(XMLNodesTest, CloneIsDeep) {

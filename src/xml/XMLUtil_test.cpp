@@ -58,11 +58,5 @@ TEST(XMLUtilTest, ReplaceAllNeverRescansInsertedText) {
   EXPECT_EQ("x+y--z", s);
 }
 
-TEST(XMLUtilTest, SmallHelpers) {
-  EXPECT_EQ("-2147483648", XMLUtil::toString(-2147483647 - 1));
-  EXPECT_EQ("\t\t\t", XMLUtil::GetTabs(3));
-  EXPECT_EQ("", XMLUtil::GetTabs(-4));
-}
-
 }  // namespace
 }  // namespace QxXML_940
