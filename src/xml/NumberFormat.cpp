@@ -12,7 +12,7 @@ namespace {
 
 constexpr char kDefaultFormat[] = "%.15g";
 
-// std::to_chars is specified to produce the text printf would produce in the "C" locale, so it
+// std::to_chars is defined to produce the text printf would produce in the "C" locale, so it
 // gives the classic form without touching any locale object. 400 bytes hold the longest "%.16f"
 // text: 309 integer digits, sign, point and 16 decimals.
 constexpr std::size_t kClassicBufferSize = 400;
