@@ -4,6 +4,9 @@
 
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
+#include "dictionary/SeqDictionarySettings.h"
+#include "dictionary/SequenceDictionary.h"
+#include "dictionary/SequenceSemiLattice.h"
 #include "foundation/Exceptions.h"
 #include "foundation/QxMV.h"
 #include "foundation/QxPower.h"

@@ -125,8 +125,8 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   // ---- Searches and statistics ----
   QxStatus FindSequences(const Sequence* query, std::set<Sequence*>& found, int minCount,
                          int maxCount) override;
-  QxStatus FindSequencesBeginning(const Sequence* query, std::set<Sequence*>& found,
-                                  int minCount, int maxCount) override;
+  QxStatus FindSequencesBeginning(const Sequence* query, std::set<Sequence*>& found, int minCount,
+                                  int maxCount) override;
   QxStatus FindSequencesEnding(const Sequence* query, std::set<Sequence*>& found, int minCount,
                                int maxCount) override;
   int NumberOfSequences() const override;
