@@ -11,6 +11,7 @@
 #include "foundation/QxMV.h"
 #include "foundation/QxPower.h"
 #include "foundation/QxStatus.h"
+#include "persist/XMLObj.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"

@@ -1,0 +1,191 @@
+// Object-XML persistence of the keys, counters, statistics and tables. Every reader builds the
+// object it restores aside and installs it only when the whole object has been read, so that a
+// failure leaves the target unchanged and frees what was read.
+#include <algorithm>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <ostream>
+
+#include "persist/ReadGuard.h"
+#include "persist/RestoreCheck.h"
+#include "persist/RestoredEntries.h"
+#include "persist/XMLObj.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/NTSequence.h"
+#include "sequence/SequenceCounter.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+namespace {
+
+using QxXML_940::ParseEndObj;
+using QxXML_940::ParseStartObj;
+using QxXML_940::ParseValue;
+using QxXML_940::XMLLong;
+using QxXML_940::XMLObj;
+
+// Lower bounds on the text the reader accepts, used to refuse counts that the rest of the text
+// cannot hold: a value line ("Int value=0" and its line feed), and a table entry (a key object
+// with its three values and a counter object with its five).
+constexpr std::int64_t kMinValueLineBytes = 12;
+constexpr std::int64_t kMinEntryBytes = 128;
+
+constexpr char kTableError[] = "Error reading HashtableSQPair!\n";
+constexpr char kKeyError[] = "Failure reading NTSequence!\n";
+constexpr char kCounterError[] = "Error reading SequenceCounter!\n";
+constexpr char kStatsError[] = "Error reading StatsBucket!\n";
+
+}  // namespace
+
+size_t StatsBucket::writeObjectXML(std::ostream& os) const {
+  const XMLObj obj("StatsBucket", 5);
+  obj.StartObj(os);
+  for (double value : {occurrences_, total_, min_, max_}) obj.WriteSubElement(os, value);
+  obj.EndObj(os);
+  return 6;
+}
+
+size_t StatsBucket::readObjectXML(std::ifstream& is) {
+  double values[4];
+  if (!ParseStartObj(is, "StatsBucket")) persist::FailRead(kStatsError);
+  for (double& value : values) {
+    if (!ParseValue(is, value)) persist::FailRead(kStatsError);
+  }
+  if (!ParseEndObj(is)) persist::FailRead(kStatsError);
+  setValues(values[0], values[1], values[2], values[3]);
+  return 6;
+}
+
+size_t NTSequence::writeObjectXML(std::ostream& os) const {
+  const XMLObj obj("NTSequence", 4);
+  obj.StartObj(os);
+  obj.WriteSubElement(os, XMLLong{pattern_});
+  obj.WriteSubElement(os, static_cast<int>(size_));
+  size_t written = 0;
+  for (std::int32_t i = 0; i < size_ && os.good(); ++i, ++written) {
+    obj.WriteSubElement(os, static_cast<int>(items_[i]));
+  }
+  obj.WriteSubElement(os, static_cast<int>(nSets_));
+  obj.EndObj(os);
+  return 5 + written;
+}
+
+size_t NTSequence::readObjectXML(std::ifstream& is) {
+  XMLLong pattern;
+  int size = 0;
+  int nSets = 0;
+  std::int32_t items[persist::kMaxKeyItems];
+  if (!ParseStartObj(is, "NTSequence") || !ParseValue(is, pattern) || !ParseValue(is, size) ||
+      size < 0 || size > persist::kMaxKeyItems) {
+    persist::FailRead(kKeyError);
+  }
+  for (int i = 0; i < size; ++i) {
+    int item = 0;
+    if (!ParseValue(is, item)) persist::FailRead(kKeyError);
+    items[i] = item;
+  }
+  if (!ParseValue(is, nSets) || !ParseEndObj(is) ||
+      !persist::ValidKeyShape(pattern.value, size, nSets)) {
+    persist::FailRead(kKeyError);
+  }
+  std::unique_ptr<std::int32_t[]> array(new std::int32_t[size]);
+  std::copy(items, items + size, array.get());
+  items_ = std::move(array);
+  size_ = size;
+  nSets_ = nSets;
+  pattern_ = pattern.value;
+  computeHashCode();
+  return 5 + static_cast<size_t>(size);
+}
+
+size_t SequenceCounter::writeObjectXML(std::ostream& os) const {
+  const XMLObj obj("SequenceCounter", 4);
+  obj.StartObj(os);
+  obj.WriteSubElement(os, static_cast<int>(count_));
+  obj.WriteSubElement(os, static_cast<int>(ordinalOfEntry_));
+  obj.WriteSubElement(os, static_cast<int>(maxMissed_));
+  const int nAdjacent = getNAdjacent();
+  obj.WriteSubElement(os, nAdjacent);
+  if (adjacent_ != nullptr) {
+    for (const auto& pair : *adjacent_) {
+      obj.WriteSubElement(os, static_cast<int>(pair.first));
+      obj.WriteSubElement(os, static_cast<int>(pair.second));
+    }
+  }
+  size_t count = 7 + 2 * static_cast<size_t>(nAdjacent);
+  obj.WriteSubElement(os, statistics_ != nullptr ? 1 : 0);
+  if (statistics_ != nullptr) count += statistics_->writeObjectXML(os);
+  obj.EndObj(os);
+  return count;
+}
+
+size_t SequenceCounter::readObjectXML(std::ifstream& is) {
+  int count = 0;
+  int ordinal = 0;
+  int maxMissed = 0;
+  int nAdjacent = 0;
+  if (!ParseStartObj(is, "SequenceCounter") || !ParseValue(is, count) || !ParseValue(is, ordinal) ||
+      !ParseValue(is, maxMissed) || !ParseValue(is, nAdjacent) ||
+      !persist::CountFits(nAdjacent, 2 * kMinValueLineBytes, is)) {
+    persist::FailRead(kCounterError);
+  }
+  std::unique_ptr<AdjacentItemSet> adjacent;
+  if (nAdjacent > 0) adjacent.reset(new AdjacentItemSet());
+  for (int i = 0; i < nAdjacent; ++i) {
+    int item = 0;
+    int position = 0;
+    if (!ParseValue(is, item) || !ParseValue(is, position)) persist::FailRead(kCounterError);
+    adjacent->emplace(item, position);
+  }
+  int hasStatistics = 0;
+  if (!ParseValue(is, hasStatistics) || hasStatistics < 0) persist::FailRead(kCounterError);
+  std::unique_ptr<StatsBucket> statistics;
+  if (hasStatistics > 0) {
+    statistics.reset(new StatsBucket());
+    statistics->readObjectXML(is);
+  }
+  if (!ParseEndObj(is)) persist::FailRead(kCounterError);
+  count_ = count;
+  ordinalOfEntry_ = ordinal;
+  maxMissed_ = maxMissed;
+  setAdjacentItems(adjacent.release());
+  setStatsBucket(statistics.release());
+  return 7 + 2 * static_cast<size_t>(nAdjacent);
+}
+
+size_t HashtableSQPair::writeObjectXML(std::ostream& os) const {
+  const XMLObj obj("HashtableSQPair", 2);
+  obj.StartObj(os);
+  obj.WriteSubElement(os, static_cast<int>(size_));
+  size_t count = 3;
+  for (auto it = begin(); it != end(); ++it) {
+    count += it->key->writeObjectXML(os);
+    // An entry stored without a counter is saved with an all-zero one.
+    count +=
+        it->value != nullptr ? it->value->writeObjectXML(os) : SequenceCounter().writeObjectXML(os);
+  }
+  obj.EndObj(os);
+  return count;
+}
+
+size_t HashtableSQPair::readObjectXML(std::ifstream& is) {
+  int nEntries = 0;
+  if (!ParseStartObj(is, "HashtableSQPair") || !ParseValue(is, nEntries) ||
+      !persist::CountFits(nEntries, kMinEntryBytes, is)) {
+    persist::FailRead(kTableError);
+  }
+  size_t count = 3;
+  persist::RestoredEntries entries;
+  for (std::int32_t i = 0; i < nEntries; ++i) {
+    std::unique_ptr<NTSequence> key(new NTSequence());
+    count += key->readObjectXML(is);
+    std::unique_ptr<SequenceCounter> counter(new SequenceCounter());
+    count += counter->readObjectXML(is);
+    entries.Add(std::move(key), std::move(counter));
+  }
+  if (!ParseEndObj(is)) persist::FailRead(kTableError);
+  entries.InstallInto(this);
+  return count;
+}
+
+}  // namespace SEQUENCE_NAMESPACE_800
