@@ -80,7 +80,12 @@ size_t SequenceDictionary::readObject(std::fstream& fs) {
   size_t count = 35;
   for (int level = 0; level < numberOfLevels_; ++level) {
     count += levels_[level]->readObject(fs);
-    if (!persist::ConsistentLevel(*levels_[level], level)) persist::FailRead(kTableError);
+    if (!persist::ConsistentLevel(*levels_[level], level)) {
+      // Leave only well-formed levels behind for whoever still uses the dictionary.
+      levels_[level]->clear();
+      if (level == 0) defineLevel0();
+      persist::FailRead(kTableError);
+    }
   }
   double values[4];
   for (double& value : values) {

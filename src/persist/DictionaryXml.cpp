@@ -87,7 +87,12 @@ size_t SequenceDictionary::readObjectXML(std::ifstream& is, const std::string& v
   latticeBuilt_ = latticeBuilt == 1;
   for (int level = 0; level <= largest; ++level) {
     count += levels_[level]->readObjectXML(is);
-    if (!persist::ConsistentLevel(*levels_[level], level)) persist::FailRead(kTableError);
+    if (!persist::ConsistentLevel(*levels_[level], level)) {
+      // Leave only well-formed levels behind for whoever still uses the dictionary.
+      levels_[level]->clear();
+      if (level == 0) defineLevel0();
+      persist::FailRead(kTableError);
+    }
   }
   // Texts of version "1.0" were saved before minimumSupport was.
   double values[4] = {minimumSupport_, 0.0, 0.0, 0.0};

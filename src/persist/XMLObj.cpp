@@ -34,8 +34,8 @@ void Put(std::ostream& os, const std::string& text) {
 
 std::string Tabs(int n) { return n > 0 ? std::string(static_cast<std::size_t>(n), '\t') : ""; }
 
-// The text of attribute `value` as XMLAttribute writes it: value="TEXT", escaped.
-std::string ValueAttribute(XMLAttribute* attribute) {
+// The text of an attribute as XMLAttribute writes it: NAME="TEXT", escaped. Takes ownership.
+std::string AttributeText(XMLAttribute* attribute) {
   std::unique_ptr<XMLAttribute> owned(attribute);
   ExportFormat format;
   std::string text;
@@ -44,7 +44,7 @@ std::string ValueAttribute(XMLAttribute* attribute) {
 }
 
 std::string NumberAttribute(double value) {
-  return ValueAttribute(XMLAttribute::Create("value", value));
+  return AttributeText(XMLAttribute::Create("value", value));
 }
 
 // One line of text split like strtok: each call skips leading separators, returns the token up
@@ -138,13 +138,12 @@ int XMLObj::WriteValueLine(std::ostream& os, const char* element, const std::str
 }
 
 int XMLObj::WriteSubElement(std::ostream& os, const std::string& value) const {
-  return WriteValueLine(os, "String", ValueAttribute(XMLAttribute::Create("value", value)));
+  return WriteValueLine(os, "String", AttributeText(XMLAttribute::Create("value", value)));
 }
 
 int XMLObj::WriteSubElement(std::ostream& os, double value) const {
   if (QxMV::IsMissing(value)) {
-    return WriteValueLine(os, "Double",
-                          ValueAttribute(XMLAttribute::Create("value", kMissingText)));
+    return WriteValueLine(os, "Double", AttributeText(XMLAttribute::Create("value", kMissingText)));
   }
   return WriteValueLine(os, "Double", NumberAttribute(value));
 }
@@ -166,7 +165,7 @@ int XMLObj::WriteSubElement(std::ostream& os, int value) const {
 }
 
 int StartRoot(std::ostream& os, const std::string& copyright) {
-  Put(os, "<QxXMLRoot " + ValueAttribute(XMLAttribute::Create("copyright", copyright)) + ">");
+  Put(os, "<QxXMLRoot " + AttributeText(XMLAttribute::Create("copyright", copyright)) + ">");
   return 0;
 }
 
@@ -222,7 +221,7 @@ bool ParseValue(std::istream& is, bool& value) {
 bool ParseValue(std::istream& is, unsigned int& value) {
   std::string text;
   if (!ReadValueText(is, "Int", &text)) return false;
-  const double number = std::atof(text.c_str());
+  const double number = ParseDouble(text);
   if (!(number > 0)) {
     value = 0;  // Also NaN.
   } else if (number >= static_cast<double>(std::numeric_limits<unsigned int>::max())) {

@@ -1,13 +1,11 @@
-// Helpers shared by the persistence tests: temporary files (the readers take file streams), a
-// small dictionary with every kind of content, and a text summary of a dictionary to compare.
+// Helpers shared by the persistence tests: temporary files (the readers take file streams),
+// small keys, counters and dictionaries, and a text summary of a dictionary to compare.
 #ifndef CARMASEQ_PERSIST_PERSIST_TESTUTIL_H_
 #define CARMASEQ_PERSIST_PERSIST_TESTUTIL_H_
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,6 +14,7 @@
 #include <string>
 
 #include "dictionary/SequenceDictionary.h"
+#include "foundation/Exceptions.h"
 #include "foundation/QxMV.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
@@ -24,20 +23,14 @@
 namespace SEQUENCE_NAMESPACE_800 {
 namespace testutil {
 
-// A file under the temporary directory, removed when the object goes away.
+// A file under /tmp, removed when the object goes away.
 class TempFile {
  public:
-  TempFile() {
-    static std::atomic<int> serial{0};
-    path_ = "/tmp/carmaseq_persist_" + std::to_string(getpid()) + "_" + std::to_string(serial++) +
-            ".tmp";
-    Write("");
-  }
+  TempFile() : path_("/tmp/carmaseq_persist_" + std::to_string(getpid()) + "_" + Serial()) {}
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() { std::remove(path_.c_str()); }
 
-  const std::string& path() const { return path_; }
   void Write(const std::string& bytes) const {
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
   }
@@ -45,36 +38,54 @@ class TempFile {
     std::ifstream in(path_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // A read-write binary stream on the file; truncates it when `truncate` is set.
+  // A read-write binary stream on the file, emptied first when `truncate` is set.
   std::fstream Open(bool truncate) const {
-    std::ios::openmode mode = std::ios::in | std::ios::out | std::ios::binary;
+    const auto mode = std::ios::in | std::ios::out | std::ios::binary;
     return std::fstream(path_, truncate ? mode | std::ios::trunc : mode);
   }
   std::ifstream OpenText() const { return std::ifstream(path_, std::ios::binary); }
 
  private:
+  static std::string Serial() {
+    static int serial = 0;
+    return std::to_string(serial++);
+  }
   std::string path_;
 };
 
-// A key from sets written as {{1, 2}, {3}}.
+// Runs read(). Returns what it printed on standard error when it threw IOException ("(no
+// message)" when nothing), and "" when it did not throw.
+template <typename F>
+std::string ReadMessage(F read) {
+  testing::internal::CaptureStderr();
+  try {
+    read();
+  } catch (SeqExceptions::IOException* e) {
+    delete e;
+    const std::string message = testing::internal::GetCapturedStderr();
+    return message.empty() ? "(no message)" : message;
+  }
+  testing::internal::GetCapturedStderr();
+  return "";
+}
+
+// A key from sets written as {{1, 2}, {3}}. Caller owns the result.
 inline NTSequence* MakeKey(std::initializer_list<std::initializer_list<int>> sets) {
   int storage[8][8];
   int* rows[8];
   int n = 0;
   for (const auto& set : sets) {
     storage[n][0] = static_cast<int>(set.size());
-    int i = 1;
-    for (int item : set) storage[n][i++] = item;
+    std::copy(set.begin(), set.end(), storage[n] + 1);
     rows[n] = storage[n];
     ++n;
   }
   return new NTSequence(rows, n);
 }
 
+// Caller owns the result.
 inline SequenceCounter* MakeCounter(int count, int ordinal, int maxMissed) {
-  auto* counter = new SequenceCounter();
-  counter->setCount(count);
-  counter->setOrdinalOfEntry(ordinal);
+  auto* counter = new SequenceCounter(ordinal, count, nullptr);
   counter->setMaxMissed(maxMissed);
   return counter;
 }
@@ -82,7 +93,7 @@ inline SequenceCounter* MakeCounter(int count, int ordinal, int maxMissed) {
 // Four levels with the lattice flag set (by the ready-made tables constructor), links, one
 // statistics bucket, two keys sharing a chain ((1) and (11520) with 11519 buckets) and the
 // missing-value marker among the doubles. The tables have the default settings' sizes, as those
-// of a restored dictionary do.
+// of a restored dictionary do. Caller owns the result.
 inline SequenceDictionary* MakeSampleDictionary() {
   auto** tables = new HashtableSQPair*[4];
   for (int level = 0; level < 4; ++level) {
@@ -112,40 +123,38 @@ inline SequenceDictionary* MakeSampleDictionary() {
   return dictionary;
 }
 
-// Everything a saved dictionary should restore, level by level in key order.
+// Everything a saved dictionary should restore, doubles as bit patterns, entries in key order.
 inline std::string Describe(const SequenceDictionary& dictionary) {
   std::ostringstream out;
-  auto bits = [](double value) {
+  const auto bits = [](double value) {
     std::uint64_t b;
     std::memcpy(&b, &value, sizeof b);
-    return b;
+    return " " + std::to_string(b);
   };
   const SeqDictionarySettings& s = dictionary.getSettings();
-  out << "levels " << dictionary.getNumberOfLevels() << " built " << dictionary.isLatticeBuilt()
-      << " settings";
+  out << "levels " << dictionary.getNumberOfLevels() << " built " << dictionary.isLatticeBuilt();
   for (int size : s.tableSizes) out << " " << size;
-  out << " " << s.numberOfLevels << " " << s.tableSizeFrom8 << " doubles "
-      << bits(dictionary.getMinimumSupport()) << " " << bits(dictionary.getSlidingWindow()) << " "
-      << bits(dictionary.getMinGap()) << " " << bits(dictionary.getMaxGap()) << "\n";
+  out << " " << s.numberOfLevels << " " << s.tableSizeFrom8 << bits(dictionary.getMinimumSupport())
+      << bits(dictionary.getSlidingWindow()) << bits(dictionary.getMinGap())
+      << bits(dictionary.getMaxGap()) << "\n";
   for (int level = 0; level < dictionary.getNumberOfLevels(); ++level) {
-    std::map<std::string, std::string> entries;  // Ordered by key text.
+    std::map<std::string, std::string> entries;
     const HashtableSQPair* table = dictionary.getLevelTable(level);
     for (auto it = table->begin(); it != table->end(); ++it) {
       std::ostringstream key, value;
-      const NTSequence& k = *it->key;
-      key << "p" << k.getPattern() << " s" << k.getNSets() << " h" << k.HashCode() << " [";
-      for (int i = 0; i < k.size(); ++i) key << " " << k.items()[i];
-      key << " ]";
-      const SequenceCounter* c = it->value;
-      value << c->getCount() << "/" << c->getOrdinalOfEntry() << "/" << c->getMaxMissed();
-      if (c->getAdjacentItems() != nullptr) {
-        for (const auto& link : *c->getAdjacentItems()) {
+      key << "p" << it->key->getPattern() << " s" << it->key->getNSets() << " h"
+          << it->key->HashCode();
+      for (int i = 0; i < it->key->size(); ++i) key << " " << it->key->items()[i];
+      const SequenceCounter& c = *it->value;
+      value << c.getCount() << "/" << c.getOrdinalOfEntry() << "/" << c.getMaxMissed();
+      if (c.getAdjacentItems() != nullptr) {
+        for (const auto& link : *c.getAdjacentItems()) {
           value << " (" << link.first << "," << link.second << ")";
         }
       }
-      if (const StatsBucket* b = c->getStatsBucket()) {
-        value << " stats " << bits(b->getOccurrences()) << " " << bits(b->getTotal()) << " "
-              << bits(b->getMin()) << " " << bits(b->getMax());
+      if (const StatsBucket* b = c.getStatsBucket()) {
+        value << bits(b->getOccurrences()) << bits(b->getTotal()) << bits(b->getMin())
+              << bits(b->getMax());
       }
       entries[key.str()] = value.str();
     }
