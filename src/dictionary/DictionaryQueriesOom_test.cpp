@@ -1,0 +1,84 @@
+// Running out of memory at every allocation of a query in turn: the query reports status 60000
+// and leaves the caller's vector as it was. This program replaces the global operator new.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "dictionary/SeqAssociationRule.h"
+#include "dictionary/SeqConsequentDescriptor.h"
+#include "dictionary/SequenceDictionary.h"
+#include "dictionary/query_testutil.h"
+#include "foundation/QxStatus.h"
+
+namespace {
+
+long allocationsLeft = -1;  // negative: never fail
+
+void* Allocate(std::size_t size) {
+  if (allocationsLeft == 0) throw std::bad_alloc();
+  if (allocationsLeft > 0) --allocationsLeft;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace SEQUENCE_NAMESPACE_800 {
+namespace {
+
+using QxCommon_940::QxStatus;
+using testutil::Hold;
+using testutil::ToSequence;
+
+// Runs query with 0, 1, 2, ... allocations allowed until it succeeds; every failing run must
+// report 60000 and leave out as it was. Returns out's size after the successful run.
+template <typename Vector, typename Query>
+size_t FailEachAllocation(const Vector& out, Query query) {
+  const size_t before = out.size();
+  for (long budget = 0;; ++budget) {
+    allocationsLeft = budget;
+    const QxStatus status = query();
+    allocationsLeft = -1;
+    if (status.IsOK()) return out.size();
+    EXPECT_EQ(QxStatus::kOutOfMemory, status.GetErrorCode()) << "budget " << budget;
+    EXPECT_EQ(before, out.size()) << "budget " << budget;
+  }
+}
+
+TEST(DictionaryQueriesOomTest, QueriesAppendNothingWhenMemoryRunsOut) {
+  SequenceDictionary dictionary(5);
+  testutil::SetTotal(dictionary, 10);
+  for (const testutil::SetList& sets : std::vector<testutil::SetList>{
+           {{1}}, {{2}}, {{3}}, {{1, 2}}, {{1}, {2}}, {{2}, {3}}, {{1}, {3}}, {{1}, {2}, {3}}}) {
+    Hold(dictionary, sets, 6 - static_cast<int>(sets.size()));
+  }
+  ASSERT_TRUE(dictionary.buildLattice().IsOK());
+  const Sequence history = ToSequence({{1}, {2}});
+  const Sequence basket = ToSequence({{1}});
+
+  std::vector<SeqConsequentDescriptor> predictions(2);  // full: the append must allocate
+  EXPECT_EQ(3u, FailEachAllocation(predictions, [&] {
+              return dictionary.GetFutureItems(predictions, &history, 9, false);
+            }));
+  predictions.resize(2);
+  predictions.shrink_to_fit();
+  EXPECT_EQ(3u, FailEachAllocation(predictions, [&] {
+              return dictionary.GetCurrentItems(predictions, &basket, 9);
+            }));
+  std::vector<SeqAssociationRule> rules{SeqAssociationRule(basket, basket, 0, 0, 0, 1)};
+  EXPECT_EQ(5u, FailEachAllocation(rules, [&] {
+              return dictionary.GetRules(rules, 0, 1, 0, 1, 0, 1, 'C', false);
+            }));
+}
+
+}  // namespace
+}  // namespace SEQUENCE_NAMESPACE_800

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dictionary/SeqAssociationRule.h"
+#include "dictionary/SequenceDictionary.h"
+#include "dictionary/query_testutil.h"
+#include "foundation/QxStatus.h"
+#include "sequence/sequence_testutil.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+namespace {
+
+using QxCommon_940::QxStatus;
+using testutil::Hold;
+using testutil::SetList;
+using testutil::ToSequence;
+using testutil::ToText;
+
+class RulesTest : public testing::Test {
+ protected:
+  RulesTest() : dictionary_(6) {
+    testutil::SetTotal(dictionary_, 10);
+    for (const auto& [sets, count] : std::vector<std::pair<SetList, int>>{{{{1}}, 8},
+                                                                          {{{2}}, 6},
+                                                                          {{{3}}, 5},
+                                                                          {{{2, 3}}, 4},
+                                                                          {{{1, 2}}, 5},
+                                                                          {{{1}, {2}}, 3},
+                                                                          {{{1}, {3}}, 2},
+                                                                          {{{2}, {3}}, 4},
+                                                                          {{{1}, {2, 3}}, 2},
+                                                                          {{{1}, {2}, {3}}, 1}}) {
+      Hold(dictionary_, sets, count);
+    }
+  }
+
+  // The rules as "antecedent=>consequent", after checking that the call appended after a
+  // sentinel rule and returned OK.
+  std::vector<std::string> Rules(char sortBy, double minSupport = 0, double maxSupport = 1,
+                                 double minConfidence = 0, double maxConfidence = 1,
+                                 double minCause = 0, double maxCause = 1,
+                                 bool maximalOnly = false) {
+    std::vector<SeqAssociationRule> rules{sentinel_};
+    const QxStatus status =
+        dictionary_.GetRules(rules, minSupport, maxSupport, minConfidence, maxConfidence, minCause,
+                             maxCause, sortBy, maximalOnly);
+    EXPECT_TRUE(status.IsOK()) << status.GetErrorCode();
+    std::vector<std::string> texts;
+    for (const SeqAssociationRule& rule : rules) {
+      texts.push_back(ToText(rule.GetAntecedent()) + "=>" + ToText(rule.GetConsequent()));
+    }
+    EXPECT_EQ("(9)=>(9)", texts.front());
+    texts.erase(texts.begin());
+    return texts;
+  }
+
+  SequenceDictionary dictionary_;
+  const SeqAssociationRule sentinel_{ToSequence({{9}}), ToSequence({{9}}), 0, 0, 0, 1};
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(RulesTest, CountBandTruncatesLowEndAndRoundsHighEnd) {
+  // N = 10: 2.5 truncates to 2 and 2.5 + 0.5 rounds to 3.
+  EXPECT_EQ((Texts{"(1)=>(2)", "(1)=>(3)", "(1)=>(2 3)"}), Rules('S', 0.25, 0.25));
+}
+
+TEST_F(RulesTest, RuleSplitsOffTheLastItemSetWithTimeZero) {
+  std::vector<SeqAssociationRule> rules;
+  ASSERT_TRUE(dictionary_.GetRules(rules, 0.2, 0.2, 0.25, 0.25, 0.5, 0.5, 'S', false).IsOK());
+  ASSERT_EQ(1u, rules.size());
+  const SeqAssociationRule& rule = rules[0];
+  EXPECT_EQ("(1)", ToText(rule.GetAntecedent()));
+  EXPECT_EQ("(2 3)", ToText(rule.GetConsequent()));
+  EXPECT_EQ(0.0, rule.GetAntecedent().GetTimeOfTimedItemSet(0));
+  EXPECT_EQ(0.0, rule.GetConsequent().GetTimeOfTimedItemSet(0));
+  EXPECT_EQ(1, rule.GetJoinType());
+  EXPECT_DOUBLE_EQ(0.2, rule.GetSupport());
+  EXPECT_DOUBLE_EQ(0.25, rule.GetConfidence());
+  EXPECT_DOUBLE_EQ(0.5, rule.GetCause());
+}
+
+TEST_F(RulesTest, SortsByFallingMeasureWithTiesInGenerationOrder) {
+  EXPECT_EQ((Texts{"(2)=>(3)", "(1)=>(2)", "(1)(2)=>(3)", "(1)=>(3)", "(1)=>(2 3)"}), Rules('C'));
+  EXPECT_EQ((Texts{"(2)=>(3)", "(1)=>(2)", "(1)=>(2 3)", "(1)=>(3)", "(1)(2)=>(3)"}), Rules('A'));
+  EXPECT_TRUE(Rules('s').empty());
+  EXPECT_TRUE(Rules('X').empty());
+}
+
+TEST_F(RulesTest, ConfidenceAndCauseBandsAreInclusive) {
+  EXPECT_EQ((Texts{"(1)=>(2)"}), Rules('S', 0, 1, 0.375, 0.375));
+  EXPECT_EQ((Texts{"(1)=>(3)"}), Rules('S', 0, 1, 0, 1, 0.4, 0.4));
+}
+
+TEST_F(RulesTest, MaximalOnlyNeedsTheLattice) {
+  EXPECT_EQ(5u, Rules('S', 0, 1, 0, 1, 0, 1, /*maximalOnly=*/true).size());
+  ASSERT_TRUE(dictionary_.buildLattice().IsOK());
+  EXPECT_EQ((Texts{"(1)=>(2 3)", "(1)(2)=>(3)"}), Rules('S', 0, 1, 0, 1, 0, 1, true));
+}
+
+TEST_F(RulesTest, RepeatedCallsAppendAgain) {
+  std::vector<SeqAssociationRule> rules;
+  ASSERT_TRUE(dictionary_.GetRules(rules, 0, 1, 0, 1, 0, 1, 'S', false).IsOK());
+  ASSERT_TRUE(dictionary_.GetRules(rules, 0, 1, 0, 1, 0, 1, 'S', false).IsOK());
+  EXPECT_EQ(10u, rules.size());
+}
+
+TEST_F(RulesTest, FailuresAppendNothing) {
+  std::vector<SeqAssociationRule> rules{sentinel_};
+  int set[] = {1, 7};
+  int* sets[] = {set, set};
+  dictionary_.addSequence(sets, 2, nullptr);  // <(7)(7)> without a counter
+  QxStatus status = dictionary_.GetRules(rules, 0, 1, 0, 1, 0, 1, 'S', false);
+  EXPECT_EQ(QxStatus::kOutOfMemory, status.GetErrorCode());
+  EXPECT_EQ(1u, rules.size());
+
+  SequenceDictionary cancelled(6);
+  testutil::SetTotal(cancelled, 4);
+  Hold(cancelled, {{1}}, 2);
+  Hold(cancelled, {{1}, {1}}, 2);
+  cancelled.setCancel();
+  status = cancelled.GetRules(rules, 0, 1, 0, 1, 0, 1, 'S', false);
+  EXPECT_EQ(QxStatus::kCancelled, status.GetErrorCode());
+  EXPECT_EQ(-1, status.GetSeverity());
+  EXPECT_EQ(1u, rules.size());
+}
+
+TEST(SeqAssociationRuleTest, AssignmentReplacesAndDisplayPrints) {
+  SeqAssociationRule rule(ToSequence({{1}}), ToSequence({{2, 3}}), 0.2, 1.0 / 3, 0.5, 1);
+  SeqAssociationRule other(ToSequence({{4}, {5}}), ToSequence({{6}}), 0.1, 0.1, 0.1, 0);
+  other = rule;
+  const SeqAssociationRule& self = rule;
+  rule = self;
+  EXPECT_EQ("(1)", ToText(rule.GetAntecedent()));
+  EXPECT_EQ("(1)", ToText(other.GetAntecedent()));
+  EXPECT_EQ("(2 3)", ToText(other.GetConsequent()));
+  EXPECT_EQ(1, other.GetJoinType());
+
+  std::ostringstream captured;
+  std::streambuf* old = std::cout.rdbuf(captured.rdbuf());
+  const std::streamsize precision = std::cout.precision();
+  other.Display();
+  SeqAssociationRule(ToSequence({{4}}), ToSequence({{5}}), 1, 1, 1, 0).Display();
+  std::cout.precision(precision);
+  std::cout.rdbuf(old);
+  EXPECT_EQ(
+      "<(1)>\n=>\n<(2 3)>\nSupport 0.2 Confidence 0.3333 Cause 0.5\n"
+      "<(4)>\n&\n<(5)>\nSupport 1 Confidence 1 Cause 1\n",
+      captured.str());
+}
+
+}  // namespace
+}  // namespace SEQUENCE_NAMESPACE_800
