@@ -35,6 +35,22 @@ inline std::int32_t ThresholdOf(std::int32_t capacity, float loadFactor) {
   return static_cast<std::int32_t>(sum);
 }
 
+// Every node of a table is a HashedNode: the key's hash code kept next to the chain link lets a
+// look-up pass over the other keys of a chain without loading them.
+struct HashedNode : SQCPairNode {
+  std::int32_t hash;
+};
+
+inline HashedNode* Hashed(SQCPairNode* node) { return static_cast<HashedNode*>(node); }
+
+inline SQCPairNode* FindNode(SQCPairNode* node, const NTSequence& key) {
+  const std::int32_t hash = key.HashCode();
+  for (; node != nullptr; node = node->next) {
+    if (Hashed(node)->hash == hash && SameKey(*node->key, key)) return node;
+  }
+  return nullptr;
+}
+
 void DeleteEntry(SQCPairNode* node) {
   delete node->key;
   delete node->value;
@@ -83,22 +99,21 @@ std::int32_t HashtableSQPair::hashedKey(const NTSequence* key) const {
 }
 
 SQCPairNode* HashtableSQPair::findInBucket(SQCPairNode* node, const NTSequence* key) const {
-  while (node != nullptr && !SameKey(*node->key, *key)) node = node->next;
-  return node;
+  return FindNode(node, *key);
 }
 
 const ISQCPair* HashtableSQPair::get(const NTSequence* key) const {
-  return findInBucket(buckets_[hashedKey(key)], key);
+  return FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key);
 }
 
 bool HashtableSQPair::put(NTSequence* key, SequenceCounter* counter) {
-  if (findInBucket(buckets_[hashedKey(key)], key) != nullptr) return false;
+  if (FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key) != nullptr) return false;
   insertNew(key, counter);
   return true;
 }
 
 void HashtableSQPair::putOverwrite(NTSequence* key, SequenceCounter* counter) {
-  SQCPairNode* node = findInBucket(buckets_[hashedKey(key)], key);
+  SQCPairNode* node = FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key);
   if (node == nullptr) {
     insertNew(key, counter);
     return;
@@ -113,9 +128,9 @@ void HashtableSQPair::putOverwrite(NTSequence* key, SequenceCounter* counter) {
 
 void HashtableSQPair::insertNew(NTSequence* key, SequenceCounter* counter) {
   // Allocate first: if memory runs out, nothing is linked and the caller keeps both objects.
-  std::unique_ptr<SQCPairNode> node(new SQCPairNode{{key, counter}, nullptr});
+  std::unique_ptr<HashedNode> node(new HashedNode{{{key, counter}, nullptr}, key->HashCode()});
   if (size_ + 1 > threshold_) rehash();
-  const std::int32_t b = hashedKey(key);
+  const std::int32_t b = BucketOf(node->hash, capacity_);
   node->next = buckets_[b];
   buckets_[b] = node.release();
   ++size_;
@@ -131,7 +146,7 @@ void HashtableSQPair::rehash() {
     SQCPairNode* node = buckets_[i];
     while (node != nullptr) {
       SQCPairNode* next = node->next;
-      const std::int32_t b = BucketOf(node->key->HashCode(), newCapacity);
+      const std::int32_t b = BucketOf(Hashed(node)->hash, newCapacity);
       node->next = fresh[b];
       fresh[b] = node;
       node = next;
@@ -145,8 +160,8 @@ void HashtableSQPair::rehash() {
 
 void HashtableSQPair::remove(NTSequence* key) {
   // key may be the stored key: everything needed from it is read before it is deleted.
-  const std::int32_t b = hashedKey(key);
-  SQCPairNode* found = findInBucket(buckets_[b], key);
+  const std::int32_t b = BucketOf(key->HashCode(), capacity_);
+  SQCPairNode* found = FindNode(buckets_[b], *key);
   if (found == nullptr) return;
   DeleteEntry(found);
   SQCPairNode* head = buckets_[b];
@@ -154,9 +169,10 @@ void HashtableSQPair::remove(NTSequence* key) {
     // The head's entry takes the removed entry's place in the chain.
     found->key = head->key;
     found->value = head->value;
+    Hashed(found)->hash = Hashed(head)->hash;
   }
   buckets_[b] = head->next;
-  delete head;
+  delete Hashed(head);
   --size_;
 }
 
@@ -166,7 +182,7 @@ void HashtableSQPair::clear() {
     while (node != nullptr) {
       SQCPairNode* next = node->next;
       DeleteEntry(node);
-      delete node;
+      delete Hashed(node);
       node = next;
     }
     buckets_[i] = nullptr;

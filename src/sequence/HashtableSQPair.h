@@ -62,7 +62,8 @@ class CARMASEQ_EXPORT iterator {
 //    node is linked when size+1 exceeds threshold = trunc(float(capacity) * 0.75f + 0.5f).
 //  - Removal moves the bucket head's entry into the removed node and unlinks the head.
 // The table owns every key and counter stored in it; a rejected put leaves ownership with the
-// caller. Not copyable. Not thread-safe.
+// caller. A stored key must not change while the table holds it (its bucket and the hash code
+// kept in its node would go stale). Not copyable. Not thread-safe.
 class CARMASEQ_EXPORT HashtableSQPair {
  public:
   // REQUIRES: initialCapacity > 0.

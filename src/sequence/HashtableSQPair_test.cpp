@@ -165,6 +165,12 @@ TEST_F(HashtableSQPairTest, RemovalMovesTheHeadIntoTheRemovedNode) {
     table.remove(key.get());
     EXPECT_EQ(row.order, Order(table)) << "removing " << row.removed;
     EXPECT_EQ(static_cast<int>(row.order.size()), table.getSize());
+    for (int item : row.order) {
+      std::unique_ptr<NTSequence> probe(Single(item));
+      const ISQCPair* entry = table.get(probe.get());
+      ASSERT_NE(nullptr, entry) << "removing " << row.removed << ", looking up " << item;
+      EXPECT_EQ(item, entry->value->getCount());
+    }
   }
   // The stored key object itself may be passed.
   pqr_.remove(pqr_.begin()->key);
@@ -199,6 +205,10 @@ TEST(HashtableSQPairIteration, VisitsEachEntryOnceWhileRemovingBehindIt) {
   EXPECT_EQ(kept, std::set<int>(rest.begin(), rest.end()));
   EXPECT_EQ(kept.size(), rest.size());
   EXPECT_EQ(static_cast<int>(kept.size()), table.getSize());
+  for (int item : held) {
+    std::unique_ptr<NTSequence> probe(Single(item));
+    EXPECT_EQ(kept.count(item) == 1, table.containsKey(probe.get())) << item;
+  }
 
   HashtableSQPair empty(4);
   EXPECT_TRUE(empty.begin() == empty.end());
