@@ -7,6 +7,8 @@
 #include "dictionary/SeqDictionarySettings.h"
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/SequenceSemiLattice.h"
+#include "export/ExportCommon.h"
+#include "export/ReferenceIndex.h"
 #include "foundation/Exceptions.h"
 #include "foundation/QxMV.h"
 #include "foundation/QxPower.h"

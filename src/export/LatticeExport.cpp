@@ -1,12 +1,146 @@
-// Lattice export: not available yet in this build.
+// The whole sequence lattice of a dictionary as a SequentialAssociationLattice document: the
+// document the scoring side loads.
+#include <memory>
+#include <new>
 #include <ostream>
 
 #include "dictionary/SequenceDictionary.h"
+#include "export/ExportCommon.h"
+#include "export/ReferenceIndex.h"
+#include "foundation/Exceptions.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/NTSequence.h"
+#include "sequence/SequenceCounter.h"
+#include "xml/XMLNodes.h"
+#include "xml/XMLWriter.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
-QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream&, double) {
-  return QxStatus(QxStatus::kOutOfMemory, false);
+namespace {
+
+using QxXML_940::XMLElement;
+
+XMLElement* AddChild(XMLElement* parent, const char* name) {
+  XMLElement* child = XMLElement::Create(name);
+  parent->AddElement(child);
+  return child;
+}
+
+// The levels are read straight from their tables in iteration order: the order and content
+// getSequencesOfSize gives, without a Sequence per entry. A level without a table (the empty
+// shell's level 0) reads as empty.
+//
+// Items of the held one-item sequences, item sets of the held one-set sequences; the number of
+// held sequences over levels 0..largest.
+void IndexLattice(const SequenceDictionary& dictionary, int largest, ReferenceIndex* index) {
+  std::int32_t sequences = 0;
+  for (int k = 0; k <= largest; ++k) {
+    const HashtableSQPair* table = dictionary.getLevelTable(k);
+    if (table == nullptr) continue;
+    sequences += table->getSize();
+    for (auto it = table->begin(); it != table->end(); ++it) {
+      const NTSequence& key = *it->key;
+      if (key.getNSets() != 1) continue;
+      if (k == 1) index->AddItem(key.items()[0]);
+      index->AddItemSet(ItemSpan{key.items(), key.size()});
+    }
+  }
+  index->AssignNumbers();
+  index->SetNumberOfSequences(sequences);
+}
+
+void AddItemsAndItemSets(XMLElement* lattice, const ReferenceIndex& index) {
+  for (const auto& [item, number] : index.Items()) {
+    XMLElement* element = AddChild(lattice, "Item");
+    element->AddAttribute("id", number);
+    element->AddAttribute("value", item);
+  }
+  for (const auto& [items, number] : index.ItemSets()) {
+    XMLElement* element = AddChild(lattice, "Itemset");
+    element->AddAttribute("id", number);
+    element->AddAttribute("numberOfItems", static_cast<double>(items.size()));
+    for (std::int32_t item : items) {
+      AddChild(element, "ItemRef")->AddAttribute("itemRef", index.GetItemNumber(item));
+    }
+  }
+}
+
+// One Sequence element. An entry without a counter has no count: its occurrence and support
+// are left out and its adjacency list is empty.
+void AddSequence(XMLElement* level, const ISQCPair& entry, std::int32_t id, double total,
+                 const ReferenceIndex& index) {
+  const NTSequence& key = *entry.key;
+  const SequenceCounter* counter = entry.value;
+  XMLElement* element = AddChild(level, "Sequence");
+  element->AddAttribute("id", id);
+  if (counter != nullptr) {
+    element->AddAttribute("support", counter->getCount() / total);
+    element->AddAttribute("occurrence", counter->getCount());
+  }
+  element->AddAttribute("numberOfSets", key.getNSets());
+  ForEachItemSet(key, [&](ItemSpan set) {
+    AddChild(element, "ItemsetRef")->AddAttribute("itemsetRef", index.GetItemSetNumber(set));
+  });
+  XMLElement* list = AddChild(element, "SeqAdjacentList");
+  list->AddAttribute("numberOfAdjacentItems", counter == nullptr ? 0 : counter->getNAdjacent());
+  const AdjacentItemSet* adjacent = counter == nullptr ? nullptr : counter->getAdjacentItems();
+  if (adjacent == nullptr) return;
+  for (const auto& [item, position] : *adjacent) {
+    XMLElement* link = AddChild(list, "AdjacentItem");
+    link->AddAttribute("itemRef", index.GetItemNumber(item));
+    link->AddAttribute("position", position);
+  }
+}
+
+}  // namespace
+
+// The whole document is built before the first byte is written; if memory runs out while
+// building, nothing is written and status 60000 is returned.
+QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, double minSupport) {
+  try {
+    const int largest = LargestSequence();
+    ReferenceIndex index;
+    IndexLattice(*this, largest, &index);
+    const double total = getTotalCount();
+
+    std::unique_ptr<XMLElement> root(XMLElement::Create("SequentialAssociationLattice"));
+    root->AddAttribute("version", kExportVersion);
+    root->AddElement(CreateExportHeader("Carma model for sequential association lattice"));
+    XMLElement* dataDictionary = AddChild(root.get(), "DataDictionary");
+    dataDictionary->AddAttribute("numberOfFields", 1.0);
+    XMLElement* field = AddChild(dataDictionary, "DataField");
+    field->AddAttribute("name", "item");
+    field->AddAttribute("optype", "categorical");
+
+    XMLElement* lattice = AddChild(root.get(), "SeqAssociationLattice");
+    XMLElement* stats = AddChild(lattice, "SeqInputStats");
+    stats->AddAttribute("numberOfTransactions", total);
+    stats->AddAttribute("minimumSupport", ReportedMinimumSupport(*this, minSupport));
+    stats->AddAttribute("maxSequenceSize", largest);
+    stats->AddAttribute("numberOfItems", static_cast<double>(index.Items().size()));
+    stats->AddAttribute("numberOfSets", static_cast<double>(index.ItemSets().size()));
+    stats->AddAttribute("numberOfSequences", index.GetNumberOfSequences());
+    AddItemsAndItemSets(lattice, index);
+
+    std::int32_t id = 0;
+    for (int k = 0; k <= largest; ++k) {
+      const HashtableSQPair* table = getLevelTable(k);
+      XMLElement* level = AddChild(lattice, "LatticeLevel");
+      level->AddAttribute("level", k);
+      level->AddAttribute("numberOfSequences", table == nullptr ? 0 : table->getSize());
+      if (table == nullptr) continue;
+      for (auto it = table->begin(); it != table->end(); ++it) {
+        AddSequence(level, *it, ++id, total, index);
+      }
+    }
+
+    const std::unique_ptr<QxXML_940::XMLDocType> docType(
+        QxXML_940::XMLDocType::Create("SequentialAssociationLattice", "sequentiallattice.dtd", 0));
+    QxXML_940::WriteTree(os, docType.get(), root.get(), true);
+    return QxStatus();
+  } catch (const std::bad_alloc&) {
+    return QxStatus(QxStatus::kOutOfMemory, false);
+  }
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800
