@@ -1,0 +1,403 @@
+#include "scoring/SequentialTranslator.h"
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMException.hpp>
+#include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/util/XMLException.hpp>
+
+#include "QuorvisTranscoder.h"
+#include "ScoreDictVar.h"
+#include "ScoreDictionary.h"
+#include "ScoreVersionInfo.h"
+#include "ScoringLog.h"
+#include "scoring/SequentialAssocModel.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/NTSequence.h"
+#include "sequence/Sequence.h"
+#include "sequence/SequenceCounter.h"
+#include "sequence/TimedItemSet.h"
+
+namespace QxQuorvis_940 {
+
+namespace {
+
+using SEQUENCE_NAMESPACE_800::HashtableSQPair;
+using SEQUENCE_NAMESPACE_800::NTSequence;
+using SEQUENCE_NAMESPACE_800::Sequence;
+using SEQUENCE_NAMESPACE_800::SequenceCounter;
+using SEQUENCE_NAMESPACE_800::TimedItemSet;
+using xercesc::DOMElement;
+using Elements = std::vector<DOMElement*>;
+
+constexpr char kParseName[] = "QxQuorvis_940::SequentialTranslator::ParseFromTree";
+// Keys hold at most 31 items, so a lattice has at most 32 levels.
+constexpr int kMaxSequenceSize = 31;
+// Attribute values quoted in a trace line are cut to this many characters.
+constexpr size_t kQuotedLength = 40;
+
+// Trace lines must not throw out of the handlers that write them.
+void Trace(const char* format, const char* text) noexcept {
+  try {
+    ScoringLog::GetInstance().TraceText(1, format, text);
+  } catch (...) {
+  }
+}
+
+// Why a document was rejected. Thrown inside the reader only; ParseFromTree catches it.
+struct Rejection {
+  std::string reason;
+};
+
+[[noreturn]] void Reject(std::string reason) { throw Rejection{std::move(reason)}; }
+
+std::string Range(long long low, long long high) {
+  return std::to_string(low) + ".." + std::to_string(high);
+}
+
+// Reads one lattice document into level tables. Everything it allocates is owned by it until
+// TakeModel hands the tables to a new model, so a rejection frees all of it.
+class LatticeReader {
+ public:
+  // Stores the statistics' numberOfSequences and maxSequenceSize in the two outputs as soon as
+  // they are read.
+  LatticeReader(xercesc::DOMDocument* document, const QuorvisTranscoder& transcoder,
+                std::int32_t* numberOfSequences, std::int32_t* maxSequenceSize)
+      : document_(document),
+        transcoder_(transcoder),
+        numberOfSequencesOut_(numberOfSequences),
+        maxSequenceSizeOut_(maxSequenceSize) {}
+
+  // Reads the whole document. Throws Rejection.
+  void Read();
+  // A new model over the tables read, with the item dictionary and version info.
+  std::unique_ptr<SequentialAssocModel> TakeModel(HashtableSQPair*** tablesOut);
+
+ private:
+  void ReadStatistics();
+  void ReadItems();
+  void ReadItemSets();
+  void ReadLevels();
+  void ReadLevel(DOMElement* element, const std::string& where);
+  void ReadSequence(DOMElement* element, int level, HashtableSQPair* table,
+                    const std::string& where);
+  // Checks that (item, position) names a one-item extension of key. Throws Rejection.
+  static void CheckExtension(const NTSequence& key, std::int32_t item, int position,
+                             const std::string& where);
+
+  // The first element named tag in the document.
+  DOMElement* FirstElement(const char* tag) const;
+  // `first` and its next count - 1 sibling elements.
+  static Elements Run(DOMElement* first, long long count, const std::string& what);
+  // The first count child elements of parent.
+  static Elements Children(const DOMElement* parent, long long count, const std::string& where);
+  // The attribute `name` of element as an integer.
+  int Int(const DOMElement* element, const char* name, const std::string& where) const;
+  // The same, within low..high.
+  int IntIn(const DOMElement* element, const char* name, long long low, long long high,
+            const std::string& where) const;
+  std::string Quoted(const XMLCh* value) const;
+
+  xercesc::DOMDocument* document_;
+  const QuorvisTranscoder& transcoder_;
+  std::int32_t* numberOfSequencesOut_;
+  std::int32_t* maxSequenceSizeOut_;
+  std::string version_;
+  std::int32_t numberOfSets_ = 0;
+  std::int32_t maxSequenceSize_ = 0;
+  std::int32_t numberOfItems_ = 0;
+  std::vector<std::int32_t> items_;                       // by item number - 1
+  std::vector<std::unique_ptr<TimedItemSet>> itemSets_;   // by item-set number - 1
+  std::vector<std::unique_ptr<HashtableSQPair>> tables_;  // by level
+  std::unique_ptr<BaseDictionary> itemDictionary_;        // null until an item has a mapped value
+};
+
+void LatticeReader::Read() {
+  if (document_ == nullptr) Reject("no document");
+  const DOMElement* root = document_->getDocumentElement();
+  if (root == nullptr) Reject("no document element");
+  const XMLCh* version = BaseTranslator::GetAttribute(root, "version");
+  if (version == nullptr) Reject("the document element has no version");
+  version_ = transcoder_.transcodeTo(version);
+  ReadStatistics();
+  ReadItems();
+  ReadItemSets();
+  ReadLevels();
+  // The tables are no longer needed once the levels hold their own keys.
+  itemSets_.clear();
+  items_.clear();
+}
+
+void LatticeReader::ReadStatistics() {
+  const DOMElement* stats = FirstElement("SeqInputStats");
+  const std::string where = "SeqInputStats";
+  *numberOfSequencesOut_ = Int(stats, "numberOfSequences", where);
+  numberOfSets_ = IntIn(stats, "numberOfSets", 0, INT_MAX, where);
+  maxSequenceSize_ = IntIn(stats, "maxSequenceSize", 0, kMaxSequenceSize, where);
+  *maxSequenceSizeOut_ = maxSequenceSize_;
+  numberOfItems_ = IntIn(stats, "numberOfItems", 0, INT_MAX, where);
+}
+
+void LatticeReader::ReadItems() {
+  if (numberOfItems_ == 0) return;
+  const Elements run = Run(FirstElement("Item"), numberOfItems_, "Item");
+  items_.assign(run.size(), 0);
+  std::vector<bool> seen(run.size(), false);
+  for (size_t i = 0; i < run.size(); ++i) {
+    const DOMElement* element = run[i];
+    const std::string where = "Item " + std::to_string(i + 1);
+    const int id = IntIn(element, "id", 1, numberOfItems_, where);
+    if (seen[id - 1]) Reject(where + ": id " + std::to_string(id) + " given twice");
+    seen[id - 1] = true;
+    items_[id - 1] = Int(element, "value", where);
+    const XMLCh* mapped = BaseTranslator::GetAttribute(element, "mappedValue");
+    if (mapped == nullptr || *mapped == 0) continue;
+    if (itemDictionary_ == nullptr) itemDictionary_ = std::make_unique<BaseDictionary>();
+    const std::string name =
+        transcoder_.transcodeTo(BaseTranslator::GetAttribute(element, "value"));
+    auto variable = std::make_unique<DictVar>(name, ScoreDictVar::kItem);
+    variable->SetMappedValue(transcoder_.transcodeTo(mapped));
+    itemDictionary_->AddVariable(name, variable.get());
+    variable.release();
+  }
+}
+
+void LatticeReader::ReadItemSets() {
+  if (numberOfSets_ == 0) return;
+  const Elements run = Run(FirstElement("Itemset"), numberOfSets_, "Itemset");
+  itemSets_.resize(run.size());
+  for (size_t i = 0; i < run.size(); ++i) {
+    const DOMElement* element = run[i];
+    const std::string where = "Itemset " + std::to_string(i + 1);
+    const int id = IntIn(element, "id", 1, numberOfSets_, where);
+    if (itemSets_[id - 1] != nullptr) Reject(where + ": id " + std::to_string(id) + " given twice");
+    const int count = IntIn(element, "numberOfItems", 1, INT_MAX, where);
+    auto set = std::make_unique<TimedItemSet>(0, 0.0);
+    for (const DOMElement* ref : Children(element, count, where)) {
+      set->AddItem(items_[IntIn(ref, "itemRef", 1, numberOfItems_, where + ", ItemRef") - 1]);
+    }
+    itemSets_[id - 1] = std::move(set);
+  }
+}
+
+void LatticeReader::ReadLevels() {
+  const Elements run = Run(FirstElement("LatticeLevel"), maxSequenceSize_ + 1LL, "LatticeLevel");
+  tables_.resize(run.size());
+  for (size_t i = 0; i < run.size(); ++i) {
+    ReadLevel(run[i], "LatticeLevel " + std::to_string(i + 1));
+  }
+  // Supports divide by the count of the empty sequence.
+  if (tables_[0]->getSize() != 1) Reject("level 0 does not hold the empty sequence");
+}
+
+void LatticeReader::ReadLevel(DOMElement* element, const std::string& where) {
+  const int level = IntIn(element, "level", 0, maxSequenceSize_, where);
+  if (tables_[level] != nullptr)
+    Reject(where + ": level " + std::to_string(level) + " given twice");
+  const int count = IntIn(element, "numberOfSequences", 0, INT_MAX, where);
+  const Elements sequences = Children(element, count, where);
+  // A level's table starts large enough to stay below its load factor.
+  const long long capacity = level == 0 ? 2 : static_cast<long long>(count * 1.5);
+  if (capacity < 1 || capacity > INT_MAX) {
+    Reject(where + ": numberOfSequences " + std::to_string(count) + " gives table capacity " +
+           std::to_string(capacity));
+  }
+  tables_[level] = std::make_unique<HashtableSQPair>(static_cast<int>(capacity));
+  for (size_t j = 0; j < sequences.size(); ++j) {
+    ReadSequence(sequences[j], level, tables_[level].get(),
+                 where + ", Sequence " + std::to_string(j + 1));
+  }
+}
+
+void LatticeReader::ReadSequence(DOMElement* element, int level, HashtableSQPair* table,
+                                 const std::string& where) {
+  const int setCount = IntIn(element, "numberOfSets", 0, INT_MAX, where);
+  const int occurrence = IntIn(element, "occurrence", 0, INT_MAX, where);
+  const Elements children = Children(element, setCount + 1LL, where);
+  Sequence sequence;
+  for (int k = 0; k < setCount; ++k) {
+    const int ref = IntIn(children[k], "itemsetRef", 1, numberOfSets_, where + ", ItemsetRef");
+    sequence.AddTimedItemSet(itemSets_[ref - 1].get());
+  }
+  if (sequence.Size() != level) {
+    Reject(where + ": " + std::to_string(sequence.Size()) + " items at level " +
+           std::to_string(level));
+  }
+  auto key =
+      setCount == 0 ? std::make_unique<NTSequence>() : std::make_unique<NTSequence>(&sequence);
+
+  const DOMElement* list = children[setCount];
+  const int adjacentCount = IntIn(list, "numberOfAdjacentItems", 0, INT_MAX, where);
+  const Elements adjacent = Children(list, adjacentCount, where);
+  if (!adjacent.empty() && level == maxSequenceSize_) {
+    Reject(where + ": adjacent items at the highest level");
+  }
+  auto counter = std::make_unique<SequenceCounter>(0, occurrence, nullptr);
+  for (const DOMElement* pair : adjacent) {
+    const std::string pairWhere = where + ", AdjacentItem";
+    const std::int32_t item = items_[IntIn(pair, "itemRef", 1, numberOfItems_, pairWhere) - 1];
+    const int position = Int(pair, "position", pairWhere);
+    CheckExtension(*key, item, position, pairWhere);
+    counter->addAdjacentItem(item, position);
+  }
+  if (!table->put(key.get(), counter.get())) Reject(where + ": the sequence is given twice");
+  key.release();
+  counter.release();
+}
+
+void LatticeReader::CheckExtension(const NTSequence& key, std::int32_t item, int position,
+                                   const std::string& where) {
+  // Odd positions 2s+1 open a new set before set s (s up to nSets); even positions 2s add the
+  // item into set s, which must exist and not hold it yet.
+  const int setCount = key.getNSets();
+  bool valid = position >= 0 && position <= 2 * setCount + 1;
+  if (valid && position % 2 == 0) {
+    const int set = position / 2;
+    valid = set < setCount;
+    for (int i = 0; valid && i < key.getSizeOfSet(set); ++i) {
+      valid = key.getItemInSet(i, set) != item;
+    }
+  }
+  if (!valid) {
+    Reject(where + ": item " + std::to_string(item) + " at position " + std::to_string(position) +
+           " extends no set of the sequence");
+  }
+}
+
+std::unique_ptr<SequentialAssocModel> LatticeReader::TakeModel(HashtableSQPair*** tablesOut) {
+  const int levelCount = static_cast<int>(tables_.size());
+  // Allocate everything that can fail before the tables leave the reader's ownership.
+  std::unique_ptr<HashtableSQPair*[]> tables(new HashtableSQPair*[levelCount]);
+  auto versionInfo = std::make_unique<VersionInfo>(version_);
+  void* memory = ::operator new(sizeof(SequentialAssocModel));
+  for (int level = 0; level < levelCount; ++level) tables[level] = tables_[level].release();
+  *tablesOut = tables.get();
+  std::unique_ptr<SequentialAssocModel> model;
+  try {
+    // The model's constructor releases the tables itself when it fails.
+    model.reset(new (memory) SequentialAssocModel(tables.release(), levelCount));
+  } catch (...) {
+    ::operator delete(memory);
+    throw;
+  }
+  model->SetScoreDictionary(itemDictionary_.release());
+  model->SetVersionInfo(versionInfo.release());
+  return model;
+}
+
+DOMElement* LatticeReader::FirstElement(const char* tag) const {
+  const xercesc::DOMNodeList* list = BaseTranslator::GetElementsByTagName(document_, tag);
+  // item(0) scans only up to the first match; getLength would scan the whole document.
+  xercesc::DOMNode* first = list == nullptr ? nullptr : list->item(0);
+  if (first == nullptr) Reject(std::string("no ") + tag + " element");
+  return static_cast<DOMElement*>(first);
+}
+
+Elements LatticeReader::Run(DOMElement* first, long long count, const std::string& what) {
+  Elements run;
+  for (DOMElement* element = first;
+       element != nullptr && static_cast<long long>(run.size()) < count;
+       element = BaseTranslator::GetNextSiblingElt(element)) {
+    run.push_back(element);
+  }
+  if (static_cast<long long>(run.size()) < count) {
+    Reject("count " + std::to_string(count) + " but only " + std::to_string(run.size()) + " " +
+           what + " elements");
+  }
+  return run;
+}
+
+Elements LatticeReader::Children(const DOMElement* parent, long long count,
+                                 const std::string& where) {
+  Elements children;
+  for (DOMElement* child = BaseTranslator::GetFirstChildElt(parent);
+       child != nullptr && static_cast<long long>(children.size()) < count;
+       child = BaseTranslator::GetNextSiblingElt(child)) {
+    children.push_back(child);
+  }
+  if (static_cast<long long>(children.size()) < count) {
+    Reject(where + ": count " + std::to_string(count) + " but only " +
+           std::to_string(children.size()) + " child elements");
+  }
+  return children;
+}
+
+int LatticeReader::Int(const DOMElement* element, const char* name,
+                       const std::string& where) const {
+  const XMLCh* value = BaseTranslator::GetAttribute(element, name);
+  if (value == nullptr) Reject(where + ": no " + name);
+  int number = 0;
+  if (!BaseTranslator::VerifyInt(value, &number))
+    Reject(where + ": " + name + " " + Quoted(value) + " is no integer");
+  return number;
+}
+
+int LatticeReader::IntIn(const DOMElement* element, const char* name, long long low, long long high,
+                         const std::string& where) const {
+  const int number = Int(element, name, where);
+  if (number < low || number > high) {
+    Reject(where + ": " + name + " " + std::to_string(number) + " outside " + Range(low, high));
+  }
+  return number;
+}
+
+std::string LatticeReader::Quoted(const XMLCh* value) const {
+  std::string text = transcoder_.transcodeTo(value);
+  if (text.size() > kQuotedLength) text = text.substr(0, kQuotedLength) + "...";
+  return "\"" + text + "\"";
+}
+
+}  // namespace
+
+SequentialTranslator::SequentialTranslator() = default;
+
+SequentialTranslator::~SequentialTranslator() = default;
+
+ScoreModel* SequentialTranslator::ParseFromTree(xercesc::DOMDocument* document,
+                                                std::string& encoding) {
+  Trace("Enter:%s", kParseName);
+  model_ = nullptr;
+  levelTables_ = nullptr;
+  numberOfSequences_ = 0;
+  maxSequenceSize_ = 0;
+  std::string reason;
+  const char* failure = nullptr;
+  try {
+    CreateTranscoder(encoding);
+    LatticeReader reader(document, *GetTranscoder(), &numberOfSequences_, &maxSequenceSize_);
+    reader.Read();
+    model_ = reader.TakeModel(&levelTables_).release();
+  } catch (Rejection& rejection) {
+    reason.swap(rejection.reason);
+    failure = reason.c_str();
+  } catch (const xercesc::XMLException&) {
+    failure = "the XML library failed";
+  } catch (const xercesc::DOMException&) {
+    failure = "the XML library failed";
+  } catch (...) {
+    failure = "out of memory";
+  }
+  if (model_ == nullptr) {
+    levelTables_ = nullptr;
+    Trace("QxQuorvis_940::SequentialTranslator: document rejected: %s", failure);
+  }
+  Trace("Exit:%s", kParseName);
+  return model_;
+}
+
+}  // namespace QxQuorvis_940
+
+QxQuorvis_940::ScoreTranslator* GiveMyTranslator() {
+  try {
+    return new QxQuorvis_940::SequentialTranslator();
+  } catch (...) {
+    return nullptr;
+  }
+}
