@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "dictionary/SequenceDictionary.h"
@@ -28,27 +29,158 @@ void ClearLinks(SequenceCounter* counter) {
   }
 }
 
-// Registers every entry of `level` under each of its one-item-smaller parents in `parents`.
-// `parent` is scratch: its item array has room for any stored key, and removeItem rewrites it
-// in place, so the walk allocates nothing per item.
-void LinkLevel(const HashtableSQPair& level, const HashtableSQPair& parents, NTSequence* parent) {
-  for (auto it = level.begin(); it != level.end(); ++it) {
-    NTSequence* child = it->key;
-    if (it->value != nullptr) ClearLinks(it->value);
+// A link waiting to be stored on its parent's counter. A record with position kNoLink only
+// stands for the parent itself, which gets an emptied link set even when no child reaches it.
+struct PendingLink {
+  SequenceCounter* parent;
+  std::int32_t item;
+  std::int32_t position;
+};
+constexpr std::int32_t kNoLink = -1;
+
+std::uintptr_t AddressOf(const PendingLink& link) {
+  return reinterpret_cast<std::uintptr_t>(link.parent);
+}
+
+// Orders records roughly by parent address: one stable counting pass on the high address bits
+// (at most 2^16 ranges of neighbouring counters). Records of one parent keep their order.
+// `starts` is scratch of 2^16 entries.
+void PartitionByParent(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch,
+                       std::vector<size_t>& starts) {
+  if (links.size() < 2) return;
+  std::uintptr_t low = AddressOf(links[0]);
+  std::uintptr_t high = low;
+  for (const PendingLink& link : links) {
+    low = std::min(low, AddressOf(link));
+    high = std::max(high, AddressOf(link));
+  }
+  int shift = 0;
+  while (((high - low) >> shift) >= (std::uintptr_t{1} << 16)) ++shift;
+  const size_t ranges = static_cast<size_t>((high - low) >> shift) + 1;
+  std::fill(starts.begin(), starts.begin() + static_cast<std::ptrdiff_t>(ranges), 0);
+  for (const PendingLink& link : links) ++starts[(AddressOf(link) - low) >> shift];
+  size_t sum = 0;
+  for (size_t r = 0; r < ranges; ++r) sum += std::exchange(starts[r], sum);
+  scratch.resize(links.size());
+  for (const PendingLink& link : links) scratch[starts[(AddressOf(link) - low) >> shift]++] = link;
+  links.swap(scratch);
+}
+
+// Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
+// Builds the links level by level, following each child's items in order: the parent without
+// item p (removeItem) is looked up one level down and, when held with a counter, gets the link
+// (item, 2s+1) if the item was alone in its set s, else (item, 2s).
+//
+// The work is arranged so that it costs little more than the look-ups themselves, which are
+// dominated by cache misses:
+//  - entries are taken from the table in chunks whose keys are prefetched before use;
+//  - parent keys are made and looked up in batches, so that the misses of independent look-ups
+//    overlap;
+//  - links are not inserted as they are found (each insertion would chase a parent's counter,
+//    set and tree nodes at a random place): they are gathered per level and stored in the
+//    order of their parents' addresses, so that counters and link sets are visited in memory
+//    order, each while it is still cached;
+//  - the record vectors are sized once up front: a large allocation in the middle of the build
+//    would make the allocator consolidate the many small blocks that emptied link sets free.
+class LatticeBuilder {
+ public:
+  // Room for the records of the largest level step, so that no vector grows during the build.
+  void Reserve(size_t records) {
+    links_.reserve(records);
+    next_.reserve(records);
+    scratch_.reserve(records);
+    starts_.resize(size_t{1} << 16);
+  }
+
+  // An entry of the parents' level: its counter gets an emptied link set.
+  void AddParent(SequenceCounter* counter) { links_.push_back({counter, 0, kNoLink}); }
+
+  // Registers every entry of `level` under each of its held parents in `parents`; the entries'
+  // own counters become the parents of the next call.
+  void CollectLevel(const HashtableSQPair& level, const HashtableSQPair& parents) {
+    auto it = level.begin();
+    const auto end = level.end();
+    while (it != end) {
+      int n = 0;
+      for (; it != end && n < kChunk; ++it) chunk_[n++] = &*it;
+      for (int i = 0; i < n; ++i) Prefetch(chunk_[i]->key);
+      for (int i = 0; i < n; ++i) Prefetch(chunk_[i]->key->items());
+      for (int i = 0; i < n; ++i) CollectEntry(*chunk_[i], parents);
+    }
+    Flush(parents);
+  }
+
+  // Stores the gathered records, then turns to the level collected last. A parent's own record
+  // precedes its links (it was gathered a level earlier), so its set is emptied before they
+  // are stored.
+  void StoreLinks() {
+    constexpr size_t kAhead = 16;
+    PartitionByParent(links_, scratch_, starts_);
+    const size_t count = links_.size();
+    for (size_t i = 0; i < count; ++i) {
+      if (i + kAhead < count) Prefetch(links_[i + kAhead].parent);
+      const PendingLink& link = links_[i];
+      if (link.position == kNoLink) {
+        ClearLinks(link.parent);
+      } else {
+        link.parent->addAdjacentItem(link.item, link.position);
+      }
+    }
+    links_.swap(next_);
+    next_.clear();
+  }
+
+ private:
+  static constexpr int kChunk = 128;
+  static constexpr int kBatch = 64;
+
+  void CollectEntry(const ISQCPair& entry, const HashtableSQPair& parents) {
+    const NTSequence* child = entry.key;
+    if (entry.value != nullptr) next_.push_back({entry.value, 0, kNoLink});
     const std::int32_t size = child->size();
     const std::int32_t* items = child->items();
     const auto pattern = static_cast<std::uint32_t>(child->getPattern());
     int set = 0;  // index of the item set holding item p
     for (int p = 0; p < size; ++p) {
-      const bool alone = parent->removeItem(p, child);
-      const ISQCPair* held = parents.get(parent);
-      if (held != nullptr && held->value != nullptr) {
-        held->value->addAdjacentItem(items[p], alone ? 2 * set + 1 : 2 * set);
-      }
+      if (pending_ == kBatch) Flush(parents);
+      const bool alone = keys_[pending_].removeItem(p, child);
+      items_[pending_] = items[p];
+      positions_[pending_] = alone ? 2 * set + 1 : 2 * set;
+      ++pending_;
       if ((pattern >> (size - 1 - p)) & 1u) ++set;  // item p ends its set
     }
   }
-}
+
+  void Flush(const HashtableSQPair& parents) {
+    for (int i = 0; i < pending_; ++i) {
+      const ISQCPair* held = parents.get(&keys_[i]);
+      if (held != nullptr && held->value != nullptr) {
+        links_.push_back({held->value, items_[i], positions_[i]});
+      }
+    }
+    pending_ = 0;
+  }
+
+  const ISQCPair* chunk_[kChunk];
+  // Parent keys of the current batch; removeItem rewrites them in place, so the walk allocates
+  // nothing per item.
+  NTSequence keys_[kBatch];
+  std::int32_t items_[kBatch];
+  std::int32_t positions_[kBatch];
+  int pending_ = 0;
+  std::vector<PendingLink> links_;  // for the parents' level
+  std::vector<PendingLink> next_;   // the entries of the level collected last
+  std::vector<PendingLink> scratch_;
+  std::vector<size_t> starts_;
+};
 
 void AppendCopy(std::vector<NTSequence*>& result, const NTSequence& key) {
   auto copy = std::make_unique<NTSequence>(key);
@@ -56,27 +188,71 @@ void AppendCopy(std::vector<NTSequence*>& result, const NTSequence& key) {
   copy.release();
 }
 
-// The latest set of `view` before `before` that holds item, or -1.
-int LatestSetBefore(const std::vector<std::vector<std::int32_t>>& view, int before, int item) {
-  for (int t = before - 1; t >= 0; --t) {
-    const auto& set = view[static_cast<size_t>(t)];
-    if (std::binary_search(set.begin(), set.end(), item)) return t;
+// The frequent-item view of a history: its item sets reduced to the items whose one-item
+// sequence is held, sets left empty dropped, with an index of the sets each item occurs in.
+class FrequentView {
+ public:
+  // REQUIRES: items ascending and not empty.
+  void AddSet(std::vector<std::int32_t> items) {
+    for (std::int32_t item : items) occurrences_.emplace_back(item, sets());
+    sets_.push_back(std::move(items));
   }
-  return -1;
-}
+  // Call once after the last AddSet.
+  void Index() {
+    std::sort(occurrences_.begin(), occurrences_.end());
+    for (const auto& occurrence : occurrences_) {
+      if (distinct_.empty() || distinct_.back() != occurrence.first) {
+        distinct_.push_back(occurrence.first);
+      }
+    }
+  }
+
+  int sets() const { return static_cast<int>(sets_.size()); }
+  int items() const { return static_cast<int>(occurrences_.size()); }
+  const std::vector<std::int32_t>& newest() const { return sets_.back(); }
+  // Every item of the view once, ascending.
+  const std::vector<std::int32_t>& distinctItems() const { return distinct_; }
+
+  bool Holds(int set, std::int32_t item) const {
+    return std::binary_search(occurrences_.begin(), occurrences_.end(), std::make_pair(item, set));
+  }
+  // The latest set before `before` that holds item, or -1.
+  int LatestBefore(int before, std::int32_t item) const {
+    auto it =
+        std::lower_bound(occurrences_.begin(), occurrences_.end(), std::make_pair(item, before));
+    if (it == occurrences_.begin()) return -1;
+    --it;
+    return it->first == item ? it->second : -1;
+  }
+
+ private:
+  std::vector<std::vector<std::int32_t>> sets_;
+  std::vector<std::pair<std::int32_t, int>> occurrences_;  // (item, set), sorted by Index
+  std::vector<std::int32_t> distinct_;
+};
 
 }  // namespace
 
 QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
   try {
     const int top = LargestSequence();
+    auto builder = std::make_unique<LatticeBuilder>();
+    size_t records = 1;
+    for (int k = 1; k <= top; ++k) {
+      records = std::max(
+          records, static_cast<size_t>(k) * levels_[k]->getSize() + levels_[k - 1]->getSize());
+    }
+    builder->Reserve(records);
     if (numberOfLevels_ > 0) {
       for (auto it = levels_[0]->begin(); it != levels_[0]->end(); ++it) {
-        if (it->value != nullptr) ClearLinks(it->value);
+        if (it->value != nullptr) builder->AddParent(it->value);
       }
     }
-    NTSequence parent;
-    for (int k = 1; k <= top; ++k) LinkLevel(*levels_[k], *levels_[k - 1], &parent);
+    for (int k = 1; k <= top; ++k) {
+      builder->CollectLevel(*levels_[k], *levels_[k - 1]);
+      builder->StoreLinks();
+    }
+    builder->StoreLinks();  // the top level: emptied sets only
   } catch (const std::bad_alloc&) {
     return QxStatus(QxStatus::kOutOfMemory, false);
   } catch (const SeqExceptions::DictionaryFailure&) {
@@ -97,10 +273,8 @@ QxCommon_940::QxStatus SequenceDictionary::getSubsequencesInSequence(
   const int considered = sequence->Length() - skipLast;
   if (considered < 1) return QxStatus();
 
-  // Frequent-item view: the items whose one-item sequence is held, set by set.
-  std::vector<std::vector<std::int32_t>> view;
+  FrequentView view;
   size_t newestKept = 0;
-  int total = 0;
   for (int i = 0; i < considered; ++i) {
     const TimedItemSet& set = (*sequence)[i];
     std::vector<std::int32_t> kept;
@@ -110,16 +284,16 @@ QxCommon_940::QxStatus SequenceDictionary::getSubsequencesInSequence(
       if (hasSequence(sets, 1)) kept.push_back(*it);
     }
     if (i == considered - 1) newestKept = kept.size();
-    total += static_cast<int>(kept.size());
-    if (!kept.empty()) view.push_back(std::move(kept));
+    if (!kept.empty()) view.AddSet(std::move(kept));
   }
   if (newestKept == 0) return QxStatus();
+  view.Index();
 
-  const int n = static_cast<int>(view.size());
+  const int n = view.sets();
+  const int total = view.items();
   const int largest = LargestSequence();
-  const std::vector<std::int32_t>& newest = view.back();
   if (largest <= 2) {
-    for (std::int32_t item : newest) {
+    for (std::int32_t item : view.newest()) {
       int counted[2] = {1, item};
       AppendCopy(result, NTSequence(counted));
     }
@@ -128,12 +302,30 @@ QxCommon_940::QxStatus SequenceDictionary::getSubsequencesInSequence(
 
   std::set<NTSequence> registry;
   std::vector<std::set<NTSequence>> pending(static_cast<size_t>(n));
-  for (std::int32_t item : newest) {
+  for (std::int32_t item : view.newest()) {
     int counted[2] = {1, item};
     NTSequence seed(counted);
     if (registry.insert(seed).second) AppendCopy(result, seed);
     pending.back().insert(seed);
   }
+
+  // The extension of key (first set matched at view set j) by link (item, position).
+  const auto extend = [&](const NTSequence& key, int j, std::int32_t item, std::int32_t position) {
+    int target;
+    if (position == 0) {  // item joins the first set
+      if (!view.Holds(j, item)) return;
+      target = j;
+    } else {  // item as a new first set
+      target = view.LatestBefore(j, item);
+      if (target < 0) return;
+    }
+    NTSequence extension(key, item, position);
+    if (extension.getNSets() <= n && extension.size() <= total && extension.size() <= largest &&
+        registry.insert(extension).second) {
+      AppendCopy(result, extension);
+    }
+    pending[static_cast<size_t>(target)].insert(std::move(extension));
+  };
 
   for (int j = n - 1; j >= 0; --j) {
     std::set<NTSequence>& list = pending[static_cast<size_t>(j)];
@@ -146,26 +338,20 @@ QxCommon_940::QxStatus SequenceDictionary::getSubsequencesInSequence(
       }
       const AdjacentItemSet* links = counter == nullptr ? nullptr : counter->getAdjacentItems();
       if (links != nullptr) {
-        for (const auto& link : *links) {
-          const std::int32_t item = link.first;
-          const std::int32_t position = link.second;
-          int target;
-          if (position == 0) {
-            const auto& set = view[static_cast<size_t>(j)];
-            if (!std::binary_search(set.begin(), set.end(), item)) continue;
-            target = j;
-          } else if (position == 1) {
-            target = LatestSetBefore(view, j, item);
-            if (target < 0) continue;
-          } else {
-            continue;
+        // Links at positions 0 and 1, in set order. A key with many links (a frequent item's
+        // sequence may have thousands) is searched only for the items of the view.
+        const std::vector<std::int32_t>& candidates = view.distinctItems();
+        if (links->size() <= candidates.size()) {
+          for (const auto& link : *links) {
+            if (link.second == 0 || link.second == 1) extend(key, j, link.first, link.second);
           }
-          NTSequence extension(key, item, position);
-          if (extension.getNSets() <= n && extension.size() <= total &&
-              extension.size() <= largest && registry.insert(extension).second) {
-            AppendCopy(result, extension);
+        } else {
+          for (std::int32_t item : candidates) {
+            for (auto it = links->lower_bound({item, 0});
+                 it != links->end() && it->first == item && it->second <= 1; ++it) {
+              extend(key, j, item, it->second);
+            }
           }
-          pending[static_cast<size_t>(target)].insert(std::move(extension));
         }
       }
       list.erase(first);
