@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <deque>
 #include <new>
 #include <utility>
 #include <vector>
@@ -35,13 +34,23 @@ struct RuleBands {
 
 bool InBand(double value, double low, double high) { return low <= value && value <= high; }
 
+// A rule found in the level walk: the whole sequence's stored key (the tables do not change
+// while GetRules runs) and its three measures. The rule's sequences are built only for output.
+struct FoundRule {
+  const NTSequence* key;
+  double support;
+  double confidence;
+  double cause;
+};
+
 // The item sets of a key as counted arrays (element 0 the item count, then the items), so that
-// its antecedent and consequent are looked up in the dictionary's scratch key.
+// its antecedent and consequent are looked up in the dictionary's scratch key. Reused from key
+// to key without allocating once its buffers are large enough.
 class KeySets {
  public:
-  explicit KeySets(const NTSequence& key)
-      : buffer_(static_cast<size_t>(key.size() + key.getNSets())),
-        sets_(static_cast<size_t>(key.getNSets())) {
+  void Assign(const NTSequence& key) {
+    buffer_.resize(static_cast<size_t>(key.size() + key.getNSets()));
+    sets_.resize(static_cast<size_t>(key.getNSets()));
     const std::int32_t* items = key.items();
     int at = 0;
     for (int s = 0; s < key.getNSets(); ++s) {
@@ -75,7 +84,7 @@ class KeySets {
 // Appends to found the rules of one level in table iteration order. Returns false iff an entry
 // has no counter.
 bool CollectLevel(SequenceDictionary& dictionary, const HashtableSQPair& level,
-                  const RuleBands& bands, std::deque<SeqAssociationRule>& found) {
+                  const RuleBands& bands, KeySets& sets, std::vector<FoundRule>& found) {
   const double total = dictionary.getTotalCount();
   for (auto it = level.begin(); it != level.end(); ++it) {
     const SequenceCounter* counter = it->value;
@@ -86,7 +95,7 @@ bool CollectLevel(SequenceDictionary& dictionary, const HashtableSQPair& level,
     const NTSequence& key = *it->key;
     const int n = key.getNSets();
     if (n < 2) continue;
-    KeySets sets(key);
+    sets.Assign(key);
     const SequenceCounter* antecedent = dictionary.getDescriptor(sets.sets(), n - 1);
     if (antecedent == nullptr) continue;
     const double confidence = count / antecedent->getCount();
@@ -95,33 +104,33 @@ bool CollectLevel(SequenceDictionary& dictionary, const HashtableSQPair& level,
     if (consequent == nullptr) continue;
     const double cause = count / consequent->getCount();
     if (!InBand(cause, bands.minCause, bands.maxCause)) continue;
-    found.emplace_back(sets.ToSequence(0, n - 1), sets.ToSequence(n - 1, n), count / total,
-                       confidence, cause, /*joinType=*/1);
+    found.push_back({&key, count / total, confidence, cause});
   }
   return true;
 }
 
 bool IsSortKey(char sortBy) { return sortBy == 'S' || sortBy == 'C' || sortBy == 'A'; }
 
-double MeasureOf(const SeqAssociationRule& rule, char sortBy) {
+double MeasureOf(const FoundRule& rule, char sortBy) {
   switch (sortBy) {
     case 'S':
-      return rule.GetSupport();
+      return rule.support;
     case 'C':
-      return rule.GetConfidence();
+      return rule.confidence;
     default:
-      return rule.GetCause();
+      return rule.cause;
   }
 }
 
 // Appends found to rules by falling measure (the key 1.0 - value ascending), equal keys in
 // generation order. A key that is not a number sorts last.
-void AppendSorted(std::vector<SeqAssociationRule>& rules,
-                  const std::deque<SeqAssociationRule>& found, char sortBy) {
+void AppendSorted(std::vector<SeqAssociationRule>& rules, const std::vector<FoundRule>& found,
+                  char sortBy, KeySets& sets) {
   std::vector<std::pair<double, size_t>> order;
   order.reserve(found.size());
-  for (size_t i = 0; i < found.size(); ++i)
+  for (size_t i = 0; i < found.size(); ++i) {
     order.emplace_back(1.0 - MeasureOf(found[i], sortBy), i);
+  }
   const auto keyLess = [](double a, double b) {
     return !std::isnan(a) && (std::isnan(b) || a < b);
   };
@@ -131,7 +140,13 @@ void AppendSorted(std::vector<SeqAssociationRule>& rules,
     return a.second < b.second;
   });
   rules.reserve(rules.size() + found.size());
-  for (const auto& entry : order) rules.push_back(found[entry.second]);
+  for (const auto& entry : order) {
+    const FoundRule& rule = found[entry.second];
+    const int n = rule.key->getNSets();
+    sets.Assign(*rule.key);
+    rules.emplace_back(sets.ToSequence(0, n - 1), sets.ToSequence(n - 1, n), rule.support,
+                       rule.confidence, rule.cause, /*joinType=*/1);
+  }
 }
 
 }  // namespace
@@ -153,17 +168,18 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
                           minCause,
                           maxCause,
                           maximalOnly};
-    std::deque<SeqAssociationRule> found;  // no relocation: rules are deep copies
+    std::vector<FoundRule> found;
+    KeySets sets;
     const int largest = LargestSequence();
     for (int k = 2; k <= largest; ++k) {
       if (cancel_) return QxStatus(QxStatus::kCancelled, false);
       const HashtableSQPair* level = getLevelTable(k);
       if (level == nullptr) continue;
-      if (!CollectLevel(*this, *level, bands, found)) {
+      if (!CollectLevel(*this, *level, bands, sets, found)) {
         return QxStatus(QxStatus::kOutOfMemory, false);
       }
     }
-    if (!found.empty() && IsSortKey(sortBy)) AppendSorted(rules, found, sortBy);
+    if (!found.empty() && IsSortKey(sortBy)) AppendSorted(rules, found, sortBy, sets);
     return QxStatus();
   } catch (const std::bad_alloc&) {
     rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
