@@ -1,0 +1,31 @@
+// The subcommands of carmaseq: each has its option table (for parsing and --help) and its run
+// function, which returns the exit status or throws UsageError / CommandError.
+#ifndef CARMASEQ_TOOLS_CARMASEQ_COMMANDS_H_
+#define CARMASEQ_TOOLS_CARMASEQ_COMMANDS_H_
+
+#include "ArgParser.h"
+#include "Console.h"
+
+namespace carmaseq_cli {
+
+CommandSpec MineSpec();
+int RunMine(const ParsedArgs& args, const Console& console);
+
+CommandSpec RulesSpec();
+int RunRules(const ParsedArgs& args, const Console& console);
+
+CommandSpec PredictSpec();
+int RunPredict(const ParsedArgs& args, const Console& console);
+
+CommandSpec SearchSpec();
+int RunSearch(const ParsedArgs& args, const Console& console);
+
+CommandSpec StatsSpec();
+int RunStats(const ParsedArgs& args, const Console& console);
+
+CommandSpec GenerateSpec();
+int RunGenerate(const ParsedArgs& args, const Console& console);
+
+}  // namespace carmaseq_cli
+
+#endif  // CARMASEQ_TOOLS_CARMASEQ_COMMANDS_H_

@@ -1,0 +1,65 @@
+// carmaseq stats: what a saved dictionary holds, level by level.
+#include <cstdio>
+#include <ostream>
+
+#include "Commands.h"
+#include "Errors.h"
+#include "QueryModel.h"
+
+namespace carmaseq_cli {
+
+namespace seq = SEQUENCE_NAMESPACE_800;
+
+namespace {
+
+void PrintSettings(const seq::SequenceDictionary& dictionary, std::ostream& out) {
+  char line[160];
+  std::snprintf(line, sizeof line, "customers:          %d\nminimum support:    %g\n",
+                dictionary.getTotalCount(), dictionary.getMinimumSupport());
+  out << line;
+  std::snprintf(line, sizeof line,
+                "time constraints:   min gap %g, max gap %g, window %g (0 = off)\n",
+                dictionary.getMinGap(), dictionary.getMaxGap(), dictionary.getSlidingWindow());
+  out << line;
+  out << "levels:             " << dictionary.getNumberOfLevels() << " (sequences of up to "
+      << dictionary.getNumberOfLevels() - 1 << " items)\n";
+  out << "lattice built:      " << (dictionary.isLatticeBuilt() ? "yes" : "no") << "\n";
+}
+
+void PrintLevels(const seq::SequenceDictionary& dictionary, std::ostream& out) {
+  out << "sequences held:     " << dictionary.NumberOfSequences() - 1
+      << " (and the empty sequence)\nlargest sequence:   " << dictionary.LargestSequence()
+      << " items\n\n   items  sequences\n";
+  for (int k = 1; k < dictionary.getNumberOfLevels(); ++k) {
+    const int count = dictionary.CountSequencesOfSize(k);
+    if (count == 0) continue;
+    char line[64];
+    std::snprintf(line, sizeof line, "%8d  %9d\n", k, count);
+    out << line;
+  }
+}
+
+}  // namespace
+
+CommandSpec StatsSpec() {
+  CommandSpec spec;
+  spec.name = "stats";
+  spec.synopsis = "MODEL";
+  spec.summary =
+      "Shows how a saved dictionary was mined (customers, minimum support, time constraints) "
+      "and how many sequences it holds per number of items.";
+  spec.minPositional = 1;
+  spec.maxPositional = 1;
+  spec.details = ModelDetails();
+  return spec;
+}
+
+int RunStats(const ParsedArgs& args, const Console& console) {
+  const auto model = LoadQueryModel(args);
+  console.out << "dictionary:         " << args.positional()[0] << "\n";
+  PrintSettings(*model->dictionary, console.out);
+  PrintLevels(*model->dictionary, console.out);
+  return kExitOk;
+}
+
+}  // namespace carmaseq_cli
