@@ -1,0 +1,213 @@
+#include "PluginSession.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <fstream>
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMException.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/TransService.hpp>
+#include <xercesc/util/XMLException.hpp>
+
+#include "ScoreCaseRecord.h"
+#include "ScoreDictVar.h"
+#include "ScoreModel.h"
+#include "ScoreResult.h"
+#include "ScoreTranslator.h"
+#include "ScoreValue.h"
+#include "ScoringLog.h"
+#include "scoring/VectorValue.h"
+
+namespace carmaseq_score {
+
+namespace {
+
+using Predictions = QxQuorvis_940::VectorValue<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>;
+using TranslatorEntry = QxQuorvis_940::ScoreTranslator* (*)();
+
+// What the plug-in's sequential results report as their kind.
+constexpr int kSequentialResultType = 13;
+
+std::string Utf8(const XMLCh* text) {
+  if (text == nullptr) return std::string();
+  try {
+    const xercesc::TranscodeToStr utf8(text, "UTF-8");
+    return reinterpret_cast<const char*>(utf8.str());
+  } catch (const xercesc::XMLException&) {
+    return "(message not readable)";
+  }
+}
+
+// Keeps the first error the parser reports.
+class FirstError : public xercesc::ErrorHandler {
+ public:
+  void warning(const xercesc::SAXParseException&) override {}
+  void error(const xercesc::SAXParseException& e) override { Keep(e); }
+  void fatalError(const xercesc::SAXParseException& e) override { Keep(e); }
+  void resetErrors() override { message_.clear(); }
+  const std::string& message() const { return message_; }
+
+ private:
+  void Keep(const xercesc::SAXParseException& e) {
+    if (!message_.empty()) return;
+    message_ = "line " + std::to_string(e.getLineNumber()) + ", column " +
+               std::to_string(e.getColumnNumber()) + ": " + Utf8(e.getMessage());
+  }
+  std::string message_;
+};
+
+// Captures the trace lines written while it lives, unless tracing is already on (the lines then
+// go where the user asked).
+class TraceCapture {
+ public:
+  TraceCapture() {
+    QxQuorvis_940::ScoringLog& log = QxQuorvis_940::ScoringLog::GetInstance();
+    if (log.IsTracing(1)) return;
+    file_ = std::tmpfile();
+    if (file_ == nullptr) return;
+    log.SetOutput(file_);
+    log.SetTraceLevel(1);
+  }
+  ~TraceCapture() {
+    if (file_ == nullptr) return;
+    Restore();
+    std::fclose(file_);
+  }
+  TraceCapture(const TraceCapture&) = delete;
+  TraceCapture& operator=(const TraceCapture&) = delete;
+
+  // The rest of the first captured line after `marker`; empty when there is none.
+  std::string Find(const std::string& marker) {
+    if (file_ == nullptr) return std::string();
+    Restore();
+    std::string text;
+    std::rewind(file_);
+    for (int c = std::fgetc(file_); c != EOF; c = std::fgetc(file_)) text.push_back(c);
+    const size_t at = text.find(marker);
+    if (at == std::string::npos) return std::string();
+    const size_t begin = at + marker.size();
+    return text.substr(begin, text.find('\n', begin) - begin);
+  }
+
+ private:
+  void Restore() {
+    QxQuorvis_940::ScoringLog::GetInstance().SetTraceLevel(0);
+    QxQuorvis_940::ScoringLog::GetInstance().SetOutput(nullptr);
+  }
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace
+
+PluginSession::PluginSession() = default;
+
+PluginSession::~PluginSession() {
+  delete result_;
+  model_.reset();
+  translator_.reset();
+  parser_.reset();
+  if (xercesReady_) xercesc::XMLPlatformUtils::Terminate();
+  if (module_ != nullptr) dlclose(module_);
+}
+
+void PluginSession::LoadPlugin(const std::string& path) {
+  module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module_ == nullptr) {
+    const char* reason = dlerror();
+    throw ToolError(kExitPlugin, "cannot load the scoring plug-in " + path + ": " +
+                                     (reason == nullptr ? "unknown reason" : reason));
+  }
+  auto entry = reinterpret_cast<TranslatorEntry>(dlsym(module_, "GiveMyTranslator"));
+  if (entry == nullptr) {
+    throw ToolError(kExitPlugin, "the plug-in " + path + " has no GiveMyTranslator");
+  }
+  translator_.reset(entry());
+  if (translator_ == nullptr) {
+    throw ToolError(kExitPlugin, "the plug-in " + path + " gave no translator");
+  }
+}
+
+void PluginSession::LoadDocument(const std::string& path, const std::string& encoding) {
+  if (!std::ifstream(path).is_open()) {
+    throw ToolError(kExitFile, "cannot open the lattice document " + path);
+  }
+  try {
+    xercesc::XMLPlatformUtils::Initialize();
+  } catch (const xercesc::XMLException& e) {
+    throw ToolError(kExitDocument, "cannot start the XML parser: " + Utf8(e.getMessage()));
+  }
+  xercesReady_ = true;
+
+  // The document type is not fetched, and entity expansion is bounded.
+  xercesc::SecurityManager security;
+  security.setEntityExpansionLimit(10000);
+  FirstError errors;
+  parser_ = std::make_unique<xercesc::XercesDOMParser>();
+  parser_->setLoadExternalDTD(false);
+  parser_->setDisableDefaultEntityResolution(true);
+  parser_->setSecurityManager(&security);
+  parser_->setErrorHandler(&errors);
+  std::string failure;
+  try {
+    parser_->parse(path.c_str());
+  } catch (const xercesc::XMLException& e) {
+    failure = Utf8(e.getMessage());
+  } catch (const xercesc::DOMException& e) {
+    failure = Utf8(e.getMessage());
+  } catch (const xercesc::OutOfMemoryException&) {
+    failure = "out of memory";
+  }
+  parser_->setErrorHandler(nullptr);
+  parser_->setSecurityManager(nullptr);
+  if (failure.empty() && parser_->getErrorCount() != 0) failure = errors.message();
+  xercesc::DOMDocument* document = parser_->getDocument();
+  if (failure.empty() && document == nullptr) failure = "no document";
+  if (!failure.empty()) {
+    throw ToolError(kExitDocument,
+                    "the lattice document " + path + " is not well-formed XML: " + failure);
+  }
+
+  TraceCapture trace;
+  std::string target = encoding;
+  model_.reset(translator_->ParseFromTree(document, target));
+  if (model_ == nullptr) {
+    std::string reason = trace.Find("document rejected: ");
+    if (reason.empty()) reason = "see the trace";
+    throw ToolError(kExitDocument,
+                    "the plug-in rejected the lattice document " + path + ": " + reason);
+  }
+  // The model keeps nothing of the document.
+  parser_.reset();
+}
+
+ScoredCase PluginSession::Score(const CaseFields& record, const std::string& idField) {
+  QxQuorvis_940::MapCaseRecord fields;
+  for (const auto& [name, text] : record.fields) fields.SetField(name, text);
+  const QxScore::QxStatus status = model_->GetScore(&fields, result_, false);
+  if (!status.IsOK() || result_ == nullptr) {
+    throw ToolError(kExitScoring, "line " + std::to_string(record.line) +
+                                      ": the model failed to score the case (code " +
+                                      std::to_string(status.GetErrorCode()) + ")");
+  }
+  const QxQuorvis_940::ScoreValue* prediction = result_->GetPrediction();
+  if (result_->GetScoreResultType() != kSequentialResultType || prediction == nullptr ||
+      prediction->GetType() != QxQuorvis_940::ScoreValue::kVector) {
+    throw ToolError(kExitScoring, "line " + std::to_string(record.line) +
+                                      ": the model gave no list of predicted items");
+  }
+  ScoredCase scored;
+  scored.id = record.Find(idField);
+  scored.target = result_->GetTarget() == nullptr ? "" : result_->GetTarget()->GetName();
+  // The plug-in's list type is known by its kind; its classes are not visible across the
+  // module boundary, so the cast is static.
+  scored.predictions = static_cast<const Predictions*>(prediction)->GetVectorValue();
+  return scored;
+}
+
+}  // namespace carmaseq_score
