@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <iostream>
-#include <sstream>
 #include <vector>
 
 #include "dictionary/SeqConsequentDescriptor.h"
@@ -134,19 +132,6 @@ TEST_F(PredictionTest, CancelStopsFutureItemsOnly) {
   EXPECT_EQ(1u, Predict(nullptr, true, 1).size());  // the empty query is not cancelled
   const SetList one = {{1}};
   EXPECT_EQ(1u, Predict(&one, false, 10).size());
-}
-
-TEST(SeqConsequentDescriptorTest, DisplayAndArgumentOrder) {
-  const SeqConsequentDescriptor d(3, 0.25, 1.0 / 3, 0.5);
-  EXPECT_EQ(0.25, d.GetSupport());
-  EXPECT_EQ(1.0 / 3, d.GetConfidence());
-  std::ostringstream captured;
-  std::streambuf* old = std::cout.rdbuf(captured.rdbuf());
-  const std::streamsize precision = std::cout.precision();
-  d.display();
-  std::cout.precision(precision);
-  std::cout.rdbuf(old);
-  EXPECT_EQ("Item 3 Support 0.25 Confidence 0.3333333333 Cause 0.5\n", captured.str());
 }
 
 }  // namespace

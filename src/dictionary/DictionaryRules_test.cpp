@@ -102,13 +102,6 @@ TEST_F(RulesTest, MaximalOnlyNeedsTheLattice) {
   EXPECT_EQ((Texts{"(1)=>(2 3)", "(1)(2)=>(3)"}), Rules('S', 0, 1, 0, 1, 0, 1, true));
 }
 
-TEST_F(RulesTest, RepeatedCallsAppendAgain) {
-  std::vector<SeqAssociationRule> rules;
-  ASSERT_TRUE(dictionary_.GetRules(rules, 0, 1, 0, 1, 0, 1, 'S', false).IsOK());
-  ASSERT_TRUE(dictionary_.GetRules(rules, 0, 1, 0, 1, 0, 1, 'S', false).IsOK());
-  EXPECT_EQ(10u, rules.size());
-}
-
 TEST_F(RulesTest, FailuresAppendNothing) {
   std::vector<SeqAssociationRule> rules{sentinel_};
   int set[] = {1, 7};
