@@ -1,0 +1,101 @@
+#include "builder/CsvReader.h"
+
+#include <sstream>
+#include <string>
+
+#include "builder/InputError.h"
+#include "builder/ItemNameMap.h"
+#include "builder/SequenceDatabase.h"
+#include "builder/SpmfFormat.h"
+#include "gtest/gtest.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+namespace {
+
+class CsvReaderTest : public testing::Test {
+ protected:
+  // The database as item-set text with times, items shown by name.
+  std::string Read(const std::string& text, const CsvOptions& options = CsvOptions()) {
+    std::istringstream in(text);
+    SequenceDatabase db;
+    ReadCsv(in, "log.csv", options, &names_, &db);
+    std::string out;
+    for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
+      for (std::uint32_t s = db.customerBegin(c); s < db.customerBegin(c + 1); ++s) {
+        out += std::to_string(static_cast<long long>(db.setTime(s))) + "(";
+        for (std::uint32_t p = db.setBegin(s); p < db.setBegin(s + 1); ++p) {
+          out += (p > db.setBegin(s) ? " " : "") + names_.Label(db.items()[p]);
+        }
+        out += ")";
+      }
+      out += ";";
+    }
+    return out;
+  }
+
+  ItemNameMap names_;
+};
+
+TEST_F(CsvReaderTest, GroupsRowsIntoItemSetsInTimeOrder) {
+  const std::string text =
+      "Time,Extra,ITEM,Customer\r\n"
+      "20,x,milk,bob\r\n"
+      "10,x,bread,ann\r\n"
+      "10,x,milk,bob\r\n"
+      "\r\n"
+      "20,x,\"jam, \"\"best\"\"\",ann\r\n"
+      "10,x,eggs,bob\r\n"
+      "10,x,milk,bob\r\n";  // a repeated row collapses
+  // bob first appeared first; item ids follow first appearance.
+  EXPECT_EQ("10(milk eggs)20(milk);10(bread)20(jam, \"best\");", Read(text));
+  std::int32_t id = 0;
+  ASSERT_TRUE(names_.Find("eggs", &id));
+  EXPECT_EQ(4, id);
+}
+
+TEST_F(CsvReaderTest, TabsDatesAndNamedColumns) {
+  CsvOptions options;
+  options.customerColumn = "Member_number";
+  options.timeColumn = "Date";
+  options.itemColumn = "itemDescription";
+  options.timeFormat = "%d-%m-%Y";
+  EXPECT_EQ(
+      "16637(a);16638(b);",
+      Read("Member_number\tDate\titemDescription\n1\t21-07-2015\ta\n2\t22-07-2015\tb\n", options));
+  // Without a format, ISO 8601 dates and numbers are both accepted.
+  EXPECT_EQ("0(a)1(b);", Read("customer;time;item\nc;1970-01-01;a\nc;1;b\n", [] {
+              CsvOptions semicolon;
+              semicolon.delimiter = ';';
+              return semicolon;
+            }()));
+}
+
+TEST_F(CsvReaderTest, MalformedLinesNameTheLineAndReason) {
+  struct Row {
+    const char* text;
+    std::int64_t line;
+    const char* reason;
+  } const kRows[] = {
+      {"", 0, "no header line"},
+      {"customer,when,item\n", 1, "no column named 'time' in the header"},
+      {"customer,time,item\nc,1,a\nc,2\n", 3, "expected at least 3 fields, found 2"},
+      {"customer,time,item\nc,1,\"a\n", 2, "bad quoting"},
+      {"customer,time,item\nc,1,\"a\"b\n", 2, "bad quoting"},
+      {"customer,time,item\n,1,a\n", 2, "empty customer"},
+      {"customer,time,item\nc,1, \n", 2, "empty item"},
+      {"customer,time,item\nc,2015-02-30,a\n", 2, "bad time '2015-02-30'"},
+  };
+  for (const Row& row : kRows) {
+    try {
+      Read(row.text);
+      ADD_FAILURE() << "accepted " << row.text;
+    } catch (const SeqExceptions::InputError& error) {
+      EXPECT_EQ("log.csv", error.source());
+      EXPECT_EQ(row.line, error.line()) << row.text;
+      EXPECT_EQ(row.reason, error.reason()) << row.text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace SEQUENCE_NAMESPACE_800
