@@ -2,6 +2,15 @@
 #ifndef CARMASEQ_CARMASEQ_H_
 #define CARMASEQ_CARMASEQ_H_
 
+#include "builder/CsvReader.h"
+#include "builder/DictionaryBuilder.h"
+#include "builder/InputError.h"
+#include "builder/ItemNameMap.h"
+#include "builder/SequenceDatabase.h"
+#include "builder/SequenceGenerator.h"
+#include "builder/SequenceMiner.h"
+#include "builder/SpmfFormat.h"
+#include "builder/TimeParser.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SeqDictionarySettings.h"
