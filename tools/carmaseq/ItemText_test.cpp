@@ -1,0 +1,71 @@
+#include "ItemText.h"
+
+#include <gtest/gtest.h>
+
+#include "Errors.h"
+#include "builder/ItemNameMap.h"
+#include "sequence/Sequence.h"
+
+namespace carmaseq_cli {
+namespace {
+
+namespace seq = SEQUENCE_NAMESPACE_800;
+
+class ItemTextTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    names_.Add(1, "whole milk");
+    names_.Add(2, "bread");
+    names_.Add(3, "soda");
+    names_.Add(7, "42");  // a name that looks like an id: the name wins
+  }
+
+  std::string RoundTrip(const std::string& history) const {
+    seq::Sequence sequence;
+    text_.Parse(history, &sequence);
+    return text_.Sequence(sequence);
+  }
+
+  seq::ItemNameMap names_;
+  ItemText text_{&names_};
+};
+
+TEST_F(ItemTextTest, ReadsNamesIdsAndBothSeparators) {
+  const struct {
+    const char* typed;
+    const char* shown;
+  } rows[] = {
+      {"(whole milk, bread)(soda)", "(whole milk, bread)(soda)"},
+      {"  ( bread ,whole milk ) ( 3 ) ", "(whole milk, bread)(soda)"},
+      {"(whole milk)", "(whole milk)"},  // one name with a blank, no comma
+      {"(2 3)(1)", "(bread, soda)(whole milk)"},
+      {"(42)(9)", "(42)(9)"},  // "42" names item 7; 9 has no name and stays an id
+      {"(bread, bread)", "(bread)"},
+      {"", "()"},
+      {"()(bread)()", "(bread)"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.shown, RoundTrip(row.typed)) << row.typed;
+
+  seq::Sequence sequence;
+  text_.Parse("(42)", &sequence);
+  EXPECT_EQ(7, *sequence[0].Begin());
+}
+
+TEST_F(ItemTextTest, RejectsMalformedHistories) {
+  for (const char* typed : {"bread", "(bread", "(bread)x", "(whole milk, butter)", "(bread,,soda)",
+                            "(-1)", "(2147483648)"}) {
+    seq::Sequence sequence;
+    EXPECT_THROW(text_.Parse(typed, &sequence), CommandError) << typed;
+  }
+}
+
+TEST(ItemTextWithoutNamesTest, ShowsAndReadsIds) {
+  const ItemText text(nullptr);
+  seq::Sequence sequence;
+  text.Parse("(5, 3)(3)", &sequence);
+  EXPECT_EQ("(3, 5)(3)", text.Sequence(sequence));
+  EXPECT_THROW(text.Parse("(bread)", &sequence), CommandError);
+}
+
+}  // namespace
+}  // namespace carmaseq_cli
