@@ -7,6 +7,7 @@
 #include <map>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "dictionary/SeqConsequentDescriptor.h"
