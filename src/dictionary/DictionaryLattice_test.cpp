@@ -12,22 +12,22 @@ namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
 using testutil::Counted;
-using testutil::Hold;
 using testutil::Links;
 using testutil::SetList;
 using LinkList = std::vector<std::pair<int, int>>;
+using Texts = std::vector<std::string>;
 
 class LatticeTest : public testing::Test {
  protected:
   void HoldAll(const std::vector<SetList>& sequences) {
-    for (const auto& sets : sequences) Hold(dictionary_, sets, 3);
+    for (const auto& sets : sequences) testutil::Hold(dictionary_, sets, 3);
   }
   // The texts of getSubsequencesInSequence's result, in order.
-  std::vector<std::string> Subsequences(const SetList& query, int skipLast = 0) {
+  Texts Subsequences(const SetList& query, int skipLast = 0) {
     const Sequence sequence = testutil::ToSequence(query);
     std::vector<NTSequence*> result;
     EXPECT_TRUE(dictionary_.getSubsequencesInSequence(result, &sequence, skipLast).IsOK());
-    std::vector<std::string> texts;
+    Texts texts;
     for (NTSequence* key : result) {
       texts.push_back(testutil::KeyText(*key));
       delete key;
@@ -37,14 +37,6 @@ class LatticeTest : public testing::Test {
 
   SequenceDictionary dictionary_{10};
 };
-
-TEST_F(LatticeTest, OneItemSequencesHangUnderTheEmptySequence) {
-  HoldAll({{{5}}, {{7}}});
-  ASSERT_TRUE(dictionary_.buildLattice().IsOK());
-  EXPECT_TRUE(dictionary_.isLatticeBuilt());
-  EXPECT_EQ((LinkList{{5, 1}, {7, 1}}), Links(dictionary_, {}));
-  EXPECT_EQ(LinkList{}, Links(dictionary_, {{5}}));
-}
 
 TEST_F(LatticeTest, PositionsNameTheSlotThatRebuildsTheChild) {
   HoldAll({{{1}},
@@ -59,6 +51,8 @@ TEST_F(LatticeTest, PositionsNameTheSlotThatRebuildsTheChild) {
            {{1}, {2, 3}},
            {{1}, {2, 3}, {4}}});
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
+  EXPECT_TRUE(dictionary_.isLatticeBuilt());
+  EXPECT_EQ((LinkList{{1, 1}, {2, 1}, {3, 1}, {4, 1}}), Links(dictionary_, {}));
   EXPECT_EQ((LinkList{{2, 0}, {2, 3}}), Links(dictionary_, {{1}}));
   EXPECT_EQ((LinkList{{1, 0}, {1, 1}}), Links(dictionary_, {{2}}));
   EXPECT_EQ((LinkList{{1, 1}}), Links(dictionary_, {{2, 3}, {4}}));
@@ -70,14 +64,13 @@ TEST_F(LatticeTest, PositionsNameTheSlotThatRebuildsTheChild) {
 
 TEST_F(LatticeTest, RebuildReplacesLinksAndSkipsMissingCounters) {
   HoldAll({{{1}}, {{2}}, {{1, 2}}});
-  Counted noCounter({{1}, {2}}), two({{2}});
+  Counted noCounter({{1}, {2}}), two({{2}}), pair({{1, 2}});
   dictionary_.addSequence(noCounter.sets(), noCounter.n(), nullptr);
   dictionary_.addSequence(two.sets(), two.n(), nullptr);  // a parent without a counter
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
   EXPECT_EQ((LinkList{{2, 0}, {2, 3}}), Links(dictionary_, {{1}}));
 
   dictionary_.remove(noCounter.sets(), noCounter.n());
-  Counted pair({{1, 2}});
   dictionary_.remove(pair.sets(), pair.n());
   HoldAll({{{1}, {2}, {3}}});  // above the first empty level: never visited
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
@@ -88,37 +81,16 @@ TEST_F(LatticeTest, RebuildReplacesLinksAndSkipsMissingCounters) {
 TEST_F(LatticeTest, WalkGrowsResultsLeftwardFromTheNewestSet) {
   HoldAll({{{1}}, {{2}}, {{3}}, {{4}}, {{1, 2}}, {{1}, {3}}, {{2}, {3}}, {{1, 2}, {3}}});
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
-  const std::vector<std::string> full = {"(3)", "(1)(3)", "(2)(3)", "(1 2)(3)"};
+  const Texts full = {"(3)", "(1)(3)", "(2)(3)", "(1 2)(3)"};
   EXPECT_EQ(full, Subsequences({{1, 2}, {3}}));
   EXPECT_EQ(full, Subsequences({{1, 2}, {1, 2}, {3}})) << "a repeated set adds nothing";
   EXPECT_EQ(full, Subsequences({{1, 2, 9}, {3}, {4, 8}}, 1));
-  EXPECT_EQ((std::vector<std::string>{"(1)", "(2)", "(1 2)"}), Subsequences({{1, 2}, {3}}, 1));
+  EXPECT_EQ((Texts{"(1)", "(2)", "(1 2)"}), Subsequences({{1, 2}, {3}}, 1));
   EXPECT_TRUE(Subsequences({{1, 2}, {3}}, 2).empty());
   EXPECT_TRUE(Subsequences({{1, 2}, {3}, {9}}).empty()) << "newest set holds no frequent item";
   // (1 2)(3) occurs, but only with its first set at an earlier occurrence of 1 and 2 than the
   // latest ones, so the walk does not find it.
-  EXPECT_EQ((std::vector<std::string>{"(3)", "(1)(3)", "(2)(3)"}),
-            Subsequences({{1, 2}, {1}, {2}, {3}}));
-}
-
-TEST_F(LatticeTest, ShallowLatticeYieldsTheFrequentItemsOfTheNewestSet) {
-  HoldAll({{{1}}, {{2}}, {{3}}, {{1}, {2}}, {{1}, {3}}});
-  ASSERT_TRUE(dictionary_.buildLattice().IsOK());
-  EXPECT_EQ((std::vector<std::string>{"(2)", "(3)"}), Subsequences({{1}, {2, 3, 9}}));
-}
-
-TEST_F(LatticeTest, WalkHandlesSetsOfManyFrequentItems) {
-  SetList wide(1);
-  for (int item = 0; item < 150; ++item) {
-    Hold(dictionary_, {{item}}, 3);
-    wide[0].push_back(item);
-  }
-  HoldAll({{{1}, {149}}, {{2}, {149}}, {{1, 2}, {149}}});
-  ASSERT_TRUE(dictionary_.buildLattice().IsOK());
-  wide.push_back(wide[0]);
-  const std::vector<std::string> found = Subsequences(wide);
-  ASSERT_EQ(153u, found.size());
-  EXPECT_EQ("(1 2)(149)", found.back());
+  EXPECT_EQ((Texts{"(3)", "(1)(3)", "(2)(3)"}), Subsequences({{1, 2}, {1}, {2}, {3}}));
 }
 
 }  // namespace

@@ -12,14 +12,13 @@
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/query_testutil.h"
 #include "sequence/NTSequence.h"
-#include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
 #include "sequence/sequence_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace testutil {
 
-// The counted-array form of a sequence (element 0 of each set is its item count).
+// The counted-array form of a sequence (element 0 of each set is its item count). Not copyable.
 class Counted {
  public:
   explicit Counted(std::initializer_list<std::initializer_list<int>> sets)
@@ -31,10 +30,10 @@ class Counted {
     }
     for (auto& array : arrays_) pointers_.push_back(array.data());
   }
-  int** sets() { return pointers_.data(); }
-  int n() const { return static_cast<int>(pointers_.size()); }
   Counted(const Counted&) = delete;
   Counted& operator=(const Counted&) = delete;
+  int** sets() { return pointers_.data(); }
+  int n() const { return static_cast<int>(pointers_.size()); }
 
  private:
   std::vector<std::vector<int>> arrays_;
@@ -57,12 +56,12 @@ inline std::multiset<std::string> TakeTexts(std::set<Sequence*>& found) {
   return texts;
 }
 
-// The lattice links stored for a held sequence; {-1, -1} alone when it has no link set.
+// The links stored for a held sequence; {-1, -1} alone when it has no link set.
 inline std::vector<std::pair<int, int>> Links(SequenceDictionary& dictionary, const SetList& sets) {
   const Sequence sequence = ToSequence(sets);
   const AdjacentItemSet* links = dictionary.getDescriptor(&sequence)->getAdjacentItems();
   if (links == nullptr) return {{-1, -1}};
-  return std::vector<std::pair<int, int>>(links->begin(), links->end());
+  return {links->begin(), links->end()};
 }
 
 }  // namespace testutil
