@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -151,7 +152,11 @@ class CsvParser {
       row.customer = static_cast<std::int32_t>(customers_.size());
       customers_.emplace(customer, row.customer);
     }
-    row.item = names_->Intern(item);
+    try {
+      row.item = names_->Intern(item);
+    } catch (const std::length_error&) {
+      reader_.Fail("no item id left for '" + item.substr(0, 40) + "'");
+    }
     rows_.push_back(row);
   }
 

@@ -33,9 +33,9 @@ struct CARMASEQ_EXPORT CsvOptions {
 //
 // Throws SeqExceptions::InputError (source, line, reason) at the first malformed line: no header
 // line at all, a header without one of the columns, a row with too few fields, bad quoting (an
-// unterminated quote or text after a closing one), an empty customer or item, or a time that does
-// not parse. Nothing is added to *db then; names met before the error stay in *names. Throws
-// std::invalid_argument for a bad options.timeFormat.
+// unterminated quote or text after a closing one), an empty customer or item, a time that does
+// not parse, or a new item name when *names has no id left. Nothing is added to *db then; names met
+// before the error stay in *names. Throws std::invalid_argument for a bad options.timeFormat.
 CARMASEQ_EXPORT void ReadCsv(std::istream& in, const std::string& source, const CsvOptions& options,
                              ItemNameMap* names, SequenceDatabase* db);
 
