@@ -10,9 +10,13 @@
 #include <utility>
 #include <vector>
 #include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/SAXException.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLException.hpp>
 
 #include "scoring/SequentialAssocModel.h"
 #include "scoring/SequentialTranslator.h"
@@ -40,14 +44,24 @@ class DocumentParser {
     parser_.setErrorHandler(nullptr);
   }
 
-  // The document, or null when the text is not well-formed.
+  // The document, or null when the text is not well-formed or Xerces refuses it.
   xercesc::DOMDocument* Parse(const std::string& text) {
     return Parse(reinterpret_cast<const XMLByte*>(text.data()), text.size());
   }
   xercesc::DOMDocument* Parse(const XMLByte* data, size_t size) {
     parser_.resetDocumentPool();
     const xercesc::MemBufInputSource source(data, size, "document");
-    parser_.parse(source);
+    try {
+      parser_.parse(source);
+    } catch (const xercesc::XMLException&) {
+      return nullptr;
+    } catch (const xercesc::DOMException&) {
+      return nullptr;
+    } catch (const xercesc::SAXException&) {
+      return nullptr;
+    } catch (const xercesc::OutOfMemoryException&) {
+      return nullptr;
+    }
     if (parser_.getErrorCount() != 0) return nullptr;
     return parser_.getDocument();
   }

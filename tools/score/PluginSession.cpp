@@ -8,6 +8,7 @@
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
@@ -159,6 +160,8 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   } catch (const xercesc::XMLException& e) {
     failure = Utf8(e.getMessage());
   } catch (const xercesc::DOMException& e) {
+    failure = Utf8(e.getMessage());
+  } catch (const xercesc::SAXException& e) {
     failure = Utf8(e.getMessage());
   } catch (const xercesc::OutOfMemoryException&) {
     failure = "out of memory";
