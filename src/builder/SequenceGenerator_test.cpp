@@ -1,7 +1,6 @@
 #include "builder/SequenceGenerator.h"
 
 #include <sstream>
-#include <stdexcept>
 #include <string>
 
 #include "builder/SequenceDatabase.h"
@@ -85,18 +84,6 @@ TEST(SequenceGeneratorTest, HeaviestPlantedPatternIsFrequent) {
   options.minSupport = 0.15;
   options.maxItems = items;
   EXPECT_EQ(1u, testutil::MineAll(db, options).count(text)) << text;
-}
-
-TEST(SequenceGeneratorTest, RejectsBadOptions) {
-  GeneratorOptions options = SmallOptions(1);
-  options.customers = 0;
-  EXPECT_THROW(SequenceGenerator{options}, std::invalid_argument);
-  options = SmallOptions(1);
-  options.avgItemsPerSet = 0.5;
-  EXPECT_THROW(SequenceGenerator{options}, std::invalid_argument);
-  options = SmallOptions(1);
-  options.avgPatternItems = 32;
-  EXPECT_THROW(SequenceGenerator{options}, std::invalid_argument);
 }
 
 }  // namespace

@@ -64,10 +64,12 @@ struct CARMASEQ_EXPORT MiningSummary {
   bool cancelled = false;  // stopped early: the report is incomplete
 };
 
-// Depth-first pattern growth over pseudo-projections of the database: memory grows with the
-// size of the database and the depth of the search, never with the number of candidate
-// sequences that turn out rare. Each Mine call is independent; a miner may be used from one
-// thread at a time. Copyable.
+// Depth-first pattern growth over the database: memory grows with the size of the database and
+// the depth of the search, never with the number of candidate sequences that turn out rare.
+// Every prefix of a reported sequence is reported too; with a maximum gap, other subsequences of
+// it may be rare (dropping an inner item set can widen a gap). Mine keeps its state per call, so
+// calls on one miner may run on several threads at once (the options' callbacks then must allow
+// it). Copyable.
 class CARMASEQ_EXPORT SequenceMiner {
  public:
   // Called once per frequent sequence, in depth-first order: a sequence before its extensions.

@@ -131,8 +131,8 @@ TEST(SequenceMinerTest, ProgressAndCancel) {
   EXPECT_LT(reported, all);
 }
 
-// The 18 sequences the SPADE paper's example yields at support 0.4, from the saved output of a
-// widely used implementation.
+// The classic four-customer example: the 18 sequences at support 0.4 listed, with their
+// supports, in the saved test output of a widely used open-source miner.
 TEST(SequenceMinerTest, ZakiExampleMatchesPublishedResult) {
   const std::string dir = std::string(CARMASEQ_SHARED_DIR) + "/data/zaki/";
   std::ifstream data(dir + "zaki.spmf.txt");
