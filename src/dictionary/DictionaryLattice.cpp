@@ -88,8 +88,7 @@ inline void Prefetch(const void* address) {
 //    set and tree nodes at a random place): they are gathered per level and stored in the
 //    order of their parents' addresses, so that counters and link sets are visited in memory
 //    order, each while it is still cached;
-//  - the record vectors are sized once up front: a large allocation in the middle of the build
-//    would make the allocator consolidate the many small blocks that emptied link sets free.
+//  - the record vectors are sized once up front, so that none is copied while it grows.
 class LatticeBuilder {
  public:
   // Room for the records of the largest level step, so that no vector grows during the build.
