@@ -24,7 +24,10 @@
 // a match of it can end. Its item-set extension by x is that mask ANDed with x's mask; its
 // sequence extension by x is x's mask ANDed with the sets after the first bit. Only items that
 // extended the parent are tried (an extension of a pattern by x contains the parent's extension
-// by x as a subsequence, so it is not more frequent).
+// by x as a subsequence, so it is not more frequent), and of those only items x that enough
+// customers hold together with, or after, the pattern's last item y: a table counted once per
+// item pair says how many customers hold x in a set with y, and how many hold x in a set after
+// one holding y.
 //
 // Positions, otherwise. A pattern keeps, per supporting customer, the item positions at which
 // its last item is matched by the set matching its last item set; with a sliding window each
@@ -91,6 +94,10 @@ struct ItemSpan {
 // Bitmaps are used up to this many F x customers entries (128 MiB of masks).
 constexpr std::size_t kMaxBitmapEntries = std::size_t{1} << 24;
 constexpr std::uint32_t kMaxBitmapSets = 64;
+// The item pair table is counted when it has at most this many entries and counting it takes at
+// most kMaxPairWork steps (the sum over customers of their distinct items squared).
+constexpr std::size_t kMaxPairEntries = std::size_t{1} << 22;
+constexpr std::uint64_t kMaxPairWork = std::uint64_t{1} << 26;
 
 // A set that a sequence extension may use, with the start its match gets.
 struct Reach {
@@ -133,10 +140,12 @@ class MinerRun {
 
   // Bitmap search.
   void RunBitmaps();
-  // Reports the pattern in items_/setEnds_, whose occurrences are proj, and its extensions by
-  // the candidate items.
-  void GrowBits(std::int32_t depth, const BitProjection& proj, ItemSpan extendCandidates,
-                ItemSpan appendCandidates);
+  // Counts pairTogether_ and pairAfter_ when that is cheap enough; sets usePairs_.
+  void CountPairs();
+  // Reports the pattern in items_/setEnds_, whose occurrences are proj and whose last item is
+  // last, and its extensions by the candidate items.
+  void GrowBits(std::int32_t depth, const BitProjection& proj, std::int32_t last,
+                ItemSpan extendCandidates, ItemSpan appendCandidates);
   // Fills *out with base[k] & (x's mask) over the customers of proj; returns true iff at
   // least threshold_ customers remain.
   bool ExtendBits(const BitProjection& proj, const std::uint64_t* base, std::int32_t x,
@@ -203,6 +212,10 @@ class MinerRun {
   std::size_t customers_ = 0;
   std::vector<std::uint64_t> after_;
   std::vector<std::vector<BitProjection>> bitPool_;
+  // pairTogether_[y * F + x]: customers holding x and y in one set; pairAfter_[y * F + x]:
+  // customers holding x in a set after one holding y.
+  bool usePairs_ = false;
+  std::vector<std::int32_t> pairTogether_, pairAfter_;
 
   // The pattern being reported.
   std::vector<std::int32_t> items_;
@@ -313,6 +326,7 @@ void MinerRun::RunBitmaps() {
       bits_[item_[p] * customers_ + c] |= std::uint64_t{1} << (setOf_[p] - custSet_[c]);
     }
   }
+  CountPairs();
   // Every frequent item is a candidate below the one-item sequences.
   std::vector<std::int32_t> all(f);
   for (std::size_t x = 0; x < f; ++x) all[x] = static_cast<std::int32_t>(x);
@@ -332,13 +346,54 @@ void MinerRun::RunBitmaps() {
     setEnds_.assign(1, 1);
     const ItemSpan greater = {all.data() + x + 1, all.data() + f};
     const ItemSpan every = {all.data(), all.data() + f};
-    GrowBits(1, root, greater, every);
+    GrowBits(1, root, static_cast<std::int32_t>(x), greater, every);
     ReportProgress(x + 1, f);
   }
 }
 
-void MinerRun::GrowBits(std::int32_t depth, const BitProjection& proj, ItemSpan extendCandidates,
-                        ItemSpan appendCandidates) {
+void MinerRun::CountPairs() {
+  const std::size_t f = original_.size();
+  if (f * f > kMaxPairEntries) return;
+  std::uint64_t work = 0;
+  std::vector<std::uint32_t> distinct(customers_, 0);
+  std::vector<std::uint32_t> seen(f, 0);
+  for (std::size_t c = 0; c < customers_; ++c) {
+    for (std::uint32_t p = setItem_[custSet_[c]]; p < setItem_[custSet_[c + 1]]; ++p) {
+      if (seen[item_[p]] != c + 1) {
+        seen[item_[p]] = static_cast<std::uint32_t>(c + 1);
+        ++distinct[c];
+      }
+    }
+    work += std::uint64_t{distinct[c]} * distinct[c];
+  }
+  if (work > kMaxPairWork) return;
+  pairTogether_.assign(f * f, 0);
+  pairAfter_.assign(f * f, 0);
+  std::vector<std::int32_t> present;
+  std::fill(seen.begin(), seen.end(), 0);
+  for (std::size_t c = 0; c < customers_; ++c) {
+    present.clear();
+    for (std::uint32_t p = setItem_[custSet_[c]]; p < setItem_[custSet_[c + 1]]; ++p) {
+      if (seen[item_[p]] != c + 1) {
+        seen[item_[p]] = static_cast<std::uint32_t>(c + 1);
+        present.push_back(item_[p]);
+      }
+    }
+    for (std::int32_t y : present) {
+      const std::uint64_t my = bits_[y * customers_ + c];
+      const std::uint64_t afterY = ~(((my & (~my + 1)) << 1) - 1);
+      for (std::int32_t x : present) {
+        const std::uint64_t mx = bits_[x * customers_ + c];
+        pairTogether_[y * f + x] += (mx & my) != 0 && x != y;
+        pairAfter_[y * f + x] += (mx & afterY) != 0;
+      }
+    }
+  }
+  usePairs_ = true;
+}
+
+void MinerRun::GrowBits(std::int32_t depth, const BitProjection& proj, std::int32_t last,
+                        ItemSpan extendCandidates, ItemSpan appendCandidates) {
   Emit(static_cast<std::int32_t>(proj.size));
   if (depth == maxItems_ || Cancelled()) return;
   std::vector<BitProjection>& children = bitPool_[depth + 1];
@@ -351,7 +406,10 @@ void MinerRun::GrowBits(std::int32_t depth, const BitProjection& proj, ItemSpan 
   extendSet.clear();
   appendSet.clear();
   std::size_t used = 0;
+  const std::int32_t* together = usePairs_ ? &pairTogether_[last * original_.size()] : nullptr;
+  const std::int32_t* after = usePairs_ ? &pairAfter_[last * original_.size()] : nullptr;
   for (const std::int32_t* x = extendCandidates.begin; x != extendCandidates.end; ++x) {
+    if (together != nullptr && together[*x] < threshold_) continue;
     if (ExtendBits(proj, proj.mask.data(), *x, &children[used])) {
       extendSet.push_back(*x);
       ++used;
@@ -365,6 +423,7 @@ void MinerRun::GrowBits(std::int32_t depth, const BitProjection& proj, ItemSpan 
       after_[k] = ~(((m & (~m + 1)) << 1) - 1);
     }
     for (const std::int32_t* x = appendCandidates.begin; x != appendCandidates.end; ++x) {
+      if (after != nullptr && after[*x] < threshold_) continue;
       if (ExtendBits(proj, after_.data(), *x, &children[used])) {
         appendSet.push_back(*x);
         ++used;
@@ -376,13 +435,13 @@ void MinerRun::GrowBits(std::int32_t depth, const BitProjection& proj, ItemSpan 
   const ItemSpan appended = {appendSet.data(), appendSet.data() + appendSet.size()};
   for (std::size_t i = 0; i < extendSet.size() && !cancelled_; ++i) {
     Push(extendSet[i], false);
-    GrowBits(depth + 1, children[slot++],
+    GrowBits(depth + 1, children[slot++], extendSet[i],
              {extendSet.data() + i + 1, extendSet.data() + extendSet.size()}, appended);
     Pop(false);
   }
   for (std::size_t i = 0; i < appendSet.size() && !cancelled_; ++i) {
     Push(appendSet[i], true);
-    GrowBits(depth + 1, children[slot++],
+    GrowBits(depth + 1, children[slot++], appendSet[i],
              {appendSet.data() + i + 1, appendSet.data() + appendSet.size()}, appended);
     Pop(true);
   }
