@@ -93,7 +93,13 @@ void ItemText::ParseSet(const std::string& content, seq::TimedItemSet* set) cons
       if (!token.empty()) tokens.push_back(token);
     }
   }
-  for (const std::string& token : tokens) set->AddItem(ParseItem(token));
+  try {
+    for (const std::string& token : tokens) set->AddItem(ParseItem(token));
+  } catch (const CommandError& error) {
+    const bool noNames = names_ == nullptr || names_->size() == 0;
+    throw CommandError(std::string(error.what()) + " in (" + whole + ")" +
+                       (noNames ? "; give --names FILE to use item names" : ""));
+  }
 }
 
 std::int32_t ItemText::ParseItem(const std::string& token) const {
@@ -104,8 +110,7 @@ std::int32_t ItemText::ParseItem(const std::string& token) const {
     return static_cast<std::int32_t>(number);
   }
   if (token.empty()) throw CommandError("empty item in a history (two commas in a row?)");
-  throw CommandError("unknown item '" + token + "'" +
-                     (names_ == nullptr ? " (give --names to use item names)" : ""));
+  throw CommandError("unknown item '" + token + "'");
 }
 
 }  // namespace carmaseq_cli

@@ -54,7 +54,8 @@ void PredictLines(QueryModel& model, const PredictSettings& settings, const std:
     try {
       PredictOne(model, settings, line, out);
     } catch (const CommandError& error) {
-      throw CommandError(path + ":" + std::to_string(number) + ": " + error.what());
+      const std::string source = path == "-" ? "<stdin>" : path;
+      throw CommandError(source + ":" + std::to_string(number) + ": " + error.what());
     }
   }
   if (in.bad()) throw CommandError("cannot read " + path);
