@@ -1,5 +1,7 @@
 #include "export/ReferenceIndex.h"
 
+#include <unordered_set>
+
 #include "sequence/Sequence.h"
 #include "sequence/TimedItemSet.h"
 
@@ -23,37 +25,87 @@ std::int32_t Find(const Map& map, const Key& key) {
 
 }  // namespace
 
-void ReferenceIndex::AddItem(std::int32_t item) { items_.emplace(item, 0); }
+void ReferenceIndex::AddItem(std::int32_t item) { pendingItems_.push_back(item); }
 
 void ReferenceIndex::AddItemSet(ItemSpan items) {
-  // Probe first so that a held set costs no copy.
-  auto it = itemSets_.lower_bound(items);
-  if (it != itemSets_.end() && !itemSets_.key_comp()(items, it->first)) return;
-  itemSets_.emplace_hint(it, std::vector<std::int32_t>(items.items, items.items + items.count), 0);
+  pendingItemSets_.push_back(items.count);
+  pendingItemSets_.insert(pendingItemSets_.end(), items.items, items.items + items.count);
 }
 
 void ReferenceIndex::AddItemSet(const TimedItemSet& set) { AddItemSet(SpanOf(set)); }
 
-const ReferenceIndex::SequenceEntry& ReferenceIndex::AddSequence(const NTSequence& key) {
-  auto it = sequences_.lower_bound(key);
-  if (it == sequences_.end() || key < it->first) it = sequences_.emplace_hint(it, key, 0);
-  return *it;
+void ReferenceIndex::AddSequence(const NTSequence& key) { pendingSequences_.push_back(key); }
+
+void ReferenceIndex::AddSequence(const Sequence& sequence) {
+  pendingSequences_.emplace_back(&sequence);
 }
 
-const ReferenceIndex::SequenceEntry& ReferenceIndex::AddSequence(const Sequence& sequence) {
-  return AddSequence(NTSequence(&sequence));
-}
-
+// Each pending list is made unique (through a hash set where keys repeat a lot), sorted, and
+// entered in key order: with the hint at the end of the map an insertion costs constant time
+// whenever the map held no greater key.
 void ReferenceIndex::AssignNumbers() {
+  std::sort(pendingItems_.begin(), pendingItems_.end());
+  pendingItems_.erase(std::unique(pendingItems_.begin(), pendingItems_.end()), pendingItems_.end());
+  for (std::int32_t item : pendingItems_) items_.emplace_hint(items_.end(), item, 0);
+  std::vector<std::int32_t>().swap(pendingItems_);
+  EnterPendingItemSets();
+  EnterPendingSequences();
   Number(items_);
   Number(itemSets_);
   Number(sequences_);
+  BuildHashIndexes();
 }
 
-std::int32_t ReferenceIndex::GetItemNumber(std::int32_t item) const { return Find(items_, item); }
+void ReferenceIndex::EnterPendingItemSets() {
+  std::unordered_set<ItemSpan, ItemSpanHash, ItemSpanEqual> distinct;
+  std::vector<ItemSpan> spans;
+  for (std::size_t at = 0; at < pendingItemSets_.size(); at += 1 + pendingItemSets_[at]) {
+    const ItemSpan span{&pendingItemSets_[at + 1], pendingItemSets_[at]};
+    if (distinct.insert(span).second) spans.push_back(span);
+  }
+  std::sort(spans.begin(), spans.end(), ItemSetLess());
+  for (ItemSpan span : spans) {
+    itemSets_.emplace_hint(itemSets_.end(),
+                           std::vector<std::int32_t>(span.items, span.items + span.count), 0);
+  }
+  std::vector<std::int32_t>().swap(pendingItemSets_);
+}
+
+// Keys are sorted through pointers: a key has no cheap move.
+void ReferenceIndex::EnterPendingSequences() {
+  std::unordered_set<const NTSequence*, KeyPointerHash, KeyPointerEqual> distinct;
+  distinct.reserve(pendingSequences_.size());
+  std::vector<const NTSequence*> order;
+  for (const NTSequence& key : pendingSequences_) {
+    if (distinct.insert(&key).second) order.push_back(&key);
+  }
+  std::sort(order.begin(), order.end(),
+            [](const NTSequence* a, const NTSequence* b) { return *a < *b; });
+  for (const NTSequence* key : order) sequences_.emplace_hint(sequences_.end(), *key, 0);
+  std::deque<NTSequence>().swap(pendingSequences_);
+}
+
+void ReferenceIndex::BuildHashIndexes() {
+  itemNumbers_.clear();
+  itemNumbers_.reserve(items_.size());
+  itemNumbers_.insert(items_.begin(), items_.end());
+  itemSetNumbers_.clear();
+  itemSetNumbers_.reserve(itemSets_.size());
+  for (const auto& [items, number] : itemSets_) {
+    itemSetNumbers_.emplace(ItemSpan{items.data(), static_cast<std::int32_t>(items.size())},
+                            number);
+  }
+  sequenceNumbers_.clear();
+  sequenceNumbers_.reserve(sequences_.size());
+  for (const auto& [key, number] : sequences_) sequenceNumbers_.emplace(&key, number);
+}
+
+std::int32_t ReferenceIndex::GetItemNumber(std::int32_t item) const {
+  return Find(itemNumbers_, item);
+}
 
 std::int32_t ReferenceIndex::GetItemSetNumber(ItemSpan items) const {
-  return Find(itemSets_, items);
+  return Find(itemSetNumbers_, items);
 }
 
 std::int32_t ReferenceIndex::GetItemSetNumber(const TimedItemSet& set) const {
@@ -61,11 +113,12 @@ std::int32_t ReferenceIndex::GetItemSetNumber(const TimedItemSet& set) const {
 }
 
 std::int32_t ReferenceIndex::GetSequenceNumber(const NTSequence& key) const {
-  return Find(sequences_, key);
+  return Find(sequenceNumbers_, &key);
 }
 
 std::int32_t ReferenceIndex::GetSequenceNumber(const Sequence& sequence) const {
-  return GetSequenceNumber(NTSequence(&sequence));
+  const NTSequence key(&sequence);
+  return GetSequenceNumber(key);
 }
 
 std::int32_t ReferenceIndex::GetNumberOfSequences() const {

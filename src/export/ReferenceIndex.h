@@ -3,9 +3,11 @@
 #define CARMASEQ_EXPORT_REFERENCEINDEX_H_
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/Visibility.h"
@@ -35,15 +37,52 @@ struct ItemSetLess {
   bool operator()(ItemSpan a, const std::vector<std::int32_t>& b) const {
     return std::lexicographical_compare(a.items, a.items + a.count, b.begin(), b.end());
   }
+  bool operator()(ItemSpan a, ItemSpan b) const {
+    return std::lexicographical_compare(a.items, a.items + a.count, b.items, b.items + b.count);
+  }
 };
 
-// Three ordered maps filled during one export and then numbered:
-//  - items, ascending by id;
-//  - item sets, in the TimedItemSet order (times play no part);
-//  - sequences, in the Sequence order (set by set, a proper prefix first), held as keys.
-// Once AssignNumbers has run, the keys of each map carry 1, 2, 3, ... in key order; a look-up of
-// a key that is not held gives -1. A key added after AssignNumbers has number 0 until
-// AssignNumbers runs again.
+// Hashing and equality of item spans by their items.
+struct ItemSpanHash {
+  // FNV-1a, one item at a time.
+  std::size_t operator()(ItemSpan span) const {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::int32_t i = 0; i < span.count; ++i) {
+      hash ^= static_cast<std::uint32_t>(span.items[i]);
+      hash *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+  }
+};
+struct ItemSpanEqual {
+  bool operator()(ItemSpan a, ItemSpan b) const {
+    return a.count == b.count && std::equal(a.items, a.items + a.count, b.items);
+  }
+};
+
+// Hashing and equality of keys reached through pointers, by the keys' contents.
+struct KeyPointerHash {
+  std::size_t operator()(const NTSequence* key) const {
+    return static_cast<std::uint32_t>(key->HashCode());
+  }
+};
+struct KeyPointerEqual {
+  bool operator()(const NTSequence* a, const NTSequence* b) const { return *a == *b; }
+};
+
+// Three ordered maps of one export, filled in two phases:
+//  1. The Add functions collect keys; nothing is ordered or numbered yet.
+//  2. AssignNumbers enters the collected keys into the maps (an equal key is held once) and
+//     numbers the keys of each map 1, 2, 3, ... in key order:
+//       - items ascending by id;
+//       - item sets in the TimedItemSet order (times play no part);
+//       - sequences in the Sequence order (set by set, a proper prefix first), held as keys.
+// The look-ups and the maps show the state of the last AssignNumbers: a key that was not held
+// then (never added, or added since) gives -1.
+//
+// An export adds each reference many times and looks numbers up for every reference it writes,
+// so adding only appends to a list, AssignNumbers sorts each list once, and look-ups go through
+// hash indexes over the maps' keys.
 //
 // The index owns copies of everything added to it. Not copyable. Not thread-safe.
 class CARMASEQ_EXPORT ReferenceIndex {
@@ -51,25 +90,23 @@ class CARMASEQ_EXPORT ReferenceIndex {
   using ItemMap = std::map<std::int32_t, std::int32_t>;
   using ItemSetMap = std::map<std::vector<std::int32_t>, std::int32_t, ItemSetLess>;
   using SequenceMap = std::map<NTSequence, std::int32_t>;
-  // A sequence key with its number; its address stays valid as long as the index lives.
-  using SequenceEntry = SequenceMap::value_type;
 
   ReferenceIndex() = default;
   ReferenceIndex(const ReferenceIndex&) = delete;
   ReferenceIndex& operator=(const ReferenceIndex&) = delete;
   ~ReferenceIndex() = default;
 
-  // Each Add inserts the key unless an equal one is held.
   void AddItem(std::int32_t item);
   // REQUIRES: items ascending and duplicate-free.
   void AddItemSet(ItemSpan items);
   void AddItemSet(const TimedItemSet& set);
-  // Returns the entry of the held key equal to key.
-  const SequenceEntry& AddSequence(const NTSequence& key);
+  // REQUIRES: key holds at most 31 items.
+  void AddSequence(const NTSequence& key);
   // The sequence is held as its key (times dropped). REQUIRES: at most 31 items.
-  const SequenceEntry& AddSequence(const Sequence& sequence);
+  void AddSequence(const Sequence& sequence);
 
-  // Numbers the keys of every map 1, 2, 3, ... in key order.
+  // Enters the keys added since the last call and numbers every map's keys 1, 2, 3, ... in key
+  // order.
   void AssignNumbers();
 
   // The number of a held key, or -1.
@@ -91,10 +128,26 @@ class CARMASEQ_EXPORT ReferenceIndex {
   void SetNumberOfSequences(std::int32_t count);
 
  private:
+  void EnterPendingItemSets();
+  void EnterPendingSequences();
+  void BuildHashIndexes();
+
   ItemMap items_;
   ItemSetMap itemSets_;
   SequenceMap sequences_;
   std::int32_t numberOfSequences_ = -1;  // -1: the size of sequences_
+
+  // Added since the last AssignNumbers. Item sets are stored back to back, each as its item
+  // count followed by its items.
+  std::vector<std::int32_t> pendingItems_;
+  std::vector<std::int32_t> pendingItemSets_;
+  std::deque<NTSequence> pendingSequences_;  // no relocation: keys copy, not move
+
+  // Rebuilt by AssignNumbers; they point at the maps' keys, whose nodes never move.
+  std::unordered_map<std::int32_t, std::int32_t> itemNumbers_;
+  std::unordered_map<ItemSpan, std::int32_t, ItemSpanHash, ItemSpanEqual> itemSetNumbers_;
+  std::unordered_map<const NTSequence*, std::int32_t, KeyPointerHash, KeyPointerEqual>
+      sequenceNumbers_;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

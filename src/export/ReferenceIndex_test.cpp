@@ -67,22 +67,37 @@ TEST(ReferenceIndexTest, NumbersSequencesSetBySetWithAProperPrefixFirst) {
   EXPECT_EQ(5, index.GetNumberOfSequences());
 }
 
-TEST(ReferenceIndexTest, AddSequenceReturnsTheOneEntryOfEqualKeys) {
+TEST(ReferenceIndexTest, KeysAddedAfterNumberingWaitForTheNextNumbering) {
   ReferenceIndex index;
-  Sequence early = MakeSequence({{3}, {1, 4}});
-  const ReferenceIndex::SequenceEntry& first = index.AddSequence(early);
-  index.AddSequence(MakeSequence({{0}}));
-  const NTSequence key(&early);
-  const ReferenceIndex::SequenceEntry& again = index.AddSequence(key);
-  EXPECT_EQ(&first, &again);
+  index.AddItem(5);
+  index.AddItemSet(MakeSet({5}));
   index.AssignNumbers();
-  EXPECT_EQ(2, first.second);
-  EXPECT_EQ(2, index.GetSequenceNumber(key));
+  index.AddSequence(MakeSequence({{5}}));
+  index.AssignNumbers();
+  index.AddItem(2);
+  index.AddItem(5);
+  index.AddItemSet(MakeSet({2, 5}));
+  index.AddSequence(MakeSequence({{2}, {5}}));
+  EXPECT_EQ(1, index.GetItemNumber(5));
+  EXPECT_EQ(-1, index.GetItemNumber(2));
+  EXPECT_EQ(-1, SetNumber(index, {2, 5}));
+  EXPECT_EQ(-1, index.GetSequenceNumber(MakeSequence({{2}, {5}})));
+  EXPECT_EQ(1u, index.Items().size());
+  index.AssignNumbers();
+  EXPECT_EQ(1, index.GetItemNumber(2));
+  EXPECT_EQ(2, index.GetItemNumber(5));
+  EXPECT_EQ(1, SetNumber(index, {2, 5}));
+  EXPECT_EQ(2, SetNumber(index, {5}));
+  EXPECT_EQ(-1, SetNumber(index, {2}));
+  EXPECT_EQ(1, index.GetSequenceNumber(MakeSequence({{2}, {5}})));
+  EXPECT_EQ(2, index.GetSequenceNumber(MakeSequence({{5}})));
+  EXPECT_EQ(2u, index.Sequences().size());
 }
 
 TEST(ReferenceIndexTest, ReportedSequenceCountCanReplaceTheMapSize) {
   ReferenceIndex index;
   index.AddSequence(MakeSequence({{1}}));
+  index.AssignNumbers();
   EXPECT_EQ(1, index.GetNumberOfSequences());
   index.SetNumberOfSequences(0);
   EXPECT_EQ(0, index.GetNumberOfSequences());

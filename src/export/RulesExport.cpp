@@ -25,11 +25,14 @@ using QxXML_940::XMLElement;
 constexpr char kPmmlNamespace[] = "http://www.dmg.org/PMML-3_2";
 constexpr char kSchemaInstanceNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 
-// The index entries of one rule's antecedent A, consequent B and whole sequence W.
-struct RuleEntries {
-  const ReferenceIndex::SequenceEntry* antecedent;
-  const ReferenceIndex::SequenceEntry* consequent;
-  const ReferenceIndex::SequenceEntry* whole;
+// The keys of one rule's antecedent A, consequent B and whole sequence W.
+struct RuleKeys {
+  RuleKeys(const SeqAssociationRule& rule, const Sequence& whole)
+      : antecedent(&rule.GetAntecedent()), consequent(&rule.GetConsequent()), whole(&whole) {}
+
+  NTSequence antecedent;
+  NTSequence consequent;
+  NTSequence whole;
 };
 
 // Appends a new element to parent and returns it; parent owns it.
@@ -61,16 +64,18 @@ Sequence WholeSequence(const SeqAssociationRule& rule) {
   return whole;
 }
 
-// Enters the sequences, item sets and items of every rule into index and numbers them.
-std::vector<RuleEntries> IndexRules(const std::vector<SeqAssociationRule>& rules,
-                                    ReferenceIndex* index) {
-  std::vector<RuleEntries> entries;
-  entries.reserve(rules.size());
+// Enters the sequences, item sets and items of every rule into index and numbers them. Returns
+// the keys of every rule, in rule order.
+std::vector<RuleKeys> IndexRules(const std::vector<SeqAssociationRule>& rules,
+                                 ReferenceIndex* index) {
+  std::vector<RuleKeys> keys;
+  keys.reserve(rules.size());  // no relocation: keys copy, not move
   for (const SeqAssociationRule& rule : rules) {
     const Sequence whole = WholeSequence(rule);
-    entries.push_back(RuleEntries{&index->AddSequence(rule.GetAntecedent()),
-                                  &index->AddSequence(rule.GetConsequent()),
-                                  &index->AddSequence(whole)});
+    keys.emplace_back(rule, whole);
+    index->AddSequence(keys.back().antecedent);
+    index->AddSequence(keys.back().consequent);
+    index->AddSequence(keys.back().whole);
     for (int s = 0; s < whole.Length(); ++s) {
       const TimedItemSet& set = whole[s];
       for (auto item = set.Begin(); item != set.End(); ++item) index->AddItem(*item);
@@ -85,7 +90,7 @@ std::vector<RuleEntries> IndexRules(const std::vector<SeqAssociationRule>& rules
     }
   }
   index->AssignNumbers();
-  return entries;
+  return keys;
 }
 
 XMLElement* CreateRoot() {
@@ -177,7 +182,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     if (!status.IsOK()) return status;
 
     ReferenceIndex index;
-    const std::vector<RuleEntries> entries = IndexRules(rules, &index);
+    const std::vector<RuleKeys> keys = IndexRules(rules, &index);
     const double total = getTotalCount();
 
     std::unique_ptr<XMLElement> root(CreateRoot());
@@ -225,7 +230,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     }
 
     for (std::size_t r = 0; r < rules.size(); ++r) {
-      const NTSequence& whole = entries[r].whole->first;
+      const NTSequence& whole = keys[r].whole;
       XMLElement* element = AddChild(model, "SequenceRule");
       element->AddAttribute("id", static_cast<double>(r + 1));
       element->AddAttribute("support", rules[r].GetSupport());
@@ -234,9 +239,11 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
         element->AddAttribute("occurrence", counter->getCount());
       }
       element->AddAttribute("confidence", rules[r].GetConfidence());
-      AddSequenceReference(element, "AntecedentSequence", entries[r].antecedent->second);
+      AddSequenceReference(element, "AntecedentSequence",
+                           index.GetSequenceNumber(keys[r].antecedent));
       AddDelimiter(element);
-      AddSequenceReference(element, "ConsequentSequence", entries[r].consequent->second);
+      AddSequenceReference(element, "ConsequentSequence",
+                           index.GetSequenceNumber(keys[r].consequent));
     }
 
     const std::unique_ptr<QxXML_940::XMLDocType> docType(
