@@ -14,11 +14,14 @@ for p in "${packages[@]}"; do
   fi
 done
 
-# A locale whose decimal separator is a comma lets the tests prove numbers never follow the locale.
-comma_locale_missing() { ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
+# Test locales: de_DE.UTF-8 has a comma as decimal separator (numbers must never follow it);
+# de_DE.ISO-8859-1 is a narrow single-byte code page (the UTF-8 writer must transcode from it).
+has_locale() { locale -a 2>/dev/null | grep -qi "^$1\$"; }
+comma_locale_missing() { ! has_locale 'de_DE\.utf-\?8'; }
+latin1_locale_missing() { ! has_locale 'de_DE\.iso-\?8859-\?1'; }
 
 if [[ "${1:-}" == "--check" ]]; then
-  [[ ${#missing[@]} -eq 0 ]] && ! comma_locale_missing
+  [[ ${#missing[@]} -eq 0 ]] && ! comma_locale_missing && ! latin1_locale_missing
   exit $?
 fi
 
@@ -40,4 +43,9 @@ if comma_locale_missing; then
   else
     "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
   fi
+fi
+
+if latin1_locale_missing; then
+  echo "install-deps: generating de_DE.ISO-8859-1"
+  "${sudo_cmd[@]}" localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1
 fi
