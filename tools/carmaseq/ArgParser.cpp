@@ -13,29 +13,27 @@ namespace {
 constexpr std::size_t kHelpWidth = 80;
 constexpr std::size_t kOptionColumn = 26;
 
-const OptionSpec* FindOption(const CommandSpec& spec, const std::string& name) {
-  for (const OptionSpec& option : spec.options) {
+const OptionDef* FindOption(const CommandDef& def, const std::string& name) {
+  for (const OptionDef& option : def.options) {
     if (option.name == name) return &option;
   }
   return nullptr;
 }
 
-std::string HelpHint(const CommandSpec& spec) {
-  return "; see 'carmaseq " + spec.name + " --help'";
-}
+std::string HelpHint(const CommandDef& def) { return "; see 'carmaseq " + def.name + " --help'"; }
 
 // Consumes one "--name[=value]" word (and the next word when it is the value). Returns the index
 // of the last word used.
-std::size_t TakeOption(const CommandSpec& spec, const std::vector<std::string>& args, std::size_t i,
+std::size_t TakeOption(const CommandDef& def, const std::vector<std::string>& args, std::size_t i,
                        std::map<std::string, std::vector<std::string>>* values) {
   const std::string word = args[i].substr(2);
   const std::size_t equals = word.find('=');
   const std::string name = word.substr(0, equals);
-  const OptionSpec* option = FindOption(spec, name);
-  if (option == nullptr) throw UsageError("unknown option --" + name + HelpHint(spec));
+  const OptionDef* option = FindOption(def, name);
+  if (option == nullptr) throw UsageError("unknown option --" + name + HelpHint(def));
   if (option->valueName.empty()) {
     if (equals != std::string::npos) {
-      throw UsageError("option --" + name + " takes no value" + HelpHint(spec));
+      throw UsageError("option --" + name + " takes no value" + HelpHint(def));
     }
     (*values)[name].push_back("");
     return i;
@@ -45,20 +43,19 @@ std::size_t TakeOption(const CommandSpec& spec, const std::vector<std::string>& 
     return i;
   }
   if (i + 1 >= args.size()) {
-    throw UsageError("option --" + name + " needs a value " + option->valueName + HelpHint(spec));
+    throw UsageError("option --" + name + " needs a value " + option->valueName + HelpHint(def));
   }
   (*values)[name].push_back(args[i + 1]);
   return i + 1;
 }
 
-void CheckPositionalCount(const CommandSpec& spec, const std::vector<std::string>& positional) {
+void CheckPositionalCount(const CommandDef& def, const std::vector<std::string>& positional) {
   const int count = static_cast<int>(positional.size());
-  if (count < spec.minPositional) {
-    throw UsageError("missing argument: expected " + spec.synopsis + HelpHint(spec));
+  if (count < def.minPositional) {
+    throw UsageError("missing argument: expected " + def.synopsis + HelpHint(def));
   }
-  if (count > spec.maxPositional) {
-    throw UsageError("unexpected argument '" + positional[spec.maxPositional] + "'" +
-                     HelpHint(spec));
+  if (count > def.maxPositional) {
+    throw UsageError("unexpected argument '" + positional[def.maxPositional] + "'" + HelpHint(def));
   }
 }
 
@@ -143,7 +140,7 @@ std::string ParsedArgs::GetChoice(const std::string& name, const std::vector<std
   throw UsageError("option --" + name + " needs one of " + list + ", not '" + value + "'");
 }
 
-ParsedArgs ParseArgs(const CommandSpec& spec, const std::vector<std::string>& args) {
+ParsedArgs ParseArgs(const CommandDef& def, const std::vector<std::string>& args) {
   ParsedArgs parsed;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -155,26 +152,26 @@ ParsedArgs ParseArgs(const CommandSpec& spec, const std::vector<std::string>& ar
     } else if (word == "-h" || word == "--help") {
       parsed.helpRequested_ = true;
     } else if (word.compare(0, 2, "--") == 0) {
-      i = TakeOption(spec, args, i, &parsed.values_);
+      i = TakeOption(def, args, i, &parsed.values_);
     } else {
-      throw UsageError("unknown option " + word + HelpHint(spec));
+      throw UsageError("unknown option " + word + HelpHint(def));
     }
   }
-  if (!parsed.helpRequested_) CheckPositionalCount(spec, parsed.positional_);
+  if (!parsed.helpRequested_) CheckPositionalCount(def, parsed.positional_);
   return parsed;
 }
 
-std::string FormatHelp(const CommandSpec& spec) {
-  std::string out = "Usage: carmaseq " + spec.name + " " + spec.synopsis + "\n\n";
-  AppendWrapped(spec.summary, 0, 0, &out);
+std::string FormatHelp(const CommandDef& def) {
+  std::string out = "Usage: carmaseq " + def.name + " " + def.synopsis + "\n\n";
+  AppendWrapped(def.summary, 0, 0, &out);
   out += "\n\nOptions:\n";
-  for (const OptionSpec& option : spec.options) {
+  for (const OptionDef& option : def.options) {
     std::string left = "  --" + option.name;
     if (!option.valueName.empty()) left += " " + option.valueName;
     AppendOption(left, option.help, &out);
   }
   AppendOption("  -h, --help", "show this help and exit", &out);
-  if (!spec.details.empty()) out += "\n" + spec.details;
+  if (!def.details.empty()) out += "\n" + def.details;
   if (!out.empty() && out.back() != '\n') out += '\n';
   return out;
 }

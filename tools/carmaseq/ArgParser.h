@@ -11,19 +11,19 @@
 namespace carmaseq_cli {
 
 // One option of a command. Copyable.
-struct OptionSpec {
+struct OptionDef {
   std::string name;       // without the leading "--"
   std::string valueName;  // shown in the help, e.g. "FILE"; empty for a flag
   std::string help;
 };
 
 // What a command accepts and how its --help reads. Copyable.
-struct CommandSpec {
+struct CommandDef {
   std::string name;      // e.g. "mine"
   std::string synopsis;  // the arguments after the name, e.g. "INPUT [options]"
   std::string summary;   // one line
   std::string details;   // text after the option list; may be empty
-  std::vector<OptionSpec> options;
+  std::vector<OptionDef> options;
   int minPositional = 0;
   int maxPositional = 0;
 };
@@ -50,7 +50,7 @@ class ParsedArgs {
                         const std::string& fallback) const;
 
  private:
-  friend ParsedArgs ParseArgs(const CommandSpec& spec, const std::vector<std::string>& args);
+  friend ParsedArgs ParseArgs(const CommandDef& def, const std::vector<std::string>& args);
 
   bool helpRequested_ = false;
   std::map<std::string, std::vector<std::string>> values_;
@@ -61,10 +61,10 @@ class ParsedArgs {
 // positional argument (standard input or output). Throws UsageError for an unknown option, a
 // missing value, a value given to a flag, or a wrong number of positional arguments (not
 // checked when --help or -h is present).
-ParsedArgs ParseArgs(const CommandSpec& spec, const std::vector<std::string>& args);
+ParsedArgs ParseArgs(const CommandDef& def, const std::vector<std::string>& args);
 
 // The --help text of a command, ending in a line feed.
-std::string FormatHelp(const CommandSpec& spec);
+std::string FormatHelp(const CommandDef& def);
 
 // Strict conversions: the whole text must be the number. Return false on any fault.
 bool ParseDouble(const std::string& text, double* value);

@@ -10,18 +10,18 @@ namespace {
 class ArgParserTest : public testing::Test {
  protected:
   ArgParserTest() {
-    spec_.name = "try";
-    spec_.synopsis = "INPUT";
-    spec_.summary = "Tries things.";
-    spec_.minPositional = 1;
-    spec_.maxPositional = 1;
-    spec_.options = {{"support", "FRACTION", "least share"},
-                     {"history", "TEXT", "repeatable"},
-                     {"quiet", "", "say nothing"}};
+    def_.name = "try";
+    def_.synopsis = "INPUT";
+    def_.summary = "Tries things.";
+    def_.minPositional = 1;
+    def_.maxPositional = 1;
+    def_.options = {{"support", "FRACTION", "least share"},
+                    {"history", "TEXT", "repeatable"},
+                    {"quiet", "", "say nothing"}};
   }
-  ParsedArgs Parse(std::vector<std::string> args) const { return ParseArgs(spec_, args); }
+  ParsedArgs Parse(std::vector<std::string> args) const { return ParseArgs(def_, args); }
 
-  CommandSpec spec_;
+  CommandDef def_;
 };
 
 TEST_F(ArgParserTest, TakesBothValueFormsFlagsAndRepeats) {
@@ -58,7 +58,7 @@ TEST_F(ArgParserTest, NumbersMustBeWholeAndInRange) {
 }
 
 TEST_F(ArgParserTest, HelpListsEveryOption) {
-  const std::string help = FormatHelp(spec_);
+  const std::string help = FormatHelp(def_);
   EXPECT_EQ(0u, help.find("Usage: carmaseq try INPUT\n"));
   for (const char* text : {"--support FRACTION", "--history TEXT", "--quiet", "--help"}) {
     EXPECT_NE(std::string::npos, help.find(text)) << text;

@@ -17,18 +17,18 @@ namespace {
 struct Command {
   const char* name;
   const char* purpose;  // one line for the overview
-  CommandSpec (*spec)();
+  CommandDef (*def)();
   int (*run)(const ParsedArgs&, const Console&);
 };
 
 constexpr Command kCommands[] = {
-    {"mine", "mine frequent sequences from transactions and write the results", MineSpec, RunMine},
-    {"rules", "list the sequential rules of a saved dictionary", RulesSpec, RunRules},
-    {"predict", "predict the next items for customers' histories", PredictSpec, RunPredict},
-    {"search", "find held sequences that contain, begin or end with a sequence", SearchSpec,
+    {"mine", "mine frequent sequences from transactions and write the results", MineDef, RunMine},
+    {"rules", "list the sequential rules of a saved dictionary", RulesDef, RunRules},
+    {"predict", "predict the next items for customers' histories", PredictDef, RunPredict},
+    {"search", "find held sequences that contain, begin or end with a sequence", SearchDef,
      RunSearch},
-    {"stats", "show what a saved dictionary holds", StatsSpec, RunStats},
-    {"generate", "write synthetic customer histories with planted patterns", GenerateSpec,
+    {"stats", "show what a saved dictionary holds", StatsDef, RunStats},
+    {"generate", "write synthetic customer histories with planted patterns", GenerateDef,
      RunGenerate},
 };
 
@@ -68,10 +68,10 @@ int Dispatch(const std::vector<std::string>& args, const Console& console) {
   if (command == nullptr) {
     throw UsageError("unknown command '" + args[0] + "'; see 'carmaseq --help'");
   }
-  const CommandSpec spec = command->spec();
-  const ParsedArgs parsed = ParseArgs(spec, std::vector<std::string>(args.begin() + 1, args.end()));
+  const CommandDef def = command->def();
+  const ParsedArgs parsed = ParseArgs(def, std::vector<std::string>(args.begin() + 1, args.end()));
   if (parsed.helpRequested()) {
-    console.out << FormatHelp(spec);
+    console.out << FormatHelp(def);
     return kExitOk;
   }
   return command->run(parsed, console);

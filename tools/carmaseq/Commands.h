@@ -8,22 +8,22 @@
 
 namespace carmaseq_cli {
 
-CommandSpec MineSpec();
+CommandDef MineDef();
 int RunMine(const ParsedArgs& args, const Console& console);
 
-CommandSpec RulesSpec();
+CommandDef RulesDef();
 int RunRules(const ParsedArgs& args, const Console& console);
 
-CommandSpec PredictSpec();
+CommandDef PredictDef();
 int RunPredict(const ParsedArgs& args, const Console& console);
 
-CommandSpec SearchSpec();
+CommandDef SearchDef();
 int RunSearch(const ParsedArgs& args, const Console& console);
 
-CommandSpec StatsSpec();
+CommandDef StatsDef();
 int RunStats(const ParsedArgs& args, const Console& console);
 
-CommandSpec GenerateSpec();
+CommandDef GenerateDef();
 int RunGenerate(const ParsedArgs& args, const Console& console);
 
 }  // namespace carmaseq_cli

@@ -100,16 +100,16 @@ void PrintPatterns(const seq::SequenceGenerator& generator, const seq::ItemNameM
 
 }  // namespace
 
-CommandSpec GenerateSpec() {
-  CommandSpec spec;
-  spec.name = "generate";
-  spec.synopsis = "OUTPUT [options]";
-  spec.summary =
+CommandDef GenerateDef() {
+  CommandDef def;
+  def.name = "generate";
+  def.synopsis = "OUTPUT [options]";
+  def.summary =
       "Writes synthetic customer histories with planted sequential patterns, the same for the "
       "same options on every machine. OUTPUT '-' writes to standard output.";
-  spec.minPositional = 1;
-  spec.maxPositional = 1;
-  spec.options = {
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
       {"format", "spmf|csv",
        "spmf: item ids; csv: customer,time,item with product names "
        "(default: csv for .csv names, else spmf)"},
@@ -124,7 +124,7 @@ CommandSpec GenerateSpec() {
       {"item-map", "FILE", "write the product names of the item ids (id<TAB>name)"},
       {"quiet", "", "print nothing but errors"},
   };
-  return spec;
+  return def;
 }
 
 int RunGenerate(const ParsedArgs& args, const Console& console) {

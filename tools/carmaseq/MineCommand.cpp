@@ -203,17 +203,17 @@ void PrintMineSummary(const seq::MiningSummary& summary, double minSupport, doub
 
 }  // namespace
 
-CommandSpec MineSpec() {
-  CommandSpec spec;
-  spec.name = "mine";
-  spec.synopsis = "INPUT --min-support FRACTION [options]";
-  spec.summary =
+CommandDef MineDef() {
+  CommandDef def;
+  def.name = "mine";
+  def.synopsis = "INPUT --min-support FRACTION [options]";
+  def.summary =
       "Reads customers' transactions, finds every sequence of item sets that at least the given "
       "share of customers contains, and writes any of: the rules as PMML, the lattice document "
       "for scoring, the dictionary for later queries, the rules as CSV and the item-name map.";
-  spec.minPositional = 1;
-  spec.maxPositional = 1;
-  spec.options = {
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
       {"format", "spmf|csv", "input format; default: csv for .csv/.tsv names, else spmf"},
       {"min-support", "FRACTION", "least share of customers, 0 to 1 (required)"},
       {"max-items", "N", "longest sequence, in items over all its sets (1-31, default 9)"},
@@ -236,13 +236,13 @@ CommandSpec MineSpec() {
       {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
       {"quiet", "", "print nothing but errors"},
   };
-  spec.details =
+  def.details =
       "SPMF input: one customer per line, item ids separated by blanks, -1 ends an item set,\n"
       "-2 ends the sequence. CSV input: a header line naming the customer, time and item\n"
       "columns, then one row per item; the rows of one customer and time form an item set.\n"
       "Times are numbers or dates (dates count in days for --min-gap, --max-gap, --window).\n"
       "Outputs are written to temporary files and renamed when all are complete.\n";
-  return spec;
+  return def;
 }
 
 int RunMine(const ParsedArgs& args, const Console& console) {

@@ -63,16 +63,16 @@ void PredictLines(QueryModel& model, const PredictSettings& settings, const std:
 
 }  // namespace
 
-CommandSpec PredictSpec() {
-  CommandSpec spec;
-  spec.name = "predict";
-  spec.synopsis = "MODEL (--history TEXT ... | --input FILE) [options]";
-  spec.summary =
+CommandDef PredictDef() {
+  CommandDef def;
+  def.name = "predict";
+  def.synopsis = "MODEL (--history TEXT ... | --input FILE) [options]";
+  def.summary =
       "Predicts the items a customer goes on to take, ranked by confidence: future items (in a "
       "later item set, the default) or current items (joining the newest item set).";
-  spec.minPositional = 1;
-  spec.maxPositional = 1;
-  spec.options = {
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
       NamesOption(),
       {"history", "TEXT", "a history such as \"(bread, milk)(butter)\"; may be repeated"},
       {"input", "FILE", "one history per line ('-' for standard input)"},
@@ -80,12 +80,12 @@ CommandSpec PredictSpec() {
       {"shortened", "", "also predict from the history without its newest item sets"},
       {"top", "N", "at most N items per history (default 5)"},
   };
-  spec.details =
+  def.details =
       "A history is a list of item sets in parentheses, oldest first. Inside a set, items are\n"
       "separated by commas (or blanks when no comma is used); an item is a name from --names\n"
       "or an item id. \"()\" is the empty history: the most frequent items.\n" +
       ModelDetails();
-  return spec;
+  return def;
 }
 
 int RunPredict(const ParsedArgs& args, const Console& console) {

@@ -5,7 +5,7 @@
 
 namespace carmaseq_cli {
 
-OptionSpec NamesOption() {
+OptionDef NamesOption() {
   return {"names", "FILE", "item-name map written by 'mine --item-map'; shows and reads names"};
 }
 

@@ -22,7 +22,7 @@ struct QueryModel {
 };
 
 // The option that names the item-name map of a query command.
-OptionSpec NamesOption();
+OptionDef NamesOption();
 // The sentence every query command's help ends with.
 std::string ModelDetails();
 

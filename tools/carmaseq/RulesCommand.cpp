@@ -12,17 +12,17 @@ namespace carmaseq_cli {
 
 namespace seq = SEQUENCE_NAMESPACE_800;
 
-CommandSpec RulesSpec() {
-  CommandSpec spec;
-  spec.name = "rules";
-  spec.synopsis = "MODEL [options]";
-  spec.summary =
+CommandDef RulesDef() {
+  CommandDef def;
+  def.name = "rules";
+  def.synopsis = "MODEL [options]";
+  def.summary =
       "Lists the rules 'antecedent => consequent' of a saved dictionary: every held sequence of "
       "two or more item sets gives the rule whose consequent is its last item set. Bands are "
       "inclusive; support is a share of all customers.";
-  spec.minPositional = 1;
-  spec.maxPositional = 1;
-  spec.options = {
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
       NamesOption(),
       {"min-support", "FRACTION", "default 0"},
       {"max-support", "FRACTION", "default 1"},
@@ -35,8 +35,8 @@ CommandSpec RulesSpec() {
       {"top", "N", "show the first N rules (default 20; 0 = all)"},
       {"csv", "", "write every rule as CSV instead of a table"},
   };
-  spec.details = ModelDetails();
-  return spec;
+  def.details = ModelDetails();
+  return def;
 }
 
 int RunRules(const ParsedArgs& args, const Console& console) {

@@ -58,16 +58,16 @@ std::string SearchMode(const ParsedArgs& args) {
 
 }  // namespace
 
-CommandSpec SearchSpec() {
-  CommandSpec spec;
-  spec.name = "search";
-  spec.synopsis = "MODEL (--contains | --begins | --ends) TEXT [options]";
-  spec.summary =
+CommandDef SearchDef() {
+  CommandDef def;
+  def.name = "search";
+  def.synopsis = "MODEL (--contains | --begins | --ends) TEXT [options]";
+  def.summary =
       "Lists the held sequences that contain the given sequence (each of its item sets inside "
       "one of theirs, in order), begin with it or end with it, most frequent first.";
-  spec.minPositional = 1;
-  spec.maxPositional = 1;
-  spec.options = {
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
       NamesOption(),
       {"contains", "TEXT", "sequences containing TEXT, such as \"(bread)(milk)\""},
       {"begins", "TEXT", "sequences whose first item sets contain those of TEXT"},
@@ -76,8 +76,8 @@ CommandSpec SearchSpec() {
       {"max-count", "N", "only sequences of at most N customers"},
       {"top", "N", "show the first N results (default 50; 0 = all)"},
   };
-  spec.details = ModelDetails();
-  return spec;
+  def.details = ModelDetails();
+  return def;
 }
 
 int RunSearch(const ParsedArgs& args, const Console& console) {

@@ -41,17 +41,17 @@ void PrintLevels(const seq::SequenceDictionary& dictionary, std::ostream& out) {
 
 }  // namespace
 
-CommandSpec StatsSpec() {
-  CommandSpec spec;
-  spec.name = "stats";
-  spec.synopsis = "MODEL";
-  spec.summary =
+CommandDef StatsDef() {
+  CommandDef def;
+  def.name = "stats";
+  def.synopsis = "MODEL";
+  def.summary =
       "Shows how a saved dictionary was mined (customers, minimum support, time constraints) "
       "and how many sequences it holds per number of items.";
-  spec.minPositional = 1;
-  spec.maxPositional = 1;
-  spec.details = ModelDetails();
-  return spec;
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.details = ModelDetails();
+  return def;
 }
 
 int RunStats(const ParsedArgs& args, const Console& console) {
