@@ -18,6 +18,28 @@ QxXML_940::XMLElement* CreateExportHeader(const std::string& description) {
   return header.release();
 }
 
+QxXML_940::XMLElement* AddChildElement(QxXML_940::XMLElement* parent, const char* name) {
+  QxXML_940::XMLElement* child = QxXML_940::XMLElement::Create(name);
+  parent->AddElement(child);
+  return child;
+}
+
+void AddItemTables(QxXML_940::XMLElement* parent, const ReferenceIndex& index) {
+  for (const auto& [item, number] : index.Items()) {
+    QxXML_940::XMLElement* element = AddChildElement(parent, "Item");
+    element->AddAttribute("id", number);
+    element->AddAttribute("value", item);
+  }
+  for (const auto& [items, number] : index.ItemSets()) {
+    QxXML_940::XMLElement* element = AddChildElement(parent, "Itemset");
+    element->AddAttribute("id", number);
+    element->AddAttribute("numberOfItems", static_cast<double>(items.size()));
+    for (std::int32_t item : items) {
+      AddChildElement(element, "ItemRef")->AddAttribute("itemRef", index.GetItemNumber(item));
+    }
+  }
+}
+
 double ReportedMinimumSupport(const SequenceDictionary& dictionary, double minSupport) {
   const double recorded = dictionary.getMinimumSupport();
   return recorded < minSupport ? minSupport : recorded;

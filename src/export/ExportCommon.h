@@ -1,5 +1,5 @@
 // What the rules document and the lattice document share: carmaseq's fixed texts, the Header
-// element, the reported minimum support and the walk over a key's item sets.
+// element, the item tables, the reported minimum support and the walk over a key's item sets.
 #ifndef CARMASEQ_EXPORT_EXPORTCOMMON_H_
 #define CARMASEQ_EXPORT_EXPORTCOMMON_H_
 
@@ -30,6 +30,14 @@ inline constexpr char kExportExtender[] = "carmaseq";
 // Returns a new Header element with the notice, the given description and an Application child.
 // Caller owns the result.
 CARMASEQ_EXPORT QxXML_940::XMLElement* CreateExportHeader(const std::string& description);
+
+// Appends a new element named name to parent and returns it; parent owns it.
+CARMASEQ_EXPORT QxXML_940::XMLElement* AddChildElement(QxXML_940::XMLElement* parent,
+                                                       const char* name);
+
+// Appends one Item per item of index and then one Itemset per item set, each in key order, with
+// their numbers: the item and item-set tables both documents carry.
+CARMASEQ_EXPORT void AddItemTables(QxXML_940::XMLElement* parent, const ReferenceIndex& index);
 
 // The minimum support a document reports: the larger of the threshold recorded by the
 // dictionary's last reduceAll and minSupport (NaN when the recorded one is NaN).

@@ -20,12 +20,6 @@ namespace {
 
 using QxXML_940::XMLElement;
 
-XMLElement* AddChild(XMLElement* parent, const char* name) {
-  XMLElement* child = XMLElement::Create(name);
-  parent->AddElement(child);
-  return child;
-}
-
 // The levels are read straight from their tables in iteration order: the order and content
 // getSequencesOfSize gives, without a Sequence per entry. A level without a table (the empty
 // shell's level 0) reads as empty.
@@ -49,29 +43,13 @@ void IndexLattice(const SequenceDictionary& dictionary, int largest, ReferenceIn
   index->SetNumberOfSequences(sequences);
 }
 
-void AddItemsAndItemSets(XMLElement* lattice, const ReferenceIndex& index) {
-  for (const auto& [item, number] : index.Items()) {
-    XMLElement* element = AddChild(lattice, "Item");
-    element->AddAttribute("id", number);
-    element->AddAttribute("value", item);
-  }
-  for (const auto& [items, number] : index.ItemSets()) {
-    XMLElement* element = AddChild(lattice, "Itemset");
-    element->AddAttribute("id", number);
-    element->AddAttribute("numberOfItems", static_cast<double>(items.size()));
-    for (std::int32_t item : items) {
-      AddChild(element, "ItemRef")->AddAttribute("itemRef", index.GetItemNumber(item));
-    }
-  }
-}
-
 // One Sequence element. An entry without a counter has no count: its occurrence and support
 // are left out and its adjacency list is empty.
 void AddSequence(XMLElement* level, const ISQCPair& entry, std::int32_t id, double total,
                  const ReferenceIndex& index) {
   const NTSequence& key = *entry.key;
   const SequenceCounter* counter = entry.value;
-  XMLElement* element = AddChild(level, "Sequence");
+  XMLElement* element = AddChildElement(level, "Sequence");
   element->AddAttribute("id", id);
   if (counter != nullptr) {
     element->AddAttribute("support", counter->getCount() / total);
@@ -79,14 +57,14 @@ void AddSequence(XMLElement* level, const ISQCPair& entry, std::int32_t id, doub
   }
   element->AddAttribute("numberOfSets", key.getNSets());
   ForEachItemSet(key, [&](ItemSpan set) {
-    AddChild(element, "ItemsetRef")->AddAttribute("itemsetRef", index.GetItemSetNumber(set));
+    AddChildElement(element, "ItemsetRef")->AddAttribute("itemsetRef", index.GetItemSetNumber(set));
   });
-  XMLElement* list = AddChild(element, "SeqAdjacentList");
+  XMLElement* list = AddChildElement(element, "SeqAdjacentList");
   list->AddAttribute("numberOfAdjacentItems", counter == nullptr ? 0 : counter->getNAdjacent());
   const AdjacentItemSet* adjacent = counter == nullptr ? nullptr : counter->getAdjacentItems();
   if (adjacent == nullptr) return;
   for (const auto& [item, position] : *adjacent) {
-    XMLElement* link = AddChild(list, "AdjacentItem");
+    XMLElement* link = AddChildElement(list, "AdjacentItem");
     link->AddAttribute("itemRef", index.GetItemNumber(item));
     link->AddAttribute("position", position);
   }
@@ -106,26 +84,26 @@ QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, do
     std::unique_ptr<XMLElement> root(XMLElement::Create("SequentialAssociationLattice"));
     root->AddAttribute("version", kExportVersion);
     root->AddElement(CreateExportHeader("Carma model for sequential association lattice"));
-    XMLElement* dataDictionary = AddChild(root.get(), "DataDictionary");
+    XMLElement* dataDictionary = AddChildElement(root.get(), "DataDictionary");
     dataDictionary->AddAttribute("numberOfFields", 1.0);
-    XMLElement* field = AddChild(dataDictionary, "DataField");
+    XMLElement* field = AddChildElement(dataDictionary, "DataField");
     field->AddAttribute("name", "item");
     field->AddAttribute("optype", "categorical");
 
-    XMLElement* lattice = AddChild(root.get(), "SeqAssociationLattice");
-    XMLElement* stats = AddChild(lattice, "SeqInputStats");
+    XMLElement* lattice = AddChildElement(root.get(), "SeqAssociationLattice");
+    XMLElement* stats = AddChildElement(lattice, "SeqInputStats");
     stats->AddAttribute("numberOfTransactions", total);
     stats->AddAttribute("minimumSupport", ReportedMinimumSupport(*this, minSupport));
     stats->AddAttribute("maxSequenceSize", largest);
     stats->AddAttribute("numberOfItems", static_cast<double>(index.Items().size()));
     stats->AddAttribute("numberOfSets", static_cast<double>(index.ItemSets().size()));
     stats->AddAttribute("numberOfSequences", index.GetNumberOfSequences());
-    AddItemsAndItemSets(lattice, index);
+    AddItemTables(lattice, index);
 
     std::int32_t id = 0;
     for (int k = 0; k <= largest; ++k) {
       const HashtableSQPair* table = getLevelTable(k);
-      XMLElement* level = AddChild(lattice, "LatticeLevel");
+      XMLElement* level = AddChildElement(lattice, "LatticeLevel");
       level->AddAttribute("level", k);
       level->AddAttribute("numberOfSequences", table == nullptr ? 0 : table->getSize());
       if (table == nullptr) continue;

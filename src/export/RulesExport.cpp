@@ -35,15 +35,8 @@ struct RuleKeys {
   NTSequence whole;
 };
 
-// Appends a new element to parent and returns it; parent owns it.
-XMLElement* AddChild(XMLElement* parent, const char* name) {
-  XMLElement* child = XMLElement::Create(name);
-  parent->AddElement(child);
-  return child;
-}
-
 void AddDelimiter(XMLElement* parent) {
-  XMLElement* delimiter = AddChild(parent, "Delimiter");
+  XMLElement* delimiter = AddChildElement(parent, "Delimiter");
   delimiter->AddAttribute("delimiter", "acrossTimeWindows");
   delimiter->AddAttribute("gap", "unknown");
 }
@@ -103,10 +96,10 @@ XMLElement* CreateRoot() {
 }
 
 void AddDataDictionary(XMLElement* root) {
-  XMLElement* dictionary = AddChild(root, "DataDictionary");
+  XMLElement* dictionary = AddChildElement(root, "DataDictionary");
   dictionary->AddAttribute("numberOfFields", 3.0);
   for (const char* name : {"customer", "time", "item"}) {
-    XMLElement* field = AddChild(dictionary, "DataField");
+    XMLElement* field = AddChildElement(dictionary, "DataField");
     field->AddAttribute("name", name);
     field->AddAttribute("optype", "categorical");
     field->AddAttribute("dataType", "string");
@@ -115,56 +108,84 @@ void AddDataDictionary(XMLElement* root) {
 
 // The transaction: the multiset of a customer's items.
 void AddTransformationDictionary(XMLElement* root) {
-  XMLElement* derived = AddChild(AddChild(root, "TransformationDictionary"), "DerivedField");
+  XMLElement* derived =
+      AddChildElement(AddChildElement(root, "TransformationDictionary"), "DerivedField");
   derived->AddAttribute("name", "transaction");
   derived->AddAttribute("optype", "categorical");
   derived->AddAttribute("dataType", "string");
-  XMLElement* aggregate = AddChild(derived, "Aggregate");
+  XMLElement* aggregate = AddChildElement(derived, "Aggregate");
   aggregate->AddAttribute("field", "item");
   aggregate->AddAttribute("function", "multiset");
   aggregate->AddAttribute("groupField", "customer");
 }
 
 void AddExtension(XMLElement* model, const char* name, double value) {
-  XMLElement* extension = AddChild(model, "Extension");
+  XMLElement* extension = AddChildElement(model, "Extension");
   extension->AddAttribute("extender", kExportExtender);
   extension->AddAttribute("name", name);
   extension->AddAttribute("value", value);
 }
 
 void AddMiningSchema(XMLElement* model) {
-  XMLElement* schema = AddChild(model, "MiningSchema");
+  XMLElement* schema = AddChildElement(model, "MiningSchema");
   const char* const fields[][2] = {{"item", "active"},
                                    {"transaction", "active"},
                                    {"time", "active"},
                                    {"customer", "supplementary"}};
   for (const auto& field : fields) {
-    XMLElement* element = AddChild(schema, "MiningField");
+    XMLElement* element = AddChildElement(schema, "MiningField");
     element->AddAttribute("name", field[0]);
     element->AddAttribute("usageType", field[1]);
   }
 }
 
-void AddItemsAndItemSets(XMLElement* model, const ReferenceIndex& index) {
-  for (const auto& [item, number] : index.Items()) {
-    XMLElement* element = AddChild(model, "Item");
+XMLElement* AddSequenceReference(XMLElement* parent, const char* name, std::int32_t number) {
+  XMLElement* element = AddChildElement(parent, name);
+  AddChildElement(element, "SequenceReference")->AddAttribute("seqId", number);
+  return element;
+}
+
+// One Sequence per index entry, in key order. A sequence the dictionary does not hold (or holds
+// without a counter) is written without the attributes that need its count; rules from GetRules
+// only mention held sequences.
+void AddSequences(XMLElement* model, SequenceDictionary& dictionary, const ReferenceIndex& index) {
+  const double total = dictionary.getTotalCount();
+  for (const auto& [key, number] : index.Sequences()) {
+    XMLElement* element = AddChildElement(model, "Sequence");
     element->AddAttribute("id", number);
-    element->AddAttribute("value", item);
-  }
-  for (const auto& [items, number] : index.ItemSets()) {
-    XMLElement* element = AddChild(model, "Itemset");
-    element->AddAttribute("id", number);
-    element->AddAttribute("numberOfItems", static_cast<double>(items.size()));
-    for (std::int32_t item : items) {
-      AddChild(element, "ItemRef")->AddAttribute("itemRef", index.GetItemNumber(item));
+    element->AddAttribute("numberOfSets", key.getNSets());
+    if (const SequenceCounter* counter = dictionary.getDescriptor(&key)) {
+      element->AddAttribute("occurrence", counter->getCount());
+      element->AddAttribute("support", counter->getCount() / total);
     }
+    bool first = true;
+    ForEachItemSet(key, [&](ItemSpan set) {
+      if (!first) AddDelimiter(element);
+      first = false;
+      AddChildElement(element, "SetReference")->AddAttribute("setId", index.GetItemSetNumber(set));
+    });
   }
 }
 
-XMLElement* AddSequenceReference(XMLElement* parent, const char* name, std::int32_t number) {
-  XMLElement* element = AddChild(parent, name);
-  AddChild(element, "SequenceReference")->AddAttribute("seqId", number);
-  return element;
+// One SequenceRule per rule, in rule order; the rule's cause is not written.
+void AddRules(XMLElement* model, SequenceDictionary& dictionary, const ReferenceIndex& index,
+              const std::vector<SeqAssociationRule>& rules, const std::vector<RuleKeys>& keys) {
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    const NTSequence& whole = keys[r].whole;
+    XMLElement* element = AddChildElement(model, "SequenceRule");
+    element->AddAttribute("id", static_cast<double>(r + 1));
+    element->AddAttribute("support", rules[r].GetSupport());
+    element->AddAttribute("numberOfSets", whole.getNSets());
+    if (const SequenceCounter* counter = dictionary.getDescriptor(&whole)) {
+      element->AddAttribute("occurrence", counter->getCount());
+    }
+    element->AddAttribute("confidence", rules[r].GetConfidence());
+    AddSequenceReference(element, "AntecedentSequence",
+                         index.GetSequenceNumber(keys[r].antecedent));
+    AddDelimiter(element);
+    AddSequenceReference(element, "ConsequentSequence",
+                         index.GetSequenceNumber(keys[r].consequent));
+  }
 }
 
 }  // namespace
@@ -190,7 +211,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddDataDictionary(root.get());
     AddTransformationDictionary(root.get());
 
-    XMLElement* model = AddChild(root.get(), "SequenceModel");
+    XMLElement* model = AddChildElement(root.get(), "SequenceModel");
     model->AddAttribute("modelName", "Carma model for sequential association");
     model->AddAttribute("functionName", "sequences");
     model->AddAttribute("algorithmName", "Carma");
@@ -209,42 +230,10 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddExtension(model, "minimumTime", getMinGap());
     AddExtension(model, "maximumTime", getMaxGap());
     AddMiningSchema(model);
-    AddItemsAndItemSets(model, index);
+    AddItemTables(model, index);
 
-    // A sequence the dictionary does not hold (or holds without a counter) is written without
-    // the attributes that need its count; rules from GetRules only mention held sequences.
-    for (const auto& [key, number] : index.Sequences()) {
-      XMLElement* element = AddChild(model, "Sequence");
-      element->AddAttribute("id", number);
-      element->AddAttribute("numberOfSets", key.getNSets());
-      if (const SequenceCounter* counter = getDescriptor(&key)) {
-        element->AddAttribute("occurrence", counter->getCount());
-        element->AddAttribute("support", counter->getCount() / total);
-      }
-      bool first = true;
-      ForEachItemSet(key, [&](ItemSpan set) {
-        if (!first) AddDelimiter(element);
-        first = false;
-        AddChild(element, "SetReference")->AddAttribute("setId", index.GetItemSetNumber(set));
-      });
-    }
-
-    for (std::size_t r = 0; r < rules.size(); ++r) {
-      const NTSequence& whole = keys[r].whole;
-      XMLElement* element = AddChild(model, "SequenceRule");
-      element->AddAttribute("id", static_cast<double>(r + 1));
-      element->AddAttribute("support", rules[r].GetSupport());
-      element->AddAttribute("numberOfSets", whole.getNSets());
-      if (const SequenceCounter* counter = getDescriptor(&whole)) {
-        element->AddAttribute("occurrence", counter->getCount());
-      }
-      element->AddAttribute("confidence", rules[r].GetConfidence());
-      AddSequenceReference(element, "AntecedentSequence",
-                           index.GetSequenceNumber(keys[r].antecedent));
-      AddDelimiter(element);
-      AddSequenceReference(element, "ConsequentSequence",
-                           index.GetSequenceNumber(keys[r].consequent));
-    }
+    AddSequences(model, *this, index);
+    AddRules(model, *this, index, rules, keys);
 
     const std::unique_ptr<QxXML_940::XMLDocType> docType(
         QxXML_940::XMLDocType::Create("PMML", "sequentialmodel.dtd", 0));
