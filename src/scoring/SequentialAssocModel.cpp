@@ -110,9 +110,13 @@ QxScore::QxStatus SequentialAssocModel::GetScore(const ScoreCaseRecord* record,
     Score(record, result);
     return QxScore::QxStatus();
   } catch (...) {
-    // Memory ran out, in the model or in the dictionary (DictionaryFailure).
-    ScoringLog::GetInstance().TraceText(
-        1, "QxQuorvis_940::SequentialAssocModel::GetScore: failed, out of memory");
+    // Memory ran out, in the model or in the dictionary (DictionaryFailure). The trace line must
+    // not throw in turn.
+    try {
+      ScoringLog::GetInstance().TraceText(
+          1, "QxQuorvis_940::SequentialAssocModel::GetScore: failed, out of memory");
+    } catch (...) {
+    }
     return QxScore::QxStatus(QxCommon_940::QxStatus::kOutOfMemory, -1);
   }
 }

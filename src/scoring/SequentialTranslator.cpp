@@ -62,6 +62,21 @@ std::string Range(long long low, long long high) {
   return std::to_string(low) + ".." + std::to_string(high);
 }
 
+// Where an element stands, for messages: "LatticeLevel 2, Sequence 5, AdjacentItem 1". Cheap to
+// make; the text is only built for a rejection.
+struct Where {
+  const char* element;
+  size_t number;  // 1-based position in its run or among its siblings; 0 for none
+  const Where* parent;
+
+  std::string Text() const {
+    std::string text = parent == nullptr ? std::string() : parent->Text() + ", ";
+    text += element;
+    if (number > 0) text += " " + std::to_string(number);
+    return text;
+  }
+};
+
 // Reads one lattice document into level tables. Everything it allocates is owned by it until
 // TakeModel hands the tables to a new model, so a rejection frees all of it.
 class LatticeReader {
@@ -85,24 +100,23 @@ class LatticeReader {
   void ReadItems();
   void ReadItemSets();
   void ReadLevels();
-  void ReadLevel(DOMElement* element, const std::string& where);
-  void ReadSequence(DOMElement* element, int level, HashtableSQPair* table,
-                    const std::string& where);
+  void ReadLevel(DOMElement* element, const Where& where);
+  void ReadSequence(DOMElement* element, int level, HashtableSQPair* table, const Where& where);
   // Checks that (item, position) names a one-item extension of key. Throws Rejection.
   static void CheckExtension(const NTSequence& key, std::int32_t item, int position,
-                             const std::string& where);
+                             const Where& where);
 
   // The first element named tag in the document.
   DOMElement* FirstElement(const char* tag) const;
   // `first` and its next count - 1 sibling elements.
-  static Elements Run(DOMElement* first, long long count, const std::string& what);
+  static Elements Run(DOMElement* first, long long count, const char* what);
   // The first count child elements of parent.
-  static Elements Children(const DOMElement* parent, long long count, const std::string& where);
+  static Elements Children(const DOMElement* parent, long long count, const Where& where);
   // The attribute `name` of element as an integer.
-  int Int(const DOMElement* element, const char* name, const std::string& where) const;
+  int Int(const DOMElement* element, const char* name, const Where& where) const;
   // The same, within low..high.
   int IntIn(const DOMElement* element, const char* name, long long low, long long high,
-            const std::string& where) const;
+            const Where& where) const;
   std::string Quoted(const XMLCh* value) const;
 
   xercesc::DOMDocument* document_;
@@ -137,7 +151,7 @@ void LatticeReader::Read() {
 
 void LatticeReader::ReadStatistics() {
   const DOMElement* stats = FirstElement("SeqInputStats");
-  const std::string where = "SeqInputStats";
+  const Where where{"SeqInputStats", 0, nullptr};
   *numberOfSequencesOut_ = Int(stats, "numberOfSequences", where);
   numberOfSets_ = IntIn(stats, "numberOfSets", 0, INT_MAX, where);
   maxSequenceSize_ = IntIn(stats, "maxSequenceSize", 0, kMaxSequenceSize, where);
@@ -152,9 +166,9 @@ void LatticeReader::ReadItems() {
   std::vector<bool> seen(run.size(), false);
   for (size_t i = 0; i < run.size(); ++i) {
     const DOMElement* element = run[i];
-    const std::string where = "Item " + std::to_string(i + 1);
+    const Where where{"Item", i + 1, nullptr};
     const int id = IntIn(element, "id", 1, numberOfItems_, where);
-    if (seen[id - 1]) Reject(where + ": id " + std::to_string(id) + " given twice");
+    if (seen[id - 1]) Reject(where.Text() + ": id " + std::to_string(id) + " given twice");
     seen[id - 1] = true;
     items_[id - 1] = Int(element, "value", where);
     const XMLCh* mapped = BaseTranslator::GetAttribute(element, "mappedValue");
@@ -175,13 +189,17 @@ void LatticeReader::ReadItemSets() {
   itemSets_.resize(run.size());
   for (size_t i = 0; i < run.size(); ++i) {
     const DOMElement* element = run[i];
-    const std::string where = "Itemset " + std::to_string(i + 1);
+    const Where where{"Itemset", i + 1, nullptr};
     const int id = IntIn(element, "id", 1, numberOfSets_, where);
-    if (itemSets_[id - 1] != nullptr) Reject(where + ": id " + std::to_string(id) + " given twice");
+    if (itemSets_[id - 1] != nullptr) {
+      Reject(where.Text() + ": id " + std::to_string(id) + " given twice");
+    }
     const int count = IntIn(element, "numberOfItems", 1, INT_MAX, where);
     auto set = std::make_unique<TimedItemSet>(0, 0.0);
-    for (const DOMElement* ref : Children(element, count, where)) {
-      set->AddItem(items_[IntIn(ref, "itemRef", 1, numberOfItems_, where + ", ItemRef") - 1]);
+    const Elements refs = Children(element, count, where);
+    for (size_t r = 0; r < refs.size(); ++r) {
+      const Where refWhere{"ItemRef", r + 1, &where};
+      set->AddItem(items_[IntIn(refs[r], "itemRef", 1, numberOfItems_, refWhere) - 1]);
     }
     itemSets_[id - 1] = std::move(set);
   }
@@ -191,44 +209,49 @@ void LatticeReader::ReadLevels() {
   const Elements run = Run(FirstElement("LatticeLevel"), maxSequenceSize_ + 1LL, "LatticeLevel");
   tables_.resize(run.size());
   for (size_t i = 0; i < run.size(); ++i) {
-    ReadLevel(run[i], "LatticeLevel " + std::to_string(i + 1));
+    ReadLevel(run[i], Where{"LatticeLevel", i + 1, nullptr});
   }
   // Supports divide by the count of the empty sequence.
   if (tables_[0]->getSize() != 1) Reject("level 0 does not hold the empty sequence");
 }
 
-void LatticeReader::ReadLevel(DOMElement* element, const std::string& where) {
+void LatticeReader::ReadLevel(DOMElement* element, const Where& where) {
   const int level = IntIn(element, "level", 0, maxSequenceSize_, where);
-  if (tables_[level] != nullptr)
-    Reject(where + ": level " + std::to_string(level) + " given twice");
+  if (tables_[level] != nullptr) {
+    Reject(where.Text() + ": level " + std::to_string(level) + " given twice");
+  }
   const int count = IntIn(element, "numberOfSequences", 0, INT_MAX, where);
   const Elements sequences = Children(element, count, where);
   // A level's table starts large enough to stay below its load factor.
   const long long capacity = level == 0 ? 2 : static_cast<long long>(count * 1.5);
   if (capacity < 1 || capacity > INT_MAX) {
-    Reject(where + ": numberOfSequences " + std::to_string(count) + " gives table capacity " +
-           std::to_string(capacity));
+    Reject(where.Text() + ": numberOfSequences " + std::to_string(count) +
+           " gives table capacity " + std::to_string(capacity));
   }
   tables_[level] = std::make_unique<HashtableSQPair>(static_cast<int>(capacity));
   for (size_t j = 0; j < sequences.size(); ++j) {
-    ReadSequence(sequences[j], level, tables_[level].get(),
-                 where + ", Sequence " + std::to_string(j + 1));
+    ReadSequence(sequences[j], level, tables_[level].get(), Where{"Sequence", j + 1, &where});
   }
 }
 
 void LatticeReader::ReadSequence(DOMElement* element, int level, HashtableSQPair* table,
-                                 const std::string& where) {
+                                 const Where& where) {
   const int setCount = IntIn(element, "numberOfSets", 0, INT_MAX, where);
   const int occurrence = IntIn(element, "occurrence", 0, INT_MAX, where);
   const Elements children = Children(element, setCount + 1LL, where);
   Sequence sequence;
-  for (int k = 0; k < setCount; ++k) {
-    const int ref = IntIn(children[k], "itemsetRef", 1, numberOfSets_, where + ", ItemsetRef");
-    sequence.AddTimedItemSet(itemSets_[ref - 1].get());
+  int size = 0;
+  for (int k = 0; k < setCount && size <= level; ++k) {
+    const Where refWhere{"ItemsetRef", static_cast<size_t>(k) + 1, &where};
+    const TimedItemSet* set =
+        itemSets_[IntIn(children[k], "itemsetRef", 1, numberOfSets_, refWhere) - 1].get();
+    sequence.AddTimedItemSet(set);
+    size += set->Size();
   }
-  if (sequence.Size() != level) {
-    Reject(where + ": " + std::to_string(sequence.Size()) + " items at level " +
-           std::to_string(level));
+  if (size != level) {
+    Reject(where.Text() + ": " +
+           (size > level ? "more than " + std::to_string(level) : std::to_string(size)) +
+           " items at level " + std::to_string(level));
   }
   auto key =
       setCount == 0 ? std::make_unique<NTSequence>() : std::make_unique<NTSequence>(&sequence);
@@ -237,23 +260,26 @@ void LatticeReader::ReadSequence(DOMElement* element, int level, HashtableSQPair
   const int adjacentCount = IntIn(list, "numberOfAdjacentItems", 0, INT_MAX, where);
   const Elements adjacent = Children(list, adjacentCount, where);
   if (!adjacent.empty() && level == maxSequenceSize_) {
-    Reject(where + ": adjacent items at the highest level");
+    Reject(where.Text() + ": adjacent items at the highest level");
   }
   auto counter = std::make_unique<SequenceCounter>(0, occurrence, nullptr);
-  for (const DOMElement* pair : adjacent) {
-    const std::string pairWhere = where + ", AdjacentItem";
-    const std::int32_t item = items_[IntIn(pair, "itemRef", 1, numberOfItems_, pairWhere) - 1];
-    const int position = Int(pair, "position", pairWhere);
+  for (size_t a = 0; a < adjacent.size(); ++a) {
+    const Where pairWhere{"AdjacentItem", a + 1, &where};
+    const std::int32_t item =
+        items_[IntIn(adjacent[a], "itemRef", 1, numberOfItems_, pairWhere) - 1];
+    const int position = Int(adjacent[a], "position", pairWhere);
     CheckExtension(*key, item, position, pairWhere);
     counter->addAdjacentItem(item, position);
   }
-  if (!table->put(key.get(), counter.get())) Reject(where + ": the sequence is given twice");
+  if (!table->put(key.get(), counter.get())) {
+    Reject(where.Text() + ": the sequence is given twice");
+  }
   key.release();
   counter.release();
 }
 
 void LatticeReader::CheckExtension(const NTSequence& key, std::int32_t item, int position,
-                                   const std::string& where) {
+                                   const Where& where) {
   // Odd positions 2s+1 open a new set before set s (s up to nSets); even positions 2s add the
   // item into set s, which must exist and not hold it yet.
   const int setCount = key.getNSets();
@@ -266,8 +292,8 @@ void LatticeReader::CheckExtension(const NTSequence& key, std::int32_t item, int
     }
   }
   if (!valid) {
-    Reject(where + ": item " + std::to_string(item) + " at position " + std::to_string(position) +
-           " extends no set of the sequence");
+    Reject(where.Text() + ": item " + std::to_string(item) + " at position " +
+           std::to_string(position) + " extends no set of the sequence");
   }
 }
 
@@ -300,7 +326,7 @@ DOMElement* LatticeReader::FirstElement(const char* tag) const {
   return static_cast<DOMElement*>(first);
 }
 
-Elements LatticeReader::Run(DOMElement* first, long long count, const std::string& what) {
+Elements LatticeReader::Run(DOMElement* first, long long count, const char* what) {
   Elements run;
   for (DOMElement* element = first;
        element != nullptr && static_cast<long long>(run.size()) < count;
@@ -314,8 +340,7 @@ Elements LatticeReader::Run(DOMElement* first, long long count, const std::strin
   return run;
 }
 
-Elements LatticeReader::Children(const DOMElement* parent, long long count,
-                                 const std::string& where) {
+Elements LatticeReader::Children(const DOMElement* parent, long long count, const Where& where) {
   Elements children;
   for (DOMElement* child = BaseTranslator::GetFirstChildElt(parent);
        child != nullptr && static_cast<long long>(children.size()) < count;
@@ -323,27 +348,28 @@ Elements LatticeReader::Children(const DOMElement* parent, long long count,
     children.push_back(child);
   }
   if (static_cast<long long>(children.size()) < count) {
-    Reject(where + ": count " + std::to_string(count) + " but only " +
+    Reject(where.Text() + ": count " + std::to_string(count) + " but only " +
            std::to_string(children.size()) + " child elements");
   }
   return children;
 }
 
-int LatticeReader::Int(const DOMElement* element, const char* name,
-                       const std::string& where) const {
+int LatticeReader::Int(const DOMElement* element, const char* name, const Where& where) const {
   const XMLCh* value = BaseTranslator::GetAttribute(element, name);
-  if (value == nullptr) Reject(where + ": no " + name);
+  if (value == nullptr) Reject(where.Text() + ": no " + name);
   int number = 0;
-  if (!BaseTranslator::VerifyInt(value, &number))
-    Reject(where + ": " + name + " " + Quoted(value) + " is no integer");
+  if (!BaseTranslator::VerifyInt(value, &number)) {
+    Reject(where.Text() + ": " + name + " " + Quoted(value) + " is no integer");
+  }
   return number;
 }
 
 int LatticeReader::IntIn(const DOMElement* element, const char* name, long long low, long long high,
-                         const std::string& where) const {
+                         const Where& where) const {
   const int number = Int(element, name, where);
   if (number < low || number > high) {
-    Reject(where + ": " + name + " " + std::to_string(number) + " outside " + Range(low, high));
+    Reject(where.Text() + ": " + name + " " + std::to_string(number) + " outside " +
+           Range(low, high));
   }
   return number;
 }
