@@ -6,6 +6,8 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "StringValue.h"
 
@@ -13,24 +15,18 @@ namespace QxQuorvis_940 {
 namespace {
 
 TEST(NumericValueTest, ParsesTheLeadingNumber) {
-  struct Row {
-    const char* text;
-    bool found;
-    double value;
-  };
-  const Row rows[] = {
+  const std::tuple<const char*, bool, double> rows[] = {
       {"12.5", true, 12.5},  {"  7", true, 7.0},   {"+4", true, 4.0},     {"-0.25", true, -0.25},
       {".5", true, 0.5},     {"3.", true, 3.0},    {"1.2.3", true, 1.2},  {"2e3", true, 2000.0},
       {"2e", true, 2.0},     {"2E-1x", true, 0.2}, {"12abc", true, 12.0}, {"", false, 0.0},
       {".", false, 0.0},     {"-", false, 0.0},    {"abc", false, 0.0},   {"+-1", false, 0.0},
       {"1e999", false, 0.0}, {"inf", false, 0.0},
   };
-  for (const Row& row : rows) {
+  for (const auto& [text, found, expected] : rows) {
     double value = -1.0;
-    EXPECT_EQ(row.found, NumericValue::ParseNumber(row.text, &value)) << row.text;
-    EXPECT_EQ(row.found ? row.value : -1.0, value) << row.text;
-    const NumericValue fromText{std::string(row.text)};
-    EXPECT_EQ(!row.found, fromText.IsSystemMissingValue()) << row.text;
+    EXPECT_EQ(found, NumericValue::ParseNumber(text, &value)) << text;
+    EXPECT_EQ(found ? expected : -1.0, value) << text;
+    EXPECT_EQ(!found, NumericValue(std::string(text)).IsSystemMissingValue()) << text;
   }
 }
 
@@ -45,86 +41,50 @@ TEST(NumericValueTest, IgnoresTheProcessLocale) {
   const std::string written = NumericValue(0.125).GetString();
   const double fromField = StringValue("2.5").GetDouble();
   std::setlocale(LC_ALL, saved.c_str());
-  EXPECT_EQ(12.5, parsed);
-  EXPECT_EQ("0.125", written);
-  EXPECT_EQ(2.5, fromField);
+  EXPECT_TRUE(parsed == 12.5 && written == "0.125" && fromField == 2.5) << written;
 }
 
-TEST(NumericValueTest, IntAndTextForms) {
-  EXPECT_EQ(2, NumericValue(2.9).GetInt());
+TEST(NumericValueTest, IntTextMissingAndCopies) {
   EXPECT_EQ(-2, NumericValue(-2.9).GetInt());
   EXPECT_EQ(std::numeric_limits<int>::max(), NumericValue(1e12).GetInt());
   EXPECT_EQ(std::numeric_limits<int>::min(), NumericValue(-1e12).GetInt());
-  EXPECT_EQ(0, NumericValue().GetInt());
   EXPECT_EQ(0, NumericValue(std::numeric_limits<double>::quiet_NaN()).GetInt());
   EXPECT_EQ("", NumericValue().GetString());
   for (const double d : {0.1, 12.5, -3.0, 1e20, 123456789.123}) {
     double back = 0.0;
-    ASSERT_TRUE(NumericValue::ParseNumber(NumericValue(d).GetString(), &back)) << d;
-    EXPECT_EQ(d, back);
+    EXPECT_TRUE(NumericValue::ParseNumber(NumericValue(d).GetString(), &back) && d == back) << d;
   }
-}
-
-TEST(NumericValueTest, MissingValuesCompareOnlyWhenAsked) {
   const NumericValue missing, otherMissing, one(1.0);
-  EXPECT_EQ(-1.7976931348623157e308, missing.GetDouble());
   EXPECT_TRUE(missing.Equal(otherMissing, false, true));
   EXPECT_FALSE(missing.Equal(otherMissing, false, false));
-  EXPECT_FALSE(missing.Equal(one, false, true));
-  EXPECT_FALSE(one.Equal(missing, false, true));
+  EXPECT_FALSE(missing.Equal(one, false, true) || one.Equal(missing, false, true));
   EXPECT_TRUE(missing < one);
-  EXPECT_TRUE(one.Equal(NumericValue(1.0), false, false));
-  EXPECT_TRUE(one == StringValue("1.0"));
-  EXPECT_TRUE(one > StringValue("0.5"));
-}
-
-TEST(NumericValueTest, CopiesKeepTheirKind) {
+  EXPECT_TRUE(one == StringValue("1.0") && one > StringValue("0.5"));
   const DateTimeValue when(86400.0);
   std::unique_ptr<ScoreValue> clone(when.Clone());
-  std::unique_ptr<ScoreValue> value(when.GetValue());
-  EXPECT_EQ(ScoreValue::kDateTime, clone->GetType());
-  EXPECT_EQ(ScoreValue::kDateTime, value->GetType());
-  EXPECT_EQ(86400.0, clone->GetDouble());
+  EXPECT_TRUE(clone->GetType() == ScoreValue::kDateTime && clone->GetDouble() == 86400.0);
   NumericValue target(5.0);
   target.SetValue(&when);
-  EXPECT_EQ(86400.0, target.GetDouble());
-  EXPECT_EQ(ScoreValue::kNumeric, target.GetType());
+  EXPECT_TRUE(target.GetDouble() == 86400.0 && target.GetType() == ScoreValue::kNumeric);
   target.SetValue(nullptr);
   EXPECT_TRUE(target.IsSystemMissingValue());
 }
 
-TEST(StringValueTest, NumbersFromText) {
-  struct Row {
-    const char* text;
-    int asInt;
-  };
-  const Row rows[] = {{"42", 42},
-                      {" -3", -3},
-                      {"7abc", 7},
-                      {"abc", 0},
-                      {"", 0},
-                      {"2.9", 2},
-                      {"+5", 5},
-                      {"99999999999", 2147483647},
-                      {"-99999999999", -2147483647 - 1}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.asInt, StringValue(row.text).GetInt()) << row.text;
-  }
+TEST(StringValueTest, NumbersFromTextAndCaseInEquality) {
+  // clang-format off
+  const std::pair<const char*, int> rows[] = {
+      {"42", 42}, {" -3", -3}, {"7abc", 7}, {"abc", 0}, {"", 0}, {"2.9", 2}, {"+5", 5},
+      {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}};
+  // clang-format on
+  for (const auto& [text, asInt] : rows) EXPECT_EQ(asInt, StringValue(text).GetInt()) << text;
   EXPECT_EQ(2.5, StringValue("2.5kg").GetDouble());
   EXPECT_TRUE(NumericValue(StringValue("kg").GetDouble()).IsSystemMissingValue());
   EXPECT_FALSE(StringValue("").IsSystemMissingValue());
-}
-
-TEST(StringValueTest, EqualityWithAndWithoutCase) {
   const StringValue future("futureItems");
   EXPECT_TRUE(future == StringValue("futureItems"));
   EXPECT_FALSE(future == StringValue("FutureItems"));
   EXPECT_TRUE(future.Equal(StringValue("FUTUREITEMS"), true, false));
   EXPECT_FALSE(future.Equal(StringValue("futureItems "), true, false));
-  EXPECT_TRUE(StringValue("a") < StringValue("b"));
-  StringValue copy("x");
-  copy.SetValue(&future);
-  EXPECT_EQ("futureItems", copy.GetString());
 }
 
 }  // namespace

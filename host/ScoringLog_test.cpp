@@ -8,50 +8,31 @@
 namespace QxQuorvis_940 {
 namespace {
 
-// Sends the log to a temporary file and restores the level and stream afterwards.
-class ScoringLogTest : public testing::Test {
- protected:
-  void SetUp() override {
-    file_ = std::tmpfile();
-    ASSERT_NE(nullptr, file_);
-    savedLevel_ = log_.GetTraceLevel();
-    log_.SetOutput(file_);
-  }
-  void TearDown() override {
-    log_.SetOutput(nullptr);
-    log_.SetTraceLevel(savedLevel_);
-    std::fclose(file_);
-  }
-  std::string Written() {
-    std::string text;
-    std::rewind(file_);
-    for (int c; (c = std::fgetc(file_)) != EOF;) text.push_back(static_cast<char>(c));
-    return text;
-  }
-
-  ScoringLog& log_ = ScoringLog::GetInstance();
-  std::FILE* file_ = nullptr;
-  int savedLevel_ = 0;
-};
-
-TEST_F(ScoringLogTest, WritesNothingWhenOff) {
-  log_.SetTraceLevel(0);
-  log_.TraceText(1, "Enter:%s", "x");
-  EXPECT_FALSE(log_.IsTracing(1));
-  EXPECT_EQ("", Written());
-}
-
-TEST_F(ScoringLogTest, WritesFormattedLinesUpToTheLevel) {
-  log_.SetTraceLevel(1);
-  log_.TraceText(1, "Enter:%s", "QxQuorvis_940::SequentialTranslator::ParseFromTree");
-  log_.TraceText(2, "detail %d", 7);
-  log_.SetTraceLevel(2);
-  log_.TraceText(2, "level %d of %s", 2, "two");
+TEST(ScoringLogTest, WritesFormattedLinesUpToTheLevel) {
+  ScoringLog& log = ScoringLog::GetInstance();
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(nullptr, file);
+  const int savedLevel = log.GetTraceLevel();
+  log.SetOutput(file);
+  log.SetTraceLevel(0);
+  log.TraceText(1, "off %s", "x");
+  EXPECT_FALSE(log.IsTracing(1));
+  log.SetTraceLevel(1);
+  log.TraceText(1, "Enter:%s", "QxQuorvis_940::SequentialTranslator::ParseFromTree");
+  log.TraceText(2, "detail %d", 7);
+  log.SetTraceLevel(2);
+  log.TraceText(2, "level %d of %s", 2, "two");
   const std::string longText(5000, 'z');
-  log_.TraceText(1, "%s", longText.c_str());
+  log.TraceText(1, "%s", longText.c_str());
+  log.SetOutput(nullptr);
+  log.SetTraceLevel(savedLevel);
+  std::string written(8192, '\0');
+  std::rewind(file);
+  written.resize(std::fread(written.data(), 1, written.size(), file));
+  std::fclose(file);
   EXPECT_EQ("Enter:QxQuorvis_940::SequentialTranslator::ParseFromTree\nlevel 2 of two\n" +
                 longText + "\n",
-            Written());
+            written);
 }
 
 }  // namespace
