@@ -217,80 +217,51 @@ TEST_F(SequentialAssocModelTest, ResultsOfOtherKindsAreReplacedOrFilled) {
 
 TEST_F(SequentialAssocModelTest, ModelWithoutDictionaryPredictsNothing) {
   SequentialAssocModel empty;
-  record_.SetField("sequence", "(1)");
   record_.SetField("returnType", "futureItems");
   EXPECT_TRUE(empty.GetScore(&record_, result_, false).IsOK());
   EXPECT_EQ(0, result_->GetPrediction()->GetInt());
   EXPECT_EQ("futureItems", TargetName());
-  EXPECT_EQ(SequentialAssocModel::kModelType, empty.GetModelType());
-  EXPECT_EQ(nullptr, empty.GetVarsOfRole(ScoreModel::kTarget));
-  empty.SetPredictionOnly(false);
-  EXPECT_TRUE(empty.GetPredictionOnly());
 }
 
-TEST(SequentialAssocModelDisplayTest, ListsAtMostTwentyOneEntriesPerLevel) {
-  xercesc::XMLPlatformUtils::Initialize();
-  {
-    std::vector<testutil::LatticeEntry> entries = {{{}, 30, {}}};
-    for (int item = 1; item <= 25; ++item) entries.push_back({{{item}}, 1, {}});
-    testutil::ModelLoader loader;
-    const std::unique_ptr<SequentialAssocModel> model =
-        loader.Load(testutil::LatticeDocument(entries, 30));
-    ASSERT_NE(nullptr, model);
-    std::ostringstream out;
-    model->Display(out);
-    size_t keys = 0;
-    for (size_t at = out.str().find("HashCode"); at != std::string::npos;
-         at = out.str().find("HashCode", at + 1)) {
-      ++keys;
-    }
-    EXPECT_EQ(1u + 21u, keys);
+TEST_F(SequentialAssocModelTest, DisplayListsAtMostTwentyOneEntriesPerLevel) {
+  std::vector<testutil::LatticeEntry> entries = {{{}, 30, {}}};
+  for (int item = 1; item <= 25; ++item) entries.push_back({{{item}}, 1, {}});
+  std::ostringstream out;
+  loader_.Load(testutil::LatticeDocument(entries, 30))->Display(out);
+  size_t keys = 0;
+  for (size_t at = out.str().find("HashCode"); at != std::string::npos;
+       at = out.str().find("HashCode", at + 1)) {
+    ++keys;
   }
-  xercesc::XMLPlatformUtils::Terminate();
+  EXPECT_EQ(1u + 21u, keys);
 }
 
 TEST(VectorValueTest, TakesOnlyListsOfItsOwnKindAndComparesByLength) {
-  const std::vector<SeqConsequentDescriptor> two = {{5, 0.1, 0.2, 0.3}, {6, 0.1, 0.1, 0.1}};
-  Predictions value(two);
+  Predictions value({{5, 0.1, 0.2, 0.3}, {6, 0.1, 0.1, 0.1}});
   Predictions other;
   other.SetValue(&value);
-  EXPECT_EQ(2, other.GetInt());
-  EXPECT_EQ(5, other.GetVectorValue()[0].GetItem());
   other.SetValue(&other);
+  EXPECT_EQ(5, other.GetVectorValue().at(0).GetItem());
   EXPECT_EQ(2, other.Size());
-  const NumericValue number(2.0);
-  other.SetValue(&number);
+  const NumericValue two(2.0);
+  other.SetValue(&two);
   EXPECT_EQ(0, other.Size());
-  other.SetValue(&value);
-  other.SetValue(nullptr);
-  EXPECT_EQ(0, other.Size());
-
-  EXPECT_TRUE(value == number);
-  EXPECT_TRUE(value.Equal(number, true, false));
-  EXPECT_FALSE(value < number);
-  EXPECT_TRUE(value <= number);
-  EXPECT_TRUE(value > NumericValue(1.0));
+  EXPECT_TRUE(value == two);
   EXPECT_TRUE(value < NumericValue(3.0));
-  EXPECT_EQ("Vector Value: Length of vector = 2\n", value.GetString());
-  EXPECT_EQ(NumericValue::MissingValue(), value.GetDouble());
+  EXPECT_FALSE(value < two);
 
   std::unique_ptr<ScoreValue> clone(value.Clone());
   value.SetVectorValue(std::vector<SeqConsequentDescriptor>());
   EXPECT_EQ(2, clone->GetInt());
 }
 
-TEST(SequentialResultTest, OwnsItsPredictionAndNamesItsTarget) {
-  SequentialResult result(new DictVar("currentItems", ScoreDictVar::kResultTarget));
+TEST(SequentialResultTest, KeepsAPredictionGivenTwice) {
+  SequentialResult result(nullptr);
   auto* prediction = new Predictions();
   result.SetPrediction(prediction);
-  result.SetPrediction(prediction);  // the same object: kept, not deleted
+  result.SetPrediction(prediction);
   EXPECT_EQ(prediction, result.GetPrediction());
-  result.SetTargetVarName("futureItems");
-  EXPECT_EQ("futureItems", result.GetTarget()->GetName());
-  EXPECT_EQ(-1.0, result.GetConfidence());
-  SequentialResult noTarget(nullptr);
-  noTarget.SetTargetVarName("futureItems");
-  EXPECT_EQ(nullptr, noTarget.GetTarget());
+  result.SetTargetVarName("futureItems");  // no target: nothing to name
 }
 
 }  // namespace

@@ -81,25 +81,23 @@ class SequentialTranslatorTest : public testing::Test {
     return loader_.Load(text, std::move(encoding));
   }
 
-  static int Count(SequenceDictionary* dictionary, const testutil::Sets& sets) {
-    const SEQUENCE_NAMESPACE_800::Sequence sequence = ToSequence(sets);
-    const SequenceCounter* counter = dictionary->getDescriptor(&sequence);
-    return counter == nullptr ? -1 : counter->getCount();
-  }
-  static Links LinksOf(SequenceDictionary* dictionary, const testutil::Sets& sets) {
-    const SEQUENCE_NAMESPACE_800::Sequence sequence = ToSequence(sets);
-    const SequenceCounter* counter = dictionary->getDescriptor(&sequence);
-    if (counter == nullptr || counter->getAdjacentItems() == nullptr) return {};
-    return Links(counter->getAdjacentItems()->begin(), counter->getAdjacentItems()->end());
-  }
-  static SEQUENCE_NAMESPACE_800::Sequence ToSequence(const testutil::Sets& sets) {
+  static const SequenceCounter* Find(SequenceDictionary* dictionary, const testutil::Sets& sets) {
     SEQUENCE_NAMESPACE_800::Sequence sequence;
     for (const auto& items : sets) {
       SEQUENCE_NAMESPACE_800::TimedItemSet set;
       for (int item : items) set.AddItem(item);
       sequence.AddTimedItemSet(&set);
     }
-    return sequence;
+    return dictionary->getDescriptor(&sequence);
+  }
+  static int Count(SequenceDictionary* dictionary, const testutil::Sets& sets) {
+    const SequenceCounter* counter = Find(dictionary, sets);
+    return counter == nullptr ? -1 : counter->getCount();
+  }
+  static Links LinksOf(SequenceDictionary* dictionary, const testutil::Sets& sets) {
+    const SequenceCounter* counter = Find(dictionary, sets);
+    if (counter == nullptr || counter->getAdjacentItems() == nullptr) return {};
+    return Links(counter->getAdjacentItems()->begin(), counter->getAdjacentItems()->end());
   }
 
   std::FILE* trace_ = nullptr;
@@ -244,7 +242,8 @@ TEST_F(SequentialTranslatorTest, BrokenDocumentsGiveNoModelAndSayWhy) {
       {"numberOfAdjacentItems=\"2\"", "numberOfAdjacentItems=\"3\"",
        "count 3 but only 2 child elements"},
       {"<AdjacentItem itemRef=\"2\" position=\"0\"/>",
-       "<AdjacentItem itemRef=\"9\" position=\"0\"/>", "LatticeLevel 2, Sequence 1, AdjacentItem 1: itemRef 9 outside 1..2"},
+       "<AdjacentItem itemRef=\"9\" position=\"0\"/>",
+       "LatticeLevel 2, Sequence 1, AdjacentItem 1: itemRef 9 outside 1..2"},
       {"<AdjacentItem itemRef=\"2\" position=\"3\"/>",
        "<AdjacentItem itemRef=\"2\" position=\"5\"/>", "item 2 at position 5 extends no set"},
       {"<AdjacentItem itemRef=\"1\" position=\"0\"/>",
