@@ -39,33 +39,11 @@ class PersistCorruptionTest : public testing::TestWithParam<bool> {
 
   // Returns true iff bytes restored into *dictionary.
   bool Restore(const std::string& bytes, SequenceDictionary* dictionary) {
-    file_.Write(bytes);
-    size_t count = 0;
-    const std::string message = testutil::ReadMessage([&] {
-      if (xml()) {
-        std::ifstream is = file_.OpenText();
-        count = dictionary->readObjectXML(is);
-      } else {
-        std::fstream fs = file_.Open(false);
-        count = dictionary->readObject(fs);
-      }
-    });
-    return message.empty() && count != 0;
+    return persister_.Load(bytes, xml(), dictionary).empty() && persister_.count != 0;
   }
+  std::string Save(SequenceDictionary& dictionary) { return persister_.Save(dictionary, xml()); }
 
-  std::string Save(SequenceDictionary& dictionary) {
-    if (xml()) {
-      std::ostringstream os;
-      dictionary.writeObjectXML(os);
-      return os.str();
-    }
-    std::fstream fs = file_.Open(true);
-    dictionary.writeObject(fs);
-    fs.close();
-    return file_.Read();
-  }
-
-  testutil::TempFile file_;
+  testutil::Persister persister_;
   std::unique_ptr<SequenceDictionary> sample_{MakeSmallDictionary()};
 };
 

@@ -48,13 +48,8 @@ TEST(XMLObjTest, WritesOneValuePerLineOneTabDeeperAndReadsItBack) {
               ParseValue(is, huge) && ParseValue(is, missing) && ParseValue(is, b) &&
               ParseValue(is, u) && ParseValue(is, escaped) && ParseValue(is, empty));
   EXPECT_TRUE(ParseEndObj(is));
-  EXPECT_EQ(-17, i);
-  EXPECT_EQ(2147483647, l.value);
-  EXPECT_EQ(0.333333333333333, third);
-  EXPECT_EQ(1e20, huge);
-  EXPECT_TRUE(QxMV::IsMissing(missing));
-  EXPECT_TRUE(b);
-  EXPECT_EQ(4000000000u, u);
+  EXPECT_TRUE(i == -17 && l.value == 2147483647 && b && u == 4000000000u);
+  EXPECT_TRUE(third == 0.333333333333333 && huge == 1e20 && QxMV::IsMissing(missing));
   EXPECT_EQ("a&quot;b &#32;c", escaped) << "read back raw";
   EXPECT_EQ("", empty);
   EXPECT_FALSE(ParseValue(is, i)) << "end of text";
@@ -105,8 +100,7 @@ TEST(XMLObjTest, NumbersIgnoreTheProcessLocale) {
   std::locale::global(saved);
   std::setlocale(LC_ALL, "C");
   EXPECT_EQ("\n\t<Double value=\"2.5\"/>", os.str());
-  EXPECT_TRUE(parsed);
-  EXPECT_EQ(2.5, value);
+  EXPECT_TRUE(parsed && value == 2.5);
 }
 
 }  // namespace

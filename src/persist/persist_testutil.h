@@ -69,6 +69,43 @@ std::string ReadMessage(F read) {
   return "";
 }
 
+// Saves objects in either form and restores them through a temporary file (the readers take file
+// streams). `count` holds what the last write or read returned.
+class Persister {
+ public:
+  template <typename T>
+  std::string Save(T& object, bool xml) {
+    if (xml) {
+      std::ostringstream os;
+      count = object.writeObjectXML(os);
+      return os.str();
+    }
+    std::fstream fs = file_.Open(true);
+    count = object.writeObject(fs);
+    fs.close();
+    return file_.Read();
+  }
+  // Returns ReadMessage's text for reading `bytes` into *object.
+  template <typename T>
+  std::string Load(const std::string& bytes, bool xml, T* object) {
+    file_.Write(bytes);
+    return ReadMessage([&] {
+      if (xml) {
+        std::ifstream is = file_.OpenText();
+        count = object->readObjectXML(is);
+      } else {
+        std::fstream fs = file_.Open(false);
+        count = object->readObject(fs);
+      }
+    });
+  }
+
+  size_t count = 0;
+
+ private:
+  TempFile file_;
+};
+
 // A key from sets written as {{1, 2}, {3}}. Caller owns the result.
 inline NTSequence* MakeKey(std::initializer_list<std::initializer_list<int>> sets) {
   int storage[8][8];
