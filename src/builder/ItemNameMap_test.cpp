@@ -2,8 +2,10 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "builder/InputError.h"
+#include "builder/builder_testutil.h"
 #include "gtest/gtest.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -45,28 +47,21 @@ TEST(ItemNameMapTest, SaveAndLoadRoundTripAwkwardNames) {
 }
 
 TEST(ItemNameMapTest, LoadReportsMalformedLines) {
-  struct Row {
-    const char* text;
-    std::int64_t line;
-    const char* reason;
-  } const kRows[] = {
-      {"id\titem\n1\ta\nb\n", 3, "expected two tab-separated fields"},
-      {"1\ta\tb\n", 1, "expected two tab-separated fields"},
-      {"x\ta\n", 1, "bad item id 'x'"},
-      {"-4\ta\n", 1, "bad item id '-4'"},
-      {"1\t\n", 1, "empty item name"},
-      {"1\ta\\q\n", 1, "bad escape in item name"},
-      {"1\ta\n2\ta\n", 2, "item id or name given twice"},
+  const std::pair<const char*, const char*> kRows[] = {
+      {"id\titem\n1\ta\nb\n", "m:3: expected two tab-separated fields"},
+      {"1\ta\tb\n", "m:1: expected two tab-separated fields"},
+      {"x\ta\n", "m:1: bad item id 'x'"},
+      {"-4\ta\n", "m:1: bad item id '-4'"},
+      {"1\t\n", "m:1: empty item name"},
+      {"1\ta\\q\n", "m:1: bad escape in item name"},
+      {"1\ta\n2\ta\n", "m:2: item id or name given twice"},
   };
-  for (const Row& row : kRows) {
-    std::istringstream in(row.text);
-    try {
-      ItemNameMap::Load(in, "m");
-      ADD_FAILURE() << "accepted " << row.text;
-    } catch (const SeqExceptions::InputError& error) {
-      EXPECT_EQ(row.line, error.line()) << row.text;
-      EXPECT_EQ(row.reason, error.reason()) << row.text;
-    }
+  for (const auto& [text, error] : kRows) {
+    EXPECT_EQ(error, testutil::InputErrorOf([&] {
+                std::istringstream in(text);
+                ItemNameMap::Load(in, "m");
+              }))
+        << text;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "builder/InputError.h"
 #include "builder/SequenceDatabase.h"
 #include "builder/SequenceMiner.h"
 
@@ -64,6 +65,17 @@ inline std::map<std::string, std::int32_t> MineAll(const SequenceDatabase& db,
       });
   if (summary != nullptr) *summary = result;
   return found;
+}
+
+// "source:line: reason" of the InputError that read() throws, or "accepted".
+template <typename F>
+std::string InputErrorOf(F read) {
+  try {
+    read();
+  } catch (const SeqExceptions::InputError& error) {
+    return error.source() + ":" + std::to_string(error.line()) + ": " + error.reason();
+  }
+  return "accepted";
 }
 
 }  // namespace testutil
