@@ -19,114 +19,61 @@ using Pattern = std::vector<std::vector<std::int32_t>>;
 const std::vector<std::int32_t> kAlphabet = {3, 10, 42, 100};
 constexpr int kMaxItems = 4;
 
-std::string Text(const Pattern& pattern) {
-  std::string text;
-  for (const auto& set : pattern) {
-    text += "(";
-    for (std::size_t i = 0; i < set.size(); ++i) {
-      text += (i > 0 ? " " : "") + std::to_string(set[i]);
+// True iff customer contains pattern[k..] from item set `from` on, trying every choice of item
+// sets; the pattern's first set was matched at `first`. failed[] remembers (k, from, first) states
+// that lead nowhere: whether a state can be completed depends on nothing else.
+bool Match(const CustomerSpec& customer, const MiningOptions& options, const Pattern& pattern,
+           std::size_t k, std::size_t from, std::size_t first, std::vector<bool>& failed) {
+  if (k == pattern.size()) return true;
+  const std::size_t n = customer.sets.size();
+  const std::size_t state = (k * (n + 1) + from) * (n + 1) + first;
+  if (failed[state]) return false;
+  const std::vector<double>& t = customer.times;
+  for (std::size_t j = from; j < n; ++j) {
+    const double gap = k > 0 ? t[j] - t[from - 1] : 0;
+    if (k > 0 && ((options.minGap > 0 && gap < options.minGap) ||
+                  (options.maxGap > 0 && gap > options.maxGap))) {
+      continue;
     }
-    text += ")";
+    const std::size_t start = k == 0 ? j : first;
+    if (k + 1 == pattern.size() && options.slidingWindow > 0 &&
+        t[j] - t[start] > options.slidingWindow) {
+      continue;
+    }
+    const auto& set = customer.sets[j];
+    if (std::includes(set.begin(), set.end(), pattern[k].begin(), pattern[k].end()) &&
+        Match(customer, options, pattern, k + 1, j + 1, start, failed)) {
+      return true;
+    }
   }
-  return text;
+  failed[state] = true;
+  return false;
 }
 
-// Exhaustive search for one match of pattern in customer, trying every choice of item sets.
-// failed_ remembers (pattern set, next position, first matched set) states that lead nowhere;
-// whether a state can be completed depends on nothing else.
-class Matcher {
- public:
-  Matcher(const CustomerSpec& customer, const MiningOptions& options)
-      : customer_(customer), options_(options) {}
-
-  bool Contains(const Pattern& pattern) {
-    pattern_ = &pattern;
-    const std::size_t n = customer_.sets.size();
-    failed_.assign(pattern.size() * (n + 1) * (n + 1), false);
-    return Match(0, 0, 0);
+// Counts every pattern of 1..kMaxItems items over kAlphabet into *counts. Growth stops only at
+// patterns that no customer contains, since no customer contains their extensions either.
+void Visit(const std::vector<CustomerSpec>& customers, const MiningOptions& options,
+           Pattern& pattern, int items, std::map<std::string, std::int32_t>* counts) {
+  std::int32_t count = 0;
+  for (const CustomerSpec& customer : customers) {
+    const std::size_t n = customer.sets.size();
+    std::vector<bool> failed(pattern.size() * (n + 1) * (n + 1), false);
+    count += Match(customer, options, pattern, 0, 0, 0, failed) ? 1 : 0;
   }
-
- private:
-  double Time(std::size_t j) const { return customer_.times[j]; }
-
-  bool Match(std::size_t k, std::size_t from, std::size_t first) {
-    const Pattern& pattern = *pattern_;
-    if (k == pattern.size()) return true;
-    const std::size_t n = customer_.sets.size();
-    const std::size_t state = (k * (n + 1) + from) * (n + 1) + first;
-    if (failed_[state]) return false;
-    for (std::size_t j = from; j < n; ++j) {
-      if (k > 0) {
-        const double gap = Time(j) - Time(from - 1);
-        if (options_.minGap > 0 && gap < options_.minGap) continue;
-        if (options_.maxGap > 0 && gap > options_.maxGap) continue;
-      }
-      const std::size_t start = k == 0 ? j : first;
-      if (k + 1 == pattern.size() && options_.slidingWindow > 0 &&
-          Time(j) - Time(start) > options_.slidingWindow) {
-        continue;
-      }
-      const auto& set = customer_.sets[j];
-      if (std::includes(set.begin(), set.end(), pattern[k].begin(), pattern[k].end()) &&
-          Match(k + 1, j + 1, start)) {
-        return true;
-      }
+  if (count == 0) return;
+  (*counts)[testutil::SetsText(pattern)] = count;
+  if (items == kMaxItems) return;
+  for (std::int32_t x : kAlphabet) {
+    if (x > pattern.back().back()) {
+      pattern.back().push_back(x);
+      Visit(customers, options, pattern, items + 1, counts);
+      pattern.back().pop_back();
     }
-    failed_[state] = true;
-    return false;
+    pattern.push_back({x});
+    Visit(customers, options, pattern, items + 1, counts);
+    pattern.pop_back();
   }
-
-  const CustomerSpec& customer_;
-  const MiningOptions& options_;
-  const Pattern* pattern_ = nullptr;
-  std::vector<bool> failed_;
-};
-
-// Counts every pattern of 1..kMaxItems items over kAlphabet. Growth stops only at patterns that
-// no customer contains, since no customer contains their extensions either.
-class BruteForce {
- public:
-  BruteForce(const std::vector<CustomerSpec>& customers, const MiningOptions& options)
-      : customers_(customers), options_(options) {
-    for (std::int32_t x : kAlphabet) {
-      Pattern pattern = {{x}};
-      Visit(pattern, 1);
-    }
-  }
-
-  std::map<std::string, std::int32_t> Frequent(std::int32_t threshold) const {
-    std::map<std::string, std::int32_t> frequent;
-    for (const auto& [text, count] : counts_) {
-      if (count >= threshold) frequent.emplace(text, count);
-    }
-    return frequent;
-  }
-
- private:
-  void Visit(Pattern& pattern, int items) {
-    std::int32_t count = 0;
-    for (const CustomerSpec& customer : customers_) {
-      count += Matcher(customer, options_).Contains(pattern) ? 1 : 0;
-    }
-    if (count == 0) return;
-    counts_[Text(pattern)] = count;
-    if (items == kMaxItems) return;
-    for (std::int32_t x : kAlphabet) {
-      if (x > pattern.back().back()) {
-        pattern.back().push_back(x);
-        Visit(pattern, items + 1);
-        pattern.back().pop_back();
-      }
-      pattern.push_back({x});
-      Visit(pattern, items + 1);
-      pattern.pop_back();
-    }
-  }
-
-  const std::vector<CustomerSpec>& customers_;
-  const MiningOptions& options_;
-  std::map<std::string, std::int32_t> counts_;
-};
+}
 
 // Random customers with equal times now and then; withLongCustomer adds one of more than 64
 // item sets, which takes the miner off its bitmap search.
@@ -158,34 +105,33 @@ std::vector<CustomerSpec> RandomCustomers(std::uint32_t seed, bool withLongCusto
   return customers;
 }
 
-struct Constraints {
-  const char* name;
-  double minGap, maxGap, slidingWindow;
-};
-
 TEST(SequenceMinerPropertyTest, EqualsExhaustiveCounting) {
-  const Constraints kConstraints[] = {{"none", 0, 0, 0},
-                                      {"minGap 2", 2, 0, 0},
-                                      {"maxGap 2", 0, 2, 0},
-                                      {"window 3", 0, 0, 3},
-                                      {"all three", 1, 3, 5}};
-  const double kSupports[] = {0.05, 0.2, 0.5};
+  // Minimum gap, maximum gap, sliding window.
+  const double kConstraints[][3] = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 3}, {1, 3, 5}};
   for (std::uint32_t seed = 1; seed <= 4; ++seed) {
     const std::vector<CustomerSpec> customers = RandomCustomers(seed, seed % 2 == 0);
     const SequenceDatabase db = testutil::MakeDatabase(customers);
-    for (const Constraints& constraints : kConstraints) {
+    for (const auto& [minGap, maxGap, window] : kConstraints) {
       MiningOptions options;
       options.maxItems = kMaxItems;
-      options.minGap = constraints.minGap;
-      options.maxGap = constraints.maxGap;
-      options.slidingWindow = constraints.slidingWindow;
-      const BruteForce brute(customers, options);
-      for (double support : kSupports) {
+      options.minGap = minGap;
+      options.maxGap = maxGap;
+      options.slidingWindow = window;
+      std::map<std::string, std::int32_t> counts;
+      for (std::int32_t x : kAlphabet) {
+        Pattern pattern = {{x}};
+        Visit(customers, options, pattern, 1, &counts);
+      }
+      for (double support : {0.05, 0.2, 0.5}) {
         options.minSupport = support;
         MiningSummary summary;
         const auto mined = testutil::MineAll(db, options, &summary);
-        EXPECT_EQ(brute.Frequent(summary.countThreshold), mined)
-            << "seed " << seed << ", " << constraints.name << ", support " << support;
+        std::map<std::string, std::int32_t> frequent;
+        for (const auto& [text, count] : counts) {
+          if (count >= summary.countThreshold) frequent.emplace(text, count);
+        }
+        EXPECT_EQ(frequent, mined) << "seed " << seed << ", gaps " << minGap << "/" << maxGap
+                                   << ", window " << window << ", support " << support;
         EXPECT_EQ(static_cast<std::int64_t>(mined.size()), summary.sequences);
       }
     }

@@ -38,6 +38,18 @@ inline SequenceDatabase MakeDatabase(const std::vector<CustomerSpec>& customers)
   return db;
 }
 
+// "(1 2)(3)" for item sets.
+inline std::string SetsText(const std::vector<std::vector<std::int32_t>>& sets) {
+  std::string text;
+  for (const auto& set : sets) {
+    text += "(";
+    for (std::size_t i = 0; i < set.size(); ++i)
+      text += (i > 0 ? " " : "") + std::to_string(set[i]);
+    text += ")";
+  }
+  return text;
+}
+
 // "(1 2)(3)" for a mined sequence.
 inline std::string PatternText(const MinedSequence& found) {
   std::string text;
