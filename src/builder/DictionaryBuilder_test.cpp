@@ -36,13 +36,11 @@ TEST_F(DictionaryBuilderTest, StoresEveryMinedSequenceWithItsCount) {
   ASSERT_TRUE(result.status.IsOK());
   ASSERT_NE(nullptr, result.dictionary);
   SequenceDictionary& dictionary = *result.dictionary;
-  EXPECT_TRUE(dictionary.isLatticeBuilt());
-  EXPECT_EQ(10, dictionary.getNumberOfLevels());
+  EXPECT_TRUE(dictionary.isLatticeBuilt() && dictionary.getNumberOfLevels() == 10);
   EXPECT_EQ(5, dictionary.getTotalCount());
   EXPECT_DOUBLE_EQ(0.4, dictionary.getMinimumSupport());
-  EXPECT_EQ(0.5, dictionary.getMinGap());
-  EXPECT_EQ(3, dictionary.getMaxGap());
-  EXPECT_EQ(0, dictionary.getSlidingWindow());
+  EXPECT_TRUE(dictionary.getMinGap() == 0.5 && dictionary.getMaxGap() == 3 &&
+              dictionary.getSlidingWindow() == 0);
 
   std::int64_t mined = 0;
   SequenceMiner(options_).Mine(db_, [&](const MinedSequence& found) {
@@ -55,9 +53,9 @@ TEST_F(DictionaryBuilderTest, StoresEveryMinedSequenceWithItsCount) {
     std::vector<int*> sets;
     for (auto& set : counted) sets.push_back(set.data());
     const SequenceCounter* counter = dictionary.getDescriptor(sets.data(), found.numSets);
-    ASSERT_NE(nullptr, counter) << testutil::PatternText(found);
-    EXPECT_EQ(found.count, counter->getCount()) << testutil::PatternText(found);
-    EXPECT_EQ(0, counter->getMaxMissed());
+    EXPECT_TRUE(counter != nullptr && counter->getCount() == found.count &&
+                counter->getMaxMissed() == 0)
+        << testutil::PatternText(found);
   });
   EXPECT_EQ(result.summary.sequences, mined);
   EXPECT_EQ(mined + 1, dictionary.NumberOfSequences());  // plus the empty sequence
@@ -66,7 +64,7 @@ TEST_F(DictionaryBuilderTest, StoresEveryMinedSequenceWithItsCount) {
   }
 }
 
-TEST_F(DictionaryBuilderTest, SettingsBoundTheLongestSequence) {
+TEST_F(DictionaryBuilderTest, SettingsBoundTheLongestSequenceAndCancelGivesNothing) {
   SeqDictionarySettings settings;
   settings.numberOfLevels = 3;
   const BuildResult result = BuildDictionary(db_, options_, settings);
@@ -78,15 +76,12 @@ TEST_F(DictionaryBuilderTest, SettingsBoundTheLongestSequence) {
   EXPECT_THROW(BuildDictionary(db_, options_, settings), std::invalid_argument);
   options_.maxItems = -1;
   EXPECT_THROW(BuildDictionary(db_, options_), std::invalid_argument);
-}
-
-TEST_F(DictionaryBuilderTest, CancelledRunGivesNoDictionary) {
+  options_.maxItems = 9;
   const std::atomic<bool> cancel{true};
   options_.cancel = &cancel;
-  const BuildResult result = BuildDictionary(db_, options_);
-  EXPECT_EQ(nullptr, result.dictionary);
-  EXPECT_TRUE(result.summary.cancelled);
-  EXPECT_EQ(QxCommon_940::QxStatus::kCancelled, result.status.GetErrorCode());
+  const BuildResult cancelled = BuildDictionary(db_, options_);
+  EXPECT_TRUE(cancelled.dictionary == nullptr && cancelled.summary.cancelled);
+  EXPECT_EQ(QxCommon_940::QxStatus::kCancelled, cancelled.status.GetErrorCode());
 }
 
 }  // namespace

@@ -22,20 +22,11 @@ std::string Damage(std::string text, std::mt19937& random) {
     const std::size_t at = random() % text.size();
     const char c = random() % 4 == 0 ? static_cast<char>(random() % 256)
                                      : kSpecial[random() % kSpecial.size()];
-    switch (random() % 4) {
-      case 0:
-        text[at] = c;
-        break;
-      case 1:
-        text.insert(text.begin() + at, c);
-        break;
-      case 2:
-        text.erase(at, 1 + random() % 3);
-        break;
-      default:
-        text.resize(at);
-        break;
-    }
+    const unsigned kind = random() % 4;
+    if (kind == 0) text[at] = c;
+    if (kind == 1) text.insert(text.begin() + at, c);
+    if (kind == 2) text.erase(at, 1 + random() % 3);
+    if (kind == 3) text.resize(at);
   }
   return text;
 }

@@ -7,6 +7,7 @@
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "builder/SequenceDatabase.h"
@@ -27,12 +28,9 @@ MiningOptions WithSupport(double support, int maxItems = 9) {
   return options;
 }
 
-TEST(SequenceMinerTest, CountThresholdRoundsLikeDictionaryPruning) {
-  struct Row {
-    double support;
-    std::int32_t customers;
-    std::int32_t threshold;
-  } const kRows[] = {
+TEST(SequenceMinerTest, CountThresholdRoundsLikeDictionaryPruningAndBadOptionsThrow) {
+  const std::tuple<double, std::int32_t, std::int32_t> kRows[] = {
+      // Support, N, threshold.
       {0.005, 3898, 20},   // 19.49 rounds up
       {0.02, 10000, 200},  // whole
       {0.001, 59601, 60},  // 59.601 rounds up
@@ -41,22 +39,17 @@ TEST(SequenceMinerTest, CountThresholdRoundsLikeDictionaryPruning) {
       {0, 10, 1},          // a reported sequence occurs at least once
       {2.0, 10, 20},       // above N: nothing can be frequent
   };
-  for (const Row& row : kRows) {
-    EXPECT_EQ(row.threshold, SequenceMiner::CountThreshold(row.support, row.customers))
-        << row.support << " of " << row.customers;
+  for (const auto& [support, customers, threshold] : kRows) {
+    EXPECT_EQ(threshold, SequenceMiner::CountThreshold(support, customers))
+        << support << " of " << customers;
   }
-}
-
-TEST(SequenceMinerTest, RejectsBadOptions) {
-  MiningOptions options;
-  options.minSupport = -0.1;
-  EXPECT_THROW(SequenceMiner{options}, std::invalid_argument);
-  options = MiningOptions();
-  options.maxItems = 32;
-  EXPECT_THROW(SequenceMiner{options}, std::invalid_argument);
-  options = MiningOptions();
-  options.maxGap = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_THROW(SequenceMiner{options}, std::invalid_argument);
+  MiningOptions bad[3];
+  bad[0].minSupport = -0.1;
+  bad[1].maxItems = 32;
+  bad[2].maxGap = std::numeric_limits<double>::quiet_NaN();
+  for (const MiningOptions& options : bad) {
+    EXPECT_THROW(SequenceMiner{options}, std::invalid_argument);
+  }
 }
 
 TEST(SequenceMinerTest, CountsCustomersNotOccurrences) {
@@ -66,8 +59,7 @@ TEST(SequenceMinerTest, CountsCustomersNotOccurrences) {
       MakeDatabase({{{{1}, {2}, {1}, {2}}}, {{{2}, {1}}}, {{{1, 2}}}, {{}}});
   MiningSummary summary;
   const auto found = MineAll(db, WithSupport(0.5), &summary);
-  EXPECT_EQ(2, summary.countThreshold);
-  EXPECT_EQ(4, summary.customers);
+  EXPECT_TRUE(summary.countThreshold == 2 && summary.customers == 4);
   EXPECT_EQ((std::map<std::string, std::int32_t>{{"(1)", 3}, {"(2)", 3}, {"(2)(1)", 2}}), found);
   EXPECT_EQ((std::vector<std::int64_t>{0, 2, 1, 0, 0, 0, 0, 0, 0, 0}), summary.perLevel);
 }
@@ -84,25 +76,21 @@ TEST(SequenceMinerTest, MaxItemsBoundsTheLongestSequence) {
 // One customer with item sets {1} at 0, {2} at 1, {3} at 5 and {4} at 5.
 TEST(SequenceMinerTest, TimeConstraintsFollowTheDocumentedSemantics) {
   const SequenceDatabase db = MakeDatabase({{{{1}, {2}, {3}, {4}}, {0, 1, 5, 5}}});
-  struct Row {
-    double minGap, maxGap, window;
-    const char* pattern;
-    bool contained;
-  } const kRows[] = {
+  // Minimum gap, maximum gap, sliding window, pattern, contained.
+  const std::tuple<double, double, double, const char*, bool> kRows[] = {
       {0, 0, 0, "(3)(4)", true},  // equal times, distinct sets
       {2, 0, 0, "(1)(2)", false},    {2, 0, 0, "(1)(3)", true},    {2, 0, 0, "(1)(2)(3)", false},
       {0, 3, 0, "(1)(2)", true},     {0, 3, 0, "(1)(3)", false},   {0, 3, 0, "(1)(2)(3)", false},
       {0, 4, 0, "(1)(2)(3)", true},  {0, 0, 4, "(2)(3)(4)", true},  // span 4
       {0, 0, 4, "(1)(2)(3)", false},  // span 5 although each gap is small
   };
-  for (const Row& row : kRows) {
+  for (const auto& [minGap, maxGap, window, pattern, contained] : kRows) {
     MiningOptions options = WithSupport(1.0);
-    options.minGap = row.minGap;
-    options.maxGap = row.maxGap;
-    options.slidingWindow = row.window;
-    EXPECT_EQ(row.contained, MineAll(db, options).count(row.pattern) == 1)
-        << row.pattern << " minGap " << row.minGap << " maxGap " << row.maxGap << " window "
-        << row.window;
+    options.minGap = minGap;
+    options.maxGap = maxGap;
+    options.slidingWindow = window;
+    EXPECT_EQ(contained, MineAll(db, options).count(pattern) == 1)
+        << pattern << " gaps " << minGap << "/" << maxGap << " window " << window;
   }
 }
 
@@ -126,9 +114,7 @@ TEST(SequenceMinerTest, ProgressAndCancel) {
   const MiningSummary summary = SequenceMiner(options).Mine(db, [&](const MinedSequence&) {
     if (++reported == 5) cancel = true;
   });
-  EXPECT_TRUE(summary.cancelled);
-  EXPECT_EQ(5u, reported);
-  EXPECT_LT(reported, all);
+  EXPECT_TRUE(summary.cancelled && reported == 5 && reported < all) << reported;
 }
 
 // The classic four-customer example: the 18 sequences at support 0.4 listed, with their
