@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iomanip>
 #include <new>
 #include <sstream>
 #include <vector>
@@ -41,73 +40,28 @@ Pairs AdjacentOf(const SequenceCounter& counter) {
   return Pairs(counter.getAdjacentItems()->begin(), counter.getAdjacentItems()->end());
 }
 
-// Counts its destructions, to check that a counter deletes the bucket it owns.
-class CountedBucket : public StatsBucket {
- public:
-  explicit CountedBucket(int* deaths) : deaths_(deaths) {}
-  ~CountedBucket() override { ++*deaths_; }
-
- private:
-  int* deaths_;
-};
-
-TEST(SequenceCounterTest, CountsAndConstructors) {
-  SequenceCounter counter;
-  counter.decrementMaxMissed();
-  EXPECT_EQ(0, counter.getMaxMissed());
-  counter.setMaxMissed(2);
-  counter.decrementMaxMissed();
-  EXPECT_EQ(1, counter.getMaxMissed());
-
-  const SequenceCounter entered(9, 3, nullptr);
-  EXPECT_EQ(9, entered.getOrdinalOfEntry());
-  EXPECT_EQ(3, entered.getCount());
-
-  const CarmaSequenceDescriptor descriptor(3, 5, 7);
-  EXPECT_EQ(3, descriptor.getOrdinalOfEntry());
-  EXPECT_EQ(5, descriptor.getMaxMissed());
-  EXPECT_EQ(7, descriptor.getCount());
-  EXPECT_EQ(0, descriptor.getNAdjacent());
-}
-
+// The sanitizers check ownership here: a kept old bucket leaks, a freed current one is read.
 TEST(SequenceCounterTest, OwnsItsBucket) {
-  int deaths = 0;
-  {
-    SequenceCounter counter(1, 1, new CountedBucket(&deaths));
-    counter.setStatsBucket(counter.getStatsBucket());  // the same object stays
-    EXPECT_EQ(0, deaths);
-    counter.setStatsBucket(new CountedBucket(&deaths));
-    EXPECT_EQ(1, deaths);
-  }
-  EXPECT_EQ(2, deaths);
-
-  EXPECT_EQ(0.0, StatsBucket().getMean());
-  EXPECT_EQ(2.5, StatsBucket(4, 10, 1, 5).getMean());
+  SequenceCounter counter(1, 1, new StatsBucket(4, 10, 1, 5));
+  counter.setStatsBucket(counter.getStatsBucket());  // the same object stays
+  EXPECT_EQ(2.5, counter.getStatsBucket()->getMean());
+  counter.setStatsBucket(new StatsBucket());
+  EXPECT_EQ(0.0, counter.getStatsBucket()->getMean());
 }
 
 TEST(SequenceCounterTest, AdjacentItemsAreOrderedAndUnique) {
   SequenceCounter counter;
+  counter.addAdjacentItem(7, 0);
+  counter.addAdjacentItem(3, 2);
+  counter.addAdjacentItem(3, 1);
+  counter.addAdjacentItem(3, 2);
+  EXPECT_EQ((Pairs{{3, 1}, {3, 2}, {7, 0}}), AdjacentOf(counter));
+  counter.clearAdjacentItems();
   EXPECT_EQ(0, counter.getNAdjacent());
-  EXPECT_EQ(nullptr, counter.getAdjacentItems());
-  counter.addAdjacentItem(5, 1);
-  counter.addAdjacentItem(5, 1);
-  EXPECT_EQ(1, counter.getNAdjacent());
-
-  SequenceCounter ordered;
-  ordered.addAdjacentItem(7, 0);
-  ordered.addAdjacentItem(3, 2);
-  ordered.addAdjacentItem(3, 1);
-  EXPECT_EQ((Pairs{{3, 1}, {3, 2}, {7, 0}}), AdjacentOf(ordered));
-
-  const AdjacentItemSet* set = ordered.getAdjacentItems();
-  ordered.clearAdjacentItems();
-  EXPECT_EQ(set, ordered.getAdjacentItems());
-  EXPECT_EQ(0, ordered.getNAdjacent());
-
-  ordered.setAdjacentItems(new AdjacentItemSet{{1, 1}});
-  EXPECT_EQ((Pairs{{1, 1}}), AdjacentOf(ordered));
-  ordered.setAdjacentItems(const_cast<AdjacentItemSet*>(ordered.getAdjacentItems()));
-  EXPECT_EQ(1, ordered.getNAdjacent());
+  // Handing back the set it already owns must not free it.
+  counter.setAdjacentItems(new AdjacentItemSet{{1, 1}});
+  counter.setAdjacentItems(const_cast<AdjacentItemSet*>(counter.getAdjacentItems()));
+  EXPECT_EQ((Pairs{{1, 1}}), AdjacentOf(counter));
 }
 
 TEST(SequenceCounterTest, RunningOutOfMemoryIsADictionaryFailure) {
@@ -124,24 +78,19 @@ TEST(SequenceCounterTest, RunningOutOfMemoryIsADictionaryFailure) {
   EXPECT_EQ((Pairs{{1, 1}}), AdjacentOf(counter));
 }
 
-TEST(SequenceCounterTest, DisplayWithoutExtras) {
-  SequenceCounter counter(10, 4, nullptr);
-  counter.setMaxMissed(2);
-  counter.addAdjacentItem(3, 1);
+TEST(SequenceCounterTest, Display) {
+  SequenceCounter plain(10, 4, nullptr);
+  plain.setMaxMissed(2);
+  plain.addAdjacentItem(3, 1);
   std::ostringstream os;
-  counter.display(os, false);
-  EXPECT_EQ(" count 4 ordinalOfEntry 10 max missed 2\n", os.str());
-  // Nothing was printed that needed the fixed format, so the stream keeps its own.
-  EXPECT_FALSE(os.flags() & std::ios_base::fixed);
-  os << 0.5;
+  plain.display(os, false);
+  os << 0.5;  // nothing needed the fixed format, so the stream keeps its own
   EXPECT_EQ(" count 4 ordinalOfEntry 10 max missed 2\n0.5", os.str());
-}
 
-TEST(SequenceCounterTest, DisplayWithStatisticsAndAdjacency) {
   SequenceCounter counter(1, 2, new StatsBucket(3, 7, 1, 4));
   counter.addAdjacentItem(8, 3);
   counter.addAdjacentItem(2, 0);
-  std::ostringstream os;
+  os.str("");
   counter.display(os, true);
   EXPECT_EQ(
       " count 2 ordinalOfEntry 1 max missed 0\n"
@@ -149,24 +98,11 @@ TEST(SequenceCounterTest, DisplayWithStatisticsAndAdjacency) {
       " mean 2.33\n min 1.00\n max 4.00\n"
       "Adjacent list {(item 2 position 0)\n(item 8 position 3)\n}End Adjacent list \n",
       os.str());
-  os.str("");
-  os << 0.5;
-  EXPECT_EQ("0.50", os.str());  // the stream stays in fixed notation, precision 2
-
-  // A total of 0 prints the occurrences line only; adjacency alone still switches the stream.
+  // A total of 0 prints the occurrences line only.
   SequenceCounter quiet(1, 2, new StatsBucket(6, 0, 0, 0));
-  std::ostringstream q;
-  quiet.display(q, true);
-  EXPECT_EQ(" count 2 ordinalOfEntry 1 max missed 0\n Occurrences 6.00\n", q.str());
-  SequenceCounter linked;
-  linked.addAdjacentItem(1, 1);
-  std::ostringstream l;
-  linked.display(l, true);
-  l << 1.0;
-  EXPECT_EQ(
-      " count 0 ordinalOfEntry 0 max missed 0\nAdjacent list {(item 1 position 1)\n}End "
-      "Adjacent list \n1.00",
-      l.str());
+  os.str("");
+  quiet.display(os, true);
+  EXPECT_EQ(" count 2 ordinalOfEntry 1 max missed 0\n Occurrences 6.00\n", os.str());
 }
 
 }  // namespace
