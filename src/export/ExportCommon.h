@@ -3,6 +3,7 @@
 #ifndef CARMASEQ_EXPORT_EXPORTCOMMON_H_
 #define CARMASEQ_EXPORT_EXPORTCOMMON_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -31,9 +32,11 @@ inline constexpr char kExportExtender[] = "carmaseq";
 // Caller owns the result.
 CARMASEQ_EXPORT QxXML_940::XMLElement* CreateExportHeader(const std::string& description);
 
-// Appends a new element named name to parent and returns it; parent owns it.
+// Appends a new element named name to parent and returns it; parent owns it. The new element
+// has room for the given numbers of attributes and children (see XMLElement::Reserve).
 CARMASEQ_EXPORT QxXML_940::XMLElement* AddChildElement(QxXML_940::XMLElement* parent,
-                                                       const char* name);
+                                                       const char* name, std::size_t attributes = 0,
+                                                       std::size_t children = 0);
 
 // Appends one Item per item of index and then one Itemset per item set, each in key order, with
 // their numbers: the item and item-set tables both documents carry.

@@ -49,22 +49,28 @@ void AddSequence(XMLElement* level, const ISQCPair& entry, std::int32_t id, doub
                  const ReferenceIndex& index) {
   const NTSequence& key = *entry.key;
   const SequenceCounter* counter = entry.value;
-  XMLElement* element = AddChildElement(level, "Sequence");
+  const std::int32_t sets = key.getNSets();
+  XMLElement* element = AddChildElement(level, "Sequence", counter == nullptr ? 2 : 4,
+                                        static_cast<std::size_t>(sets) + 1);
   element->AddAttribute("id", id);
   if (counter != nullptr) {
     element->AddAttribute("support", counter->getCount() / total);
     element->AddAttribute("occurrence", counter->getCount());
   }
-  element->AddAttribute("numberOfSets", key.getNSets());
+  element->AddAttribute("numberOfSets", sets);
   ForEachItemSet(key, [&](ItemSpan set) {
-    AddChildElement(element, "ItemsetRef")->AddAttribute("itemsetRef", index.GetItemSetNumber(set));
+    AddChildElement(element, "ItemsetRef", 1)
+        ->AddAttribute("itemsetRef", index.GetItemSetNumber(set));
   });
-  XMLElement* list = AddChildElement(element, "SeqAdjacentList");
-  list->AddAttribute("numberOfAdjacentItems", counter == nullptr ? 0 : counter->getNAdjacent());
+  const std::int32_t adjacentCount = counter == nullptr ? 0 : counter->getNAdjacent();
+  XMLElement* list =
+      AddChildElement(element, "SeqAdjacentList", 1,
+                      adjacentCount > 0 ? static_cast<std::size_t>(adjacentCount) : 0);
+  list->AddAttribute("numberOfAdjacentItems", adjacentCount);
   const AdjacentItemSet* adjacent = counter == nullptr ? nullptr : counter->getAdjacentItems();
   if (adjacent == nullptr) return;
   for (const auto& [item, position] : *adjacent) {
-    XMLElement* link = AddChildElement(list, "AdjacentItem");
+    XMLElement* link = AddChildElement(list, "AdjacentItem", 2);
     link->AddAttribute("itemRef", index.GetItemNumber(item));
     link->AddAttribute("position", position);
   }
@@ -90,7 +96,9 @@ QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, do
     field->AddAttribute("name", "item");
     field->AddAttribute("optype", "categorical");
 
-    XMLElement* lattice = AddChildElement(root.get(), "SeqAssociationLattice");
+    XMLElement* lattice = AddChildElement(
+        root.get(), "SeqAssociationLattice", 0,
+        1 + index.Items().size() + index.ItemSets().size() + static_cast<std::size_t>(largest) + 1);
     XMLElement* stats = AddChildElement(lattice, "SeqInputStats");
     stats->AddAttribute("numberOfTransactions", total);
     stats->AddAttribute("minimumSupport", ReportedMinimumSupport(*this, minSupport));
@@ -103,9 +111,11 @@ QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, do
     std::int32_t id = 0;
     for (int k = 0; k <= largest; ++k) {
       const HashtableSQPair* table = getLevelTable(k);
-      XMLElement* level = AddChildElement(lattice, "LatticeLevel");
+      const std::int32_t size = table == nullptr ? 0 : table->getSize();
+      XMLElement* level = AddChildElement(lattice, "LatticeLevel", 2,
+                                          size > 0 ? static_cast<std::size_t>(size) : 0);
       level->AddAttribute("level", k);
-      level->AddAttribute("numberOfSequences", table == nullptr ? 0 : table->getSize());
+      level->AddAttribute("numberOfSequences", size);
       if (table == nullptr) continue;
       for (auto it = table->begin(); it != table->end(); ++it) {
         AddSequence(level, *it, ++id, total, index);

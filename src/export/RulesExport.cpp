@@ -36,7 +36,7 @@ struct RuleKeys {
 };
 
 void AddDelimiter(XMLElement* parent) {
-  XMLElement* delimiter = AddChildElement(parent, "Delimiter");
+  XMLElement* delimiter = AddChildElement(parent, "Delimiter", 2);
   delimiter->AddAttribute("delimiter", "acrossTimeWindows");
   delimiter->AddAttribute("gap", "unknown");
 }
@@ -140,8 +140,8 @@ void AddMiningSchema(XMLElement* model) {
 }
 
 XMLElement* AddSequenceReference(XMLElement* parent, const char* name, std::int32_t number) {
-  XMLElement* element = AddChildElement(parent, name);
-  AddChildElement(element, "SequenceReference")->AddAttribute("seqId", number);
+  XMLElement* element = AddChildElement(parent, name, 0, 1);
+  AddChildElement(element, "SequenceReference", 1)->AddAttribute("seqId", number);
   return element;
 }
 
@@ -151,9 +151,11 @@ XMLElement* AddSequenceReference(XMLElement* parent, const char* name, std::int3
 void AddSequences(XMLElement* model, SequenceDictionary& dictionary, const ReferenceIndex& index) {
   const double total = dictionary.getTotalCount();
   for (const auto& [key, number] : index.Sequences()) {
-    XMLElement* element = AddChildElement(model, "Sequence");
+    const std::int32_t sets = key.getNSets();
+    XMLElement* element = AddChildElement(model, "Sequence", 4,
+                                          sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
     element->AddAttribute("id", number);
-    element->AddAttribute("numberOfSets", key.getNSets());
+    element->AddAttribute("numberOfSets", sets);
     if (const SequenceCounter* counter = dictionary.getDescriptor(&key)) {
       element->AddAttribute("occurrence", counter->getCount());
       element->AddAttribute("support", counter->getCount() / total);
@@ -162,7 +164,8 @@ void AddSequences(XMLElement* model, SequenceDictionary& dictionary, const Refer
     ForEachItemSet(key, [&](ItemSpan set) {
       if (!first) AddDelimiter(element);
       first = false;
-      AddChildElement(element, "SetReference")->AddAttribute("setId", index.GetItemSetNumber(set));
+      AddChildElement(element, "SetReference", 1)
+          ->AddAttribute("setId", index.GetItemSetNumber(set));
     });
   }
 }
@@ -172,7 +175,7 @@ void AddRules(XMLElement* model, SequenceDictionary& dictionary, const Reference
               const std::vector<SeqAssociationRule>& rules, const std::vector<RuleKeys>& keys) {
   for (std::size_t r = 0; r < rules.size(); ++r) {
     const NTSequence& whole = keys[r].whole;
-    XMLElement* element = AddChildElement(model, "SequenceRule");
+    XMLElement* element = AddChildElement(model, "SequenceRule", 5, 3);
     element->AddAttribute("id", static_cast<double>(r + 1));
     element->AddAttribute("support", rules[r].GetSupport());
     element->AddAttribute("numberOfSets", whole.getNSets());
@@ -211,7 +214,10 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddDataDictionary(root.get());
     AddTransformationDictionary(root.get());
 
-    XMLElement* model = AddChildElement(root.get(), "SequenceModel");
+    // Nine extensions, the mining schema, the item tables, the sequences and the rules.
+    XMLElement* model = AddChildElement(root.get(), "SequenceModel", 6,
+                                        10 + index.Items().size() + index.ItemSets().size() +
+                                            index.Sequences().size() + rules.size());
     model->AddAttribute("modelName", "Carma model for sequential association");
     model->AddAttribute("functionName", "sequences");
     model->AddAttribute("algorithmName", "Carma");

@@ -136,16 +136,15 @@ XMLString* XMLString::Clone() const { return new XMLString(*this); }
 // ---------------------------------------------------------------------------------------------
 // XMLElement
 
-XMLElement::XMLElement(const std::string& name) : name_(name) {}
+XMLElement::XMLElement(std::string name) : name_(std::move(name)) {}
 
 XMLElement::~XMLElement() = default;
 
-XMLElement* XMLElement::Create(const std::string& name) { return new XMLElement(name); }
+XMLElement* XMLElement::Create(std::string name) { return new XMLElement(std::move(name)); }
 
 XMLElement* XMLElement::Clone() const {
   std::unique_ptr<XMLElement> copy(new XMLElement(name_));
-  copy->attributes_.reserve(attributes_.size());
-  for (const auto& attribute : attributes_) copy->attributes_.emplace_back(attribute->Clone());
+  copy->attributes_ = attributes_;
   copy->children_.reserve(children_.size());
   for (const auto& child : children_) copy->children_.emplace_back(child->Clone());
   return copy.release();
@@ -164,21 +163,31 @@ int XMLElement::AddElement(XMLElement* child) {
   return static_cast<int>(children_.size());
 }
 
+void XMLElement::Reserve(std::size_t attributes, std::size_t children) {
+  attributes_.reserve(attributes);
+  children_.reserve(children);
+}
+
 void XMLElement::AddAttribute(XMLAttribute* attribute) {
   std::unique_ptr<XMLAttribute> owned(attribute);
-  if (owned != nullptr) attributes_.push_back(std::move(owned));
+  if (owned != nullptr) attributes_.push_back(std::move(*owned));
 }
 
-void XMLElement::AddAttribute(const std::string& name, const std::string& value) {
-  AddAttribute(XMLAttribute::Create(name, value));
+void XMLElement::AddAttribute(std::string name, std::string value) {
+  attributes_.push_back(XMLAttribute(std::move(name), std::move(value)));
 }
 
-void XMLElement::AddAttribute(const std::string& name, double value) {
-  if (IsFinite(value)) AddAttribute(XMLAttribute::Create(name, value));
+void XMLElement::AddAttribute(std::string name, double value) {
+  if (IsFinite(value)) {
+    attributes_.push_back(XMLAttribute(std::move(name), ReplaceSep(value, nullptr)));
+  }
 }
 
-void XMLElement::AddAttribute(const std::string& name, double value, bool fixed) {
-  if (IsFinite(value)) AddAttribute(XMLAttribute::Create(name, value, fixed));
+void XMLElement::AddAttribute(std::string name, double value, bool fixed) {
+  if (IsFinite(value)) {
+    attributes_.push_back(
+        XMLAttribute(std::move(name), fixed ? ReplaceSep(value) : ReplaceSep(value, nullptr)));
+  }
 }
 
 // The start tag with its attributes and, for an element without children, the closing "/>".
@@ -193,7 +202,7 @@ void XMLElement::AppendStartTag(std::string* out, const ExportFormat& fmt) const
   for (const auto& attribute : attributes_) {
     out->push_back(XMLUtil::SPACE[0]);
     AppendTabs(out, attributeLevel);
-    attribute->AppendTo(out);
+    attribute.AppendTo(out);
   }
   if (children_.empty()) {
     out->push_back(XMLUtil::BEGIN_END_ELEMENT[0]);

@@ -37,8 +37,9 @@ class CARMASEQ_EXPORT XMLInterface {
 };
 
 // A name="value" pair of an element. The value is held unescaped and escaped when written.
-// Copyable (field by field).
-class CARMASEQ_EXPORT XMLAttribute : public XMLInterface {
+// Copyable and movable (field by field). Elements hold their attributes by value, so the class is
+// final: an element keeps exactly an XMLAttribute.
+class CARMASEQ_EXPORT XMLAttribute final : public XMLInterface {
  public:
   // Caller owns the result.
   static XMLAttribute* Create(const std::string& name, const std::string& value);
@@ -50,7 +51,9 @@ class CARMASEQ_EXPORT XMLAttribute : public XMLInterface {
   static XMLAttribute* Create(const std::string& name, double value, bool fixed);
 
   XMLAttribute(const XMLAttribute&) = default;
+  XMLAttribute(XMLAttribute&&) noexcept = default;
   XMLAttribute& operator=(const XMLAttribute&) = default;
+  XMLAttribute& operator=(XMLAttribute&&) noexcept = default;
   ~XMLAttribute() override;
 
   // Appends name, "=", a quote, the escaped value and a quote (no leading space).
@@ -97,11 +100,12 @@ class CARMASEQ_EXPORT XMLString : public XMLInterface {
 
 // An element with an ordered list of attributes and an ordered list of children (elements and
 // text nodes). The element owns its attributes and children and deletes them when it is deleted.
+// Attributes are held by value; one handed over by pointer is moved in and deleted at once.
 // Not copyable by assignment; use Clone for a deep copy.
 class CARMASEQ_EXPORT XMLElement : public XMLInterface {
  public:
   // An element with no attributes and no children. Caller owns the result.
-  static XMLElement* Create(const std::string& name);
+  static XMLElement* Create(std::string name);
 
   XMLElement(const XMLElement&) = delete;
   XMLElement& operator=(const XMLElement&) = delete;
@@ -120,29 +124,33 @@ class CARMASEQ_EXPORT XMLElement : public XMLInterface {
   virtual int AddElement(XMLString* child);
   virtual int AddElement(XMLElement* child);
 
+  // Makes room for at least the given numbers of attributes and children, so that adding up to
+  // that many allocates nothing more. Changes nothing else.
+  void Reserve(std::size_t attributes, std::size_t children);
+
   // Appends attribute and takes ownership of it. A null attribute is ignored.
   void AddAttribute(XMLAttribute* attribute);
-  void AddAttribute(const std::string& name, const std::string& value);
+  void AddAttribute(std::string name, std::string value);
   // Appends a numeric attribute (see XMLAttribute::Create) only when value is finite; NaN and
   // the infinities add nothing.
-  void AddAttribute(const std::string& name, double value);
-  void AddAttribute(const std::string& name, double value, bool fixed);
+  void AddAttribute(std::string name, double value);
+  void AddAttribute(std::string name, double value, bool fixed);
 
   const std::string& GetName() const { return name_; }
   std::size_t GetAttributeCount() const { return attributes_.size(); }
   // REQUIRES: i < GetAttributeCount().
-  const XMLAttribute& GetAttribute(std::size_t i) const { return *attributes_[i]; }
+  const XMLAttribute& GetAttribute(std::size_t i) const { return attributes_[i]; }
   std::size_t GetChildCount() const { return children_.size(); }
   // REQUIRES: i < GetChildCount().
   const XMLInterface& GetChild(std::size_t i) const { return *children_[i]; }
 
  private:
-  explicit XMLElement(const std::string& name);
+  explicit XMLElement(std::string name);
 
   void AppendStartTag(std::string* out, const ExportFormat& fmt) const;
   void AppendEndTag(std::string* out, const ExportFormat& fmt, int entryLevel) const;
 
-  std::vector<std::unique_ptr<XMLAttribute>> attributes_;
+  std::vector<XMLAttribute> attributes_;
   std::string name_;
   std::vector<std::unique_ptr<XMLInterface>> children_;
 };
