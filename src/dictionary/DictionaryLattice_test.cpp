@@ -51,7 +51,6 @@ TEST_F(LatticeTest, PositionsNameTheSlotThatRebuildsTheChild) {
            {{1}, {2, 3}},
            {{1}, {2, 3}, {4}}});
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
-  EXPECT_TRUE(dictionary_.isLatticeBuilt());
   EXPECT_EQ((LinkList{{1, 1}, {2, 1}, {3, 1}, {4, 1}}), Links(dictionary_, {}));
   EXPECT_EQ((LinkList{{2, 0}, {2, 3}}), Links(dictionary_, {{1}}));
   EXPECT_EQ((LinkList{{1, 0}, {1, 1}}), Links(dictionary_, {{2}}));
