@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dictionary/SequenceDictionary.h"
@@ -24,12 +25,15 @@ namespace {
 
 using testutil::SetList;
 
-// Counts every distinct subsequence of each customer once (a customer holds at most 8 items),
-// then prunes by minCount and builds the lattice, as the builder does.
-void Mine(SequenceDictionary& dictionary, std::mt19937& random, int customers, int alphabet,
-          double minCount) {
+// Mines dictionary d of a fixed random family: counts every distinct subsequence of each random
+// customer once (at most 8 items), prunes by count and builds the lattice, as the builder does.
+// Returns its lattice document and its rules document.
+std::pair<std::string, std::string> ExportRandom(int d) {
+  std::mt19937 random(20240611 + d);
+  SequenceDictionary dictionary(2 + d % 5);
+  const int customers = 10 + d % 13;
   testutil::SetTotal(dictionary, customers);
-  std::uniform_int_distribution<int> item(0, alphabet - 1), count(1, 2), sets(1, 4);
+  std::uniform_int_distribution<int> item(0, 4 + d % 7), count(1, 2), sets(1, 4);
   for (int c = 0; c < customers; ++c) {
     std::vector<std::pair<int, int>> flat;  // (set index, item), ascending within a set
     for (int s = sets(random), i = 0; i < s; ++i) {
@@ -53,41 +57,20 @@ void Mine(SequenceDictionary& dictionary, std::mt19937& random, int customers, i
         testutil::Hold(dictionary, sub, 1);
     }
   }
-  dictionary.reduceAll(minCount);
+  dictionary.reduceAll(1.0 + d % 4);
   dictionary.buildLattice();
+  dictionary.setSlidingWindow(0.25 * d);
+  dictionary.setMaxGap(1e20);
+  std::ostringstream lattice, rules;
+  dictionary.ExportLatticeXML(lattice, 0.01 * d);
+  dictionary.ExportRulesXML(rules, 0.0, 1.0, 0.05 * (d % 3), 1.0, 0.0, 1.0, 3, 1.0 + 0.1 * d,
+                            "SCA"[d % 3], d % 4 == 3);
+  return {lattice.str(), rules.str()};
 }
 
-struct Documents {
-  std::vector<std::string> rules;  // only those with at least one rule
-  std::vector<std::string> lattices;
-};
-
-// Exports 40 random dictionaries with varied depth, thresholds and sort keys; made once.
-const Documents& RandomDocuments() {
-  static const Documents documents = [] {
-    std::mt19937 random(20240611);
-    Documents made;
-    for (int d = 0; d < 40; ++d) {
-      SequenceDictionary dictionary(2 + d % 5);
-      Mine(dictionary, random, 10 + d % 13, 5 + d % 7, 1.0 + d % 4);
-      dictionary.setSlidingWindow(0.25 * d);
-      std::ostringstream lattice, rules;
-      dictionary.ExportLatticeXML(lattice, 0.01 * d);
-      made.lattices.push_back(lattice.str());
-      dictionary.ExportRulesXML(rules, 0.0, 1.0, 0.05 * (d % 3), 1.0, 0.0, 1.0, 3, 1.0 + 0.1 * d,
-                                "SCA"[d % 3], d % 4 == 3);
-      if (rules.str().find("<SequenceRule ") != std::string::npos) {
-        made.rules.push_back(rules.str());
-      }
-    }
-    return made;
-  }();
-  return documents;
-}
-
-// Runs "xmllint --noout <options>" once over all documents, written to a fresh directory next to
-// a copy of the lattice document type (so that their SYSTEM identifier resolves). Returns true
-// iff xmllint accepts every document; *report receives its output.
+// Runs "xmllint --noout <options>" once over the documents, written to a fresh directory next
+// to a copy of the lattice document type. Returns true iff xmllint accepts every document;
+// *report receives its output.
 bool Xmllint(const std::string& options, const std::vector<std::string>& documents,
              std::string* report) {
   namespace fs = std::filesystem;
@@ -110,84 +93,49 @@ bool Xmllint(const std::string& options, const std::vector<std::string>& documen
   return rc == 0;
 }
 
-class ExportValidationTest : public testing::Test {
- protected:
-  void SetUp() override {
-    if (std::system("xmllint --version > /dev/null 2>&1") != 0) {
-      GTEST_SKIP() << "xmllint is not installed; nothing validated";
-    }
+// 40 random dictionaries with varied depth, thresholds and sort keys. The rules documents with at
+// least one rule must meet the PMML schema, every lattice document (and the empty shell's) the
+// lattice document type, which must in turn reject an unknown attribute.
+TEST(ExportValidationTest, DocumentsValidate) {
+  if (std::system("xmllint --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
+  std::vector<std::string> rules, lattices;
+  for (int d = 0; d < 40; ++d) {
+    auto [lattice, rule] = ExportRandom(d);
+    lattices.push_back(lattice);
+    if (rule.find("<SequenceRule ") != std::string::npos) rules.push_back(rule);
   }
-  const std::string dtd_ = "--dtdvalid '" CARMASEQ_SOURCE_DIR "/src/export/sequentiallattice.dtd'";
-};
-
-TEST_F(ExportValidationTest, RulesDocumentsValidateAgainstThePmmlSchema) {
-  const std::string schema = CARMASEQ_SHARED_DIR "/reference/pmml-3-2.xsd";
-  if (!std::ifstream(schema)) GTEST_SKIP() << "no PMML 3.2 schema at " << schema;
-  ASSERT_GE(RandomDocuments().rules.size(), 20u) << "too few random dictionaries yield rules";
+  std::ostringstream shell;
+  SequenceDictionary().ExportLatticeXML(shell, 0.0);
+  lattices.push_back(shell.str());
   std::string report;
-  EXPECT_TRUE(Xmllint("--schema '" + schema + "'", RandomDocuments().rules, &report)) << report;
-}
-
-TEST_F(ExportValidationTest, LatticeDocumentsValidateAgainstTheLatticeDtd) {
-  std::vector<std::string> lattices = RandomDocuments().lattices;
-  // The edge shapes too: the empty shell, and an entry without a counter or count.
-  SequenceDictionary shell, bare(4);
-  testutil::Counted set({{2, 3}});
-  bare.addSequence(set.sets(), set.n(), nullptr);
-  for (SequenceDictionary* dictionary : {&shell, &bare}) {
-    std::ostringstream out;
-    dictionary->ExportLatticeXML(out, 0.0);
-    lattices.push_back(out.str());
-  }
-  std::string report;
-  EXPECT_TRUE(Xmllint(dtd_, lattices, &report)) << report;
-
+  const std::string dtd = "--dtdvalid '" CARMASEQ_SOURCE_DIR "/src/export/sequentiallattice.dtd'";
+  EXPECT_TRUE(Xmllint(dtd, lattices, &report)) << report;
   lattices.resize(1);
   lattices[0].replace(lattices[0].find(" maxSequenceSize="), 1, " unknownAttribute=\"1\" ");
-  EXPECT_FALSE(Xmllint(dtd_, lattices, &report));
+  EXPECT_FALSE(Xmllint(dtd, lattices, &report));
   EXPECT_NE(std::string::npos, report.find("unknownAttribute")) << report;
-}
 
-// Switches the C and C++ global locales to a comma-decimal locale while it lives.
-struct CommaLocale {
-  CommaLocale() : previousC(std::setlocale(LC_ALL, nullptr)) {
-    try {
-      std::locale::global(std::locale("de_DE.UTF-8"));
-    } catch (const std::runtime_error&) {
-      return;
-    }
-    active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-  }
-  ~CommaLocale() {
-    std::locale::global(previousCpp);
-    std::setlocale(LC_ALL, previousC.c_str());
-  }
-
-  std::locale previousCpp;
-  std::string previousC;
-  bool active = false;
-};
-
-std::vector<std::string> ExportFractions() {
-  std::mt19937 random(7);
-  SequenceDictionary dictionary(5);
-  Mine(dictionary, random, 23, 5, 2.0);
-  dictionary.setSlidingWindow(2.5);
-  dictionary.setMaxGap(1e20);
-  std::ostringstream lattice, rules;
-  dictionary.ExportLatticeXML(lattice, 0.0);
-  dictionary.ExportRulesXML(rules, 0.0, 1.0, 0.0, 1.0, 0.0, 1.0, 3, 1.75, 'C', false);
-  return {lattice.str(), rules.str()};
+  const std::string schema = CARMASEQ_SHARED_DIR "/reference/pmml-3-2.xsd";
+  if (!std::ifstream(schema)) GTEST_SKIP() << "no PMML 3.2 schema at " << schema;
+  ASSERT_GE(rules.size(), 20u) << "too few random dictionaries yield rules";
+  EXPECT_TRUE(Xmllint("--schema '" + schema + "'", rules, &report)) << report;
 }
 
 TEST(ExportLocaleTest, NumbersIgnoreACommaDecimalLocale) {
-  const std::vector<std::string> classic = ExportFractions();
-  ASSERT_NE(std::string::npos, classic[1].find("avgNumberOfItemsPerTransaction=\"1.75\""));
-  ASSERT_NE(std::string::npos, classic[1].find("value=\"1e+20\""));
-  CommaLocale locale;
-  if (!locale.active) GTEST_SKIP() << "no de_DE locale installed (see install-deps.sh)";
-  ASSERT_STREQ(",", std::localeconv()->decimal_point);
-  EXPECT_EQ(classic, ExportFractions());
+  const auto classic = ExportRandom(7);
+  ASSERT_NE(std::string::npos, classic.second.find("avgNumberOfItemsPerTransaction=\"1.7\""));
+  ASSERT_NE(std::string::npos, classic.second.find("value=\"1e+20\""));
+  std::locale previous;
+  try {
+    previous = std::locale::global(std::locale("de_DE.UTF-8"));  // the C locale too
+  } catch (const std::runtime_error&) {
+    GTEST_SKIP() << "no de_DE locale installed (see install-deps.sh)";
+  }
+  const std::string point = std::localeconv()->decimal_point;
+  const auto local = ExportRandom(7);
+  std::locale::global(previous);
+  EXPECT_EQ(",", point);
+  EXPECT_EQ(classic, local);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/dictionary_testutil.h"
 #include "export/export_testutil.h"
-#include "sequence/Sequence.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -89,11 +88,6 @@ TEST_F(LatticeExportTest, WritesLevelsInTableOrderWithNumberedSetsAndLinks) {
       Block(document, "<ItemsetRef itemsetRef=\"3\"/>", 4));
   // Level 2 follows the table's iteration order, which for the default level-2 capacity (23039)
   // puts <(1)(2)> (bucket 11739) before <(1 2)> (bucket 19273).
-  std::vector<const Sequence*> level2;
-  dictionary_.getSequencesOfSize(level2, 2, false);
-  ASSERT_EQ(2u, level2.size());
-  EXPECT_EQ("(1)(2)", testutil::ToText(*level2[0]));
-  for (const Sequence* sequence : level2) delete sequence;
   const std::string level = "<LatticeLevel level=\"2\" numberOfSequences=\"2\">";
   EXPECT_EQ(
       Lines({level, "<Sequence id=\"4\" support=\"0.5\" occurrence=\"2\" numberOfSets=\"2\">",
@@ -135,12 +129,6 @@ TEST_F(LatticeExportTest, WritesWhatItCanOfIncompleteEntries) {
       "<SeqAdjacentList numberOfAdjacentItems=\"0\"/>";
   EXPECT_TRUE(document.find("<Sequence id=\"2\"" + bareEntry) != std::string::npos ||
               document.find("<Sequence id=\"3\"" + bareEntry) != std::string::npos);
-
-  SequenceDictionary shell;
-  std::ostringstream out;
-  ASSERT_TRUE(shell.ExportLatticeXML(out, 0.0).IsOK());
-  EXPECT_NE(std::string::npos,
-            out.str().find("\n<LatticeLevel level=\"0\" numberOfSequences=\"0\"/>\n"));
 }
 
 }  // namespace
