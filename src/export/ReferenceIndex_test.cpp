@@ -52,34 +52,7 @@ TEST(ReferenceIndexTest, NumbersEachMapFromOneInKeyOrder) {
                               index.GetSequenceNumber(MakeSequence({{2}})),
                               index.GetSequenceNumber(MakeSequence({{2}, {1}})),
                               index.GetSequenceNumber(Sequence())}));
-  EXPECT_EQ(4u, index.Items().size());
-  EXPECT_EQ(4u, index.ItemSets().size());
   EXPECT_EQ(5, index.GetNumberOfSequences());
-  index.SetNumberOfSequences(17);  // the lattice export's count of held sequences
-  EXPECT_EQ(17, index.GetNumberOfSequences());
-}
-
-TEST(ReferenceIndexTest, KeysAddedAfterNumberingWaitForTheNextNumbering) {
-  ReferenceIndex index;
-  index.AddItem(5);
-  index.AddItemSet(MakeSet({5}));
-  index.AddSequence(MakeSequence({{5}}));
-  index.AssignNumbers();
-  index.AddItem(2);
-  index.AddItem(5);
-  index.AddItemSet(MakeSet({2, 5}));
-  index.AddSequence(MakeSequence({{2}, {5}}));
-  EXPECT_EQ(1, index.GetItemNumber(5));
-  EXPECT_EQ(-1, index.GetItemNumber(2));
-  EXPECT_EQ(-1, SetNumber(index, {2, 5}));
-  EXPECT_EQ(-1, index.GetSequenceNumber(MakeSequence({{2}, {5}})));
-  index.AssignNumbers();
-  EXPECT_EQ(
-      std::vector<int>({1, 2, 1, 2, 1, 2}),
-      std::vector<int>({index.GetItemNumber(2), index.GetItemNumber(5), SetNumber(index, {2, 5}),
-                        SetNumber(index, {5}), index.GetSequenceNumber(MakeSequence({{2}, {5}})),
-                        index.GetSequenceNumber(MakeSequence({{5}}))}));
-  EXPECT_EQ(2u, index.Items().size());
 }
 
 }  // namespace

@@ -93,28 +93,19 @@ TEST_F(RulesExportTest, WritesTheExampleRule) {
 // <(1)(2)> and <(1)(3)> share their antecedent; <(1)(3)> and <(3)(1 3)> share the set {3}.
 TEST_F(RulesExportTest, ListsSharedSequencesAndSetsOnce) {
   testutil::SetTotal(dictionary_, 10);
-  for (const auto& [sets, count] :
-       std::vector<std::pair<testutil::SetList, int>>{{{{1}}, 8},
-                                                      {{{2}}, 6},
-                                                      {{{3}}, 7},
-                                                      {{{1, 3}}, 5},
-                                                      {{{1}, {2}}, 4},
-                                                      {{{1}, {3}}, 5},
-                                                      {{{3}, {1, 3}}, 3}}) {
-    Hold(dictionary_, sets, count);
-  }
+  const std::pair<testutil::SetList, int> held[] = {
+      {{{1}}, 8},      {{{2}}, 6},      {{{3}}, 7},        {{{1, 3}}, 5},
+      {{{1}, {2}}, 4}, {{{1}, {3}}, 5}, {{{3}, {1, 3}}, 3}};
+  for (const auto& [sets, count] : held) Hold(dictionary_, sets, count);
   const std::string document = Export(0.0, 1.0, 'C');
   ASSERT_TRUE(status_.IsOK());
   // Sequences (1)=1 (1)(2)=2 (1)(3)=3 (1 3)=4 (2)=5 (3)=6 (3)(1 3)=7; sets {1} {1 3} {2} {3}.
   EXPECT_NE(std::string::npos, document.find(Extension("numberOfSequences", "7")));
-  EXPECT_EQ(Lines({"<Sequence id=\"7\" numberOfSets=\"2\" occurrence=\"3\" support=\"0.3\">",
-                   "<SetReference setId=\"4\"/>",
-                   "<Delimiter delimiter=\"acrossTimeWindows\" gap=\"unknown\"/>",
-                   "<SetReference setId=\"2\"/>", "</Sequence>"}),
-            Block(document,
-                  "<Sequence id=\"7\" numberOfSets=\"2\" occurrence=\"3\" "
-                  "support=\"0.3\">",
-                  5));
+  EXPECT_NE(
+      std::string::npos,
+      document.find("<Sequence id=\"7\" numberOfSets=\"2\" occurrence=\"3\" support=\"0.3\">\n"
+                    "<SetReference setId=\"4\"/>\n<Delimiter delimiter=\"acrossTimeWindows\" "
+                    "gap=\"unknown\"/>\n<SetReference setId=\"2\"/>\n</Sequence>\n"));
   // By confidence: (1)(3) 5/8, (1)(2) 4/8, (3)(1 3) 3/7; each as (antecedent, consequent).
   const std::string prefix = "<SequenceReference seqId=\"";
   std::vector<std::string> references;
@@ -138,13 +129,11 @@ TEST_F(RulesExportTest, ReportsTheLargerMinimumSupportAndLeavesOutNonFiniteNumbe
 
 TEST_F(RulesExportTest, WithoutRulesWritesAModelWithoutReferences) {
   HoldExample();
-  for (const char sortBy : {'S', 's'}) {
-    const std::string document = Export(sortBy == 'S' ? 0.9 : 0.5, 1.25, sortBy);
-    ASSERT_TRUE(status_.IsOK());
-    EXPECT_NE(std::string::npos, document.find(Extension("numberOfRules", "0")));
-    const size_t schema = document.find("</MiningSchema>");
-    EXPECT_EQ("</MiningSchema>\n</SequenceModel>\n</PMML>", document.substr(schema));
-  }
+  const std::string document = Export(0.9);
+  ASSERT_TRUE(status_.IsOK());
+  EXPECT_NE(std::string::npos, document.find(Extension("numberOfRules", "0")));
+  EXPECT_EQ("</MiningSchema>\n</SequenceModel>\n</PMML>",
+            document.substr(document.find("</MiningSchema>")));
 }
 
 TEST_F(RulesExportTest, AFailedRuleQueryWritesNothing) {
@@ -152,7 +141,6 @@ TEST_F(RulesExportTest, AFailedRuleQueryWritesNothing) {
   dictionary_.setCancel();
   EXPECT_EQ("", Export(0.5));
   EXPECT_EQ(QxCommon_940::QxStatus::kCancelled, status_.GetErrorCode());
-  EXPECT_TRUE(status_.IsError());
 }
 
 }  // namespace
