@@ -144,7 +144,9 @@ XMLElement* XMLElement::Create(std::string name) { return new XMLElement(std::mo
 
 XMLElement* XMLElement::Clone() const {
   std::unique_ptr<XMLElement> copy(new XMLElement(name_));
-  copy->attributes_ = attributes_;
+  for (std::size_t i = 0; i < inlineCount_; ++i) copy->inline_[i] = inline_[i];
+  copy->inlineCount_ = inlineCount_;
+  copy->overflow_ = overflow_;
   copy->children_.reserve(children_.size());
   for (const auto& child : children_) copy->children_.emplace_back(child->Clone());
   return copy.release();
@@ -164,28 +166,36 @@ int XMLElement::AddElement(XMLElement* child) {
 }
 
 void XMLElement::Reserve(std::size_t attributes, std::size_t children) {
-  attributes_.reserve(attributes);
+  if (attributes > kInlineAttributes) overflow_.reserve(attributes - kInlineAttributes);
   children_.reserve(children);
 }
 
 void XMLElement::AddAttribute(XMLAttribute* attribute) {
   std::unique_ptr<XMLAttribute> owned(attribute);
-  if (owned != nullptr) attributes_.push_back(std::move(*owned));
+  if (owned != nullptr) PushAttribute(std::move(*owned));
+}
+
+void XMLElement::PushAttribute(XMLAttribute&& attribute) {
+  if (inlineCount_ < kInlineAttributes) {
+    inline_[inlineCount_++] = std::move(attribute);
+  } else {
+    overflow_.push_back(std::move(attribute));
+  }
 }
 
 void XMLElement::AddAttribute(std::string name, std::string value) {
-  attributes_.push_back(XMLAttribute(std::move(name), std::move(value)));
+  PushAttribute(XMLAttribute(std::move(name), std::move(value)));
 }
 
 void XMLElement::AddAttribute(std::string name, double value) {
   if (IsFinite(value)) {
-    attributes_.push_back(XMLAttribute(std::move(name), ReplaceSep(value, nullptr)));
+    PushAttribute(XMLAttribute(std::move(name), ReplaceSep(value, nullptr)));
   }
 }
 
 void XMLElement::AddAttribute(std::string name, double value, bool fixed) {
   if (IsFinite(value)) {
-    attributes_.push_back(
+    PushAttribute(
         XMLAttribute(std::move(name), fixed ? ReplaceSep(value) : ReplaceSep(value, nullptr)));
   }
 }
@@ -199,10 +209,11 @@ void XMLElement::AppendStartTag(std::string* out, const ExportFormat& fmt) const
   out->push_back(XMLUtil::BEGIN_ELEMENT[0]);
   out->append(name_);
   const int attributeLevel = fmt.HasIndentation() ? fmt.tabLevel + 1 : 0;
-  for (const auto& attribute : attributes_) {
+  const std::size_t count = GetAttributeCount();
+  for (std::size_t i = 0; i < count; ++i) {
     out->push_back(XMLUtil::SPACE[0]);
     AppendTabs(out, attributeLevel);
-    attribute.AppendTo(out);
+    GetAttribute(i).AppendTo(out);
   }
   if (children_.empty()) {
     out->push_back(XMLUtil::BEGIN_END_ELEMENT[0]);

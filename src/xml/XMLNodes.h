@@ -65,6 +65,7 @@ class CARMASEQ_EXPORT XMLAttribute final : public XMLInterface {
   const std::string& GetValue() const { return value_; }
 
  private:
+  XMLAttribute() = default;
   XMLAttribute(std::string name, std::string value);
   void AppendTo(std::string* out) const;
 
@@ -137,9 +138,11 @@ class CARMASEQ_EXPORT XMLElement : public XMLInterface {
   void AddAttribute(std::string name, double value, bool fixed);
 
   const std::string& GetName() const { return name_; }
-  std::size_t GetAttributeCount() const { return attributes_.size(); }
+  std::size_t GetAttributeCount() const { return inlineCount_ + overflow_.size(); }
   // REQUIRES: i < GetAttributeCount().
-  const XMLAttribute& GetAttribute(std::size_t i) const { return attributes_[i]; }
+  const XMLAttribute& GetAttribute(std::size_t i) const {
+    return i < kInlineAttributes ? inline_[i] : overflow_[i - kInlineAttributes];
+  }
   std::size_t GetChildCount() const { return children_.size(); }
   // REQUIRES: i < GetChildCount().
   const XMLInterface& GetChild(std::size_t i) const { return *children_[i]; }
@@ -150,7 +153,15 @@ class CARMASEQ_EXPORT XMLElement : public XMLInterface {
   void AppendStartTag(std::string* out, const ExportFormat& fmt) const;
   void AppendEndTag(std::string* out, const ExportFormat& fmt, int entryLevel) const;
 
-  std::vector<XMLAttribute> attributes_;
+  // Most elements carry one or two attributes: those live in the element itself, which spares
+  // them an allocation of their own. Attributes past the inline ones go to overflow_, in order.
+  static constexpr std::size_t kInlineAttributes = 2;
+
+  void PushAttribute(XMLAttribute&& attribute);
+
+  XMLAttribute inline_[kInlineAttributes];
+  std::size_t inlineCount_ = 0;
+  std::vector<XMLAttribute> overflow_;
   std::string name_;
   std::vector<std::unique_ptr<XMLInterface>> children_;
 };

@@ -87,7 +87,11 @@ TEST(XMLNodesTest, DocTypeWritesExtensionsInBrackets) {
 
 TEST(XMLNodesTest, CloneIsDeep) {
   std::unique_ptr<XMLElement> original(XMLElement::Create("r"));
+  original->Reserve(4, 1);
   original->AddAttribute("a", "1");
+  original->AddAttribute(XMLAttribute::Create("b", 2.0));
+  original->AddAttribute(static_cast<XMLAttribute*>(nullptr));
+  original->AddAttribute("c", "x<");
   XMLElement* child = XMLElement::Create("c");
   child->AddElement(XMLString::Create("text"));
   original->AddElement(child);
@@ -96,6 +100,9 @@ TEST(XMLNodesTest, CloneIsDeep) {
   child->AddElement(XMLElement::Create("late"));
   original.reset();  // The copy must share no node with the deleted original.
   EXPECT_EQ(before, Text(*copy));
+  EXPECT_EQ("\n<r a=\"1\" b=\"2\" c=\"x&lt;\">\n<c>text</c>\n</r>", before);
+  ASSERT_EQ(3u, copy->GetAttributeCount());
+  EXPECT_EQ("c", copy->GetAttribute(2).GetName());
 }
 
 }  // namespace
