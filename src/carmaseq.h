@@ -23,6 +23,7 @@
 #include "foundation/QxPower.h"
 #include "foundation/QxStatus.h"
 #include "persist/XMLObj.h"
+#include "sequence/AdjacentItemSet.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"

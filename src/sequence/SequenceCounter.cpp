@@ -54,6 +54,15 @@ void SequenceCounter::clearAdjacentItems() {
   if (adjacent_ != nullptr) adjacent_->clear();
 }
 
+void SequenceCounter::assignAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n) {
+  try {
+    if (adjacent_ == nullptr) adjacent_ = new AdjacentItemSet;
+    adjacent_->assignSorted(pairs, n);
+  } catch (const std::bad_alloc&) {
+    throw SeqExceptions::DictionaryFailure();
+  }
+}
+
 void SequenceCounter::setAdjacentItems(AdjacentItemSet* items) {
   if (items == adjacent_) return;
   delete adjacent_;

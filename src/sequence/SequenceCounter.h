@@ -3,13 +3,13 @@
 #ifndef CARMASEQ_SEQUENCE_SEQUENCECOUNTER_H_
 #define CARMASEQ_SEQUENCE_SEQUENCECOUNTER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <iosfwd>
-#include <set>
-#include <utility>
 
 #include "foundation/Visibility.h"
+#include "sequence/AdjacentItemSet.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -42,10 +42,6 @@ class CARMASEQ_EXPORT StatsBucket {
   double min_ = 0;
   double max_ = 0;
 };
-
-// Ordered (item, position) pairs: the one-item extensions of a sequence that the lattice holds.
-// position is the slot of the NTSequence extension constructor.
-using AdjacentItemSet = std::set<std::pair<std::int32_t, std::int32_t>>;
 
 // The value stored against a key in the dictionary's tables. count is a lower bound of the true
 // count and count + maxMissed an upper bound. Owns its statistics bucket and adjacency set (both
@@ -83,6 +79,10 @@ class CARMASEQ_EXPORT SequenceCounter {
   int getNAdjacent() const;
   // Empties the set and keeps it.
   void clearAdjacentItems();
+  // Makes the set hold exactly the n pairs at pairs, creating it when there is none. Throws
+  // SeqExceptions::DictionaryFailure when memory runs out (the pairs held before stay).
+  // REQUIRES: the pairs are ascending and duplicate-free.
+  void assignAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n);
   // Takes ownership of items; deletes the set held before (unless the same object).
   void setAdjacentItems(AdjacentItemSet* items);
 
@@ -99,7 +99,7 @@ class CARMASEQ_EXPORT SequenceCounter {
   std::int32_t count_ = 0;
   std::int32_t ordinalOfEntry_ = 0;
   std::int32_t maxMissed_ = 0;
-  StatsBucket* statistics_ = nullptr;   // owned
+  StatsBucket* statistics_ = nullptr;    // owned
   AdjacentItemSet* adjacent_ = nullptr;  // owned
 };
 

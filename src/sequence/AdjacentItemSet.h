@@ -1,0 +1,65 @@
+// The lattice links of one held sequence: the (item, position) pairs of its one-item extensions.
+#ifndef CARMASEQ_SEQUENCE_ADJACENTITEMSET_H_
+#define CARMASEQ_SEQUENCE_ADJACENTITEMSET_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "foundation/Visibility.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+// An ordered set of (item, position) pairs: ascending by item, then by position, each pair once.
+// position is the slot of the NTSequence extension constructor. The pairs are kept in one sorted
+// array, so walking them is cheap and a set filled in one go (assignSorted) costs one
+// allocation. Inserting shifts the later pairs: cheap at the end and for small sets, but a set
+// of n pairs inserted in descending order costs O(n^2) moves. Iterators stay valid until the
+// set changes. Copyable and movable. Not thread-safe.
+class CARMASEQ_EXPORT AdjacentItemSet {
+ public:
+  using value_type = std::pair<std::int32_t, std::int32_t>;
+  using const_iterator = std::vector<value_type>::const_iterator;
+  using iterator = const_iterator;  // the pairs are read-only: they carry the order
+  using size_type = std::size_t;
+
+  AdjacentItemSet() = default;
+  // The given pairs in order, each once.
+  AdjacentItemSet(std::initializer_list<value_type> pairs);
+
+  const_iterator begin() const { return pairs_.begin(); }
+  const_iterator end() const { return pairs_.end(); }
+  std::size_t size() const { return pairs_.size(); }
+  bool empty() const { return pairs_.empty(); }
+  // Removes every pair; the storage is kept for refilling.
+  void clear() { pairs_.clear(); }
+
+  // Inserts pair unless it is present. Returns the place of the pair and true iff it was
+  // inserted. When memory runs out the set is unchanged (std::bad_alloc).
+  std::pair<const_iterator, bool> insert(const value_type& pair);
+  std::pair<const_iterator, bool> emplace(std::int32_t item, std::int32_t position) {
+    return insert(value_type(item, position));
+  }
+
+  // The first pair not less than pair, or end().
+  const_iterator lower_bound(const value_type& pair) const;
+  // The pair equal to pair, or end().
+  const_iterator find(const value_type& pair) const;
+  std::size_t count(const value_type& pair) const { return find(pair) == end() ? 0 : 1; }
+
+  // Makes the set hold exactly the n pairs at first, reusing its storage when large enough.
+  // REQUIRES: the pairs are ascending and duplicate-free.
+  void assignSorted(const value_type* first, std::size_t n);
+
+  bool operator==(const AdjacentItemSet& other) const { return pairs_ == other.pairs_; }
+  bool operator!=(const AdjacentItemSet& other) const { return pairs_ != other.pairs_; }
+
+ private:
+  std::vector<value_type> pairs_;  // ascending, duplicate-free
+};
+
+}  // namespace SEQUENCE_NAMESPACE_800
+
+#endif  // CARMASEQ_SEQUENCE_ADJACENTITEMSET_H_
