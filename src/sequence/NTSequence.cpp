@@ -50,6 +50,19 @@ inline std::uint32_t InsertBit(std::uint32_t pattern, std::int32_t low, bool bit
   return static_cast<std::uint32_t>(result);
 }
 
+// Copies n items; dst and src may overlap.
+inline void MoveItems(std::int32_t* dst, const std::int32_t* src, std::int32_t n) {
+  if (n > 0) std::memmove(dst, src, static_cast<size_t>(n) * sizeof(std::int32_t));
+}
+
+// The number of one bits (no library call where the target lacks a population count).
+inline std::int32_t CountBits(std::uint32_t bits) {
+  bits = bits - ((bits >> 1) & 0x55555555u);
+  bits = (bits & 0x33333333u) + ((bits >> 2) & 0x33333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0Fu;
+  return static_cast<std::int32_t>((bits * 0x01010101u) >> 24);
+}
+
 inline void CopyItems(std::int32_t* dst, const std::int32_t* src, std::int32_t n) {
   if (n > 0) std::memcpy(dst, src, static_cast<size_t>(n) * sizeof(std::int32_t));
 }
@@ -231,9 +244,30 @@ bool NTSequence::removeItem(int index, const NTSequence* source) {
     items_.reset(new std::int32_t[needed]);
     capacity_ = needed;
   }
-  // Writing position j never passes reading position i, so source may be this key.
   const std::int32_t* src = source->items_.get();
   std::int32_t* dst = items_.get();
+  if (index < srcSize && srcSize <= 32) {
+    // Every end bit is in the pattern: split it around the removed item's bit b. The item
+    // before the removed one sits at bit b of the result and, when the removed item ended its
+    // set, now ends that set unless the set held the removed item alone.
+    const std::int32_t b = srcSize - 1 - index;
+    const std::uint64_t bits = srcPattern & ((std::uint64_t{2} << (srcSize - 1)) - 1);
+    const std::uint64_t below = bits & ((std::uint64_t{1} << b) - 1);
+    const std::uint64_t above = bits >> (b + 1);
+    const std::uint64_t ends = (bits >> b) & 1u;
+    const bool hasPrevious = index > 0;
+    const bool setRemoved = ends != 0 && (!hasPrevious || (above & 1u) != 0);
+    const auto pattern =
+        static_cast<std::uint32_t>(((above | (hasPrevious ? ends : 0u)) << b) | below);
+    MoveItems(dst, src, index);
+    MoveItems(dst + index, src + index + 1, b);
+    size_ = srcSize - 1;
+    nSets_ = CountBits(pattern);
+    pattern_ = static_cast<std::int32_t>(pattern);
+    computeHashCode();
+    return setRemoved;
+  }
+  // Writing position j never passes reading position i, so source may be this key.
   std::uint32_t pattern = 0;
   std::int32_t nSets = 0;
   std::int32_t j = 0;

@@ -188,5 +188,48 @@ TEST(NTSequenceTest, AgreesWithSequencesOnRandomInput) {
   }
 }
 
+// The key of sets given as item lists, in the order given; empty lists are skipped.
+NTSequence FromLists(const std::vector<std::vector<int>>& lists) {
+  std::vector<std::vector<int>> counted;
+  for (const auto& list : lists) {
+    counted.push_back({static_cast<int>(list.size())});
+    counted.back().insert(counted.back().end(), list.begin(), list.end());
+  }
+  std::vector<int*> sets;
+  for (auto& set : counted) sets.push_back(set.data());
+  return NTSequence(sets.data(), static_cast<int>(sets.size()));
+}
+
+// Removing each item of keys of up to 32 items matches building the key from its sets without
+// that item, whether the result is written into another key or into the key itself.
+TEST(NTSequenceTest, RemoveItemMatchesRebuiltKeys) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 320; ++round) {
+    const int size = 1 + round % 32;
+    std::vector<std::vector<int>> lists;
+    for (int i = 0; i < size; ++i) {
+      if (lists.empty() || rng() % 3 == 0) lists.emplace_back();
+      lists.back().push_back(static_cast<int>(rng() % 50));
+    }
+    const NTSequence key = FromLists(lists);
+    int index = 0;
+    for (size_t s = 0; s < lists.size(); ++s) {
+      for (size_t i = 0; i < lists[s].size(); ++i, ++index) {
+        auto without = lists;
+        without[s].erase(without[s].begin() + static_cast<std::ptrdiff_t>(i));
+        const NTSequence expected = FromLists(without);
+        NTSequence copied;
+        const bool removed = copied.removeItem(index, &key);
+        ASSERT_TRUE(copied == expected) << "round " << round << " index " << index;
+        ASSERT_EQ(expected.getNSets(), copied.getNSets()) << "round " << round;
+        ASSERT_EQ(without[s].empty(), removed) << "round " << round << " index " << index;
+        NTSequence inPlace(key);
+        ASSERT_EQ(removed, inPlace.removeItem(index, &inPlace));
+        ASSERT_TRUE(inPlace == expected) << "round " << round << " index " << index;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace SEQUENCE_NAMESPACE_800
