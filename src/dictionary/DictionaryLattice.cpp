@@ -20,15 +20,6 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
 
-// Gives a counter an empty link set, reusing the one it has.
-void ClearLinks(SequenceCounter* counter) {
-  if (counter->getAdjacentItems() != nullptr) {
-    counter->clearAdjacentItems();
-  } else {
-    counter->setAdjacentItems(new AdjacentItemSet());
-  }
-}
-
 // A link waiting to be stored on its parent's counter. A record with position kNoLink only
 // stands for the parent itself, which gets an emptied link set even when no child reaches it.
 struct PendingLink {
@@ -42,11 +33,30 @@ std::uintptr_t AddressOf(const PendingLink& link) {
   return reinterpret_cast<std::uintptr_t>(link.parent);
 }
 
-// Orders records roughly by parent address: one stable counting pass on the high address bits
-// (at most 2^16 ranges of neighbouring counters). Records of one parent keep their order.
-// `starts` is scratch of 2^16 entries.
-void PartitionByParent(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch,
-                       std::vector<size_t>& starts) {
+constexpr int kDigitBits = 16;
+constexpr size_t kDigits = size_t{1} << kDigitBits;
+
+// One stable counting pass: orders the records of `from` into `to` by the kDigitBits bits of
+// (parent address - low) >> shift. `starts` is scratch of kDigits entries.
+void CountingPass(const std::vector<PendingLink>& from, std::vector<PendingLink>& to,
+                  std::uintptr_t low, int shift, std::vector<size_t>& starts) {
+  const auto digit = [low, shift](const PendingLink& link) {
+    return static_cast<size_t>((AddressOf(link) - low) >> shift) & (kDigits - 1);
+  };
+  std::fill(starts.begin(), starts.end(), 0);
+  for (const PendingLink& link : from) ++starts[digit(link)];
+  size_t sum = 0;
+  for (size_t& start : starts) sum += std::exchange(start, sum);
+  to.resize(from.size());
+  for (const PendingLink& link : from) to[starts[digit(link)]++] = link;
+}
+
+// Orders the records by parent address, so that each parent's records are contiguous: a
+// least-significant-digit radix sort of the address bits in which the parents differ (two
+// passes cover counters spread over 2^32 alignment units). `starts` is scratch of kDigits
+// entries.
+void GroupByParent(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch,
+                   std::vector<size_t>& starts) {
   if (links.size() < 2) return;
   std::uintptr_t low = AddressOf(links[0]);
   std::uintptr_t high = low;
@@ -54,16 +64,23 @@ void PartitionByParent(std::vector<PendingLink>& links, std::vector<PendingLink>
     low = std::min(low, AddressOf(link));
     high = std::max(high, AddressOf(link));
   }
-  int shift = 0;
-  while (((high - low) >> shift) >= (std::uintptr_t{1} << 16)) ++shift;
-  const size_t ranges = static_cast<size_t>((high - low) >> shift) + 1;
-  std::fill(starts.begin(), starts.begin() + static_cast<std::ptrdiff_t>(ranges), 0);
-  for (const PendingLink& link : links) ++starts[(AddressOf(link) - low) >> shift];
-  size_t sum = 0;
-  for (size_t r = 0; r < ranges; ++r) sum += std::exchange(starts[r], sum);
-  scratch.resize(links.size());
-  for (const PendingLink& link : links) scratch[starts[(AddressOf(link) - low) >> shift]++] = link;
-  links.swap(scratch);
+  std::uintptr_t spread = 0;  // the address bits in which some parent differs from low
+  for (const PendingLink& link : links) spread |= AddressOf(link) - low;
+  if (spread == 0) return;  // a single parent
+  int shift = 0;            // the parents' common alignment
+  while (((spread >> shift) & 1u) == 0) ++shift;
+  int bits = 0;  // the width of the parents' spread in alignment units
+  for (std::uintptr_t range = (high - low) >> shift; range != 0; range >>= 1) ++bits;
+  if (bits > 2 * kDigitBits) {
+    std::sort(links.begin(), links.end(), [](const PendingLink& a, const PendingLink& b) {
+      return AddressOf(a) < AddressOf(b);
+    });
+    return;
+  }
+  for (int done = 0; done < bits; done += kDigitBits) {
+    CountingPass(links, scratch, low, shift + done, starts);
+    links.swap(scratch);
+  }
 }
 
 // Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
@@ -84,10 +101,10 @@ inline void Prefetch(const void* address) {
 //  - entries are taken from the table in chunks whose keys are prefetched before use;
 //  - parent keys are made and looked up in batches, so that the misses of independent look-ups
 //    overlap;
-//  - links are not inserted as they are found (each insertion would chase a parent's counter,
-//    set and tree nodes at a random place): they are gathered per level and stored in the
-//    order of their parents' addresses, so that counters and link sets are visited in memory
-//    order, each while it is still cached;
+//  - links are not inserted as they are found (each insertion would chase a parent's counter
+//    and set at a random place): they are gathered per level, grouped by parent address, and
+//    each parent's links are sorted and stored at once (one allocation per set), visiting the
+//    counters in memory order;
 //  - the record vectors are sized once up front, so that none is copied while it grows.
 class LatticeBuilder {
  public:
@@ -96,7 +113,7 @@ class LatticeBuilder {
     links_.reserve(records);
     next_.reserve(records);
     scratch_.reserve(records);
-    starts_.resize(size_t{1} << 16);
+    starts_.resize(kDigits);
   }
 
   // An entry of the parents' level: its counter gets an emptied link set.
@@ -117,21 +134,26 @@ class LatticeBuilder {
     Flush(parents);
   }
 
-  // Stores the gathered records, then turns to the level collected last. A parent's own record
-  // precedes its links (it was gathered a level earlier), so its set is emptied before they
-  // are stored.
+  // Stores the gathered records, then turns to the level collected last. Every parent has a
+  // record of its own (gathered a level earlier), so every parent's set is replaced, emptied
+  // when no child reaches it.
   void StoreLinks() {
     constexpr size_t kAhead = 16;
-    PartitionByParent(links_, scratch_, starts_);
+    GroupByParent(links_, scratch_, starts_);
     const size_t count = links_.size();
-    for (size_t i = 0; i < count; ++i) {
-      if (i + kAhead < count) Prefetch(links_[i + kAhead].parent);
-      const PendingLink& link = links_[i];
-      if (link.position == kNoLink) {
-        ClearLinks(link.parent);
-      } else {
-        link.parent->addAdjacentItem(link.item, link.position);
+    size_t i = 0;
+    while (i < count) {
+      SequenceCounter* parent = links_[i].parent;
+      pairs_.clear();
+      for (; i < count && links_[i].parent == parent; ++i) {
+        if (i + kAhead < count) Prefetch(links_[i + kAhead].parent);
+        const PendingLink& link = links_[i];
+        if (link.position == kNoLink) continue;
+        pairs_.emplace_back(link.item, link.position);
       }
+      if (!std::is_sorted(pairs_.begin(), pairs_.end())) std::sort(pairs_.begin(), pairs_.end());
+      pairs_.erase(std::unique(pairs_.begin(), pairs_.end()), pairs_.end());
+      parent->assignAdjacentItems(pairs_.data(), pairs_.size());
     }
     links_.swap(next_);
     next_.clear();
@@ -179,6 +201,7 @@ class LatticeBuilder {
   std::vector<PendingLink> next_;   // the entries of the level collected last
   std::vector<PendingLink> scratch_;
   std::vector<size_t> starts_;
+  std::vector<AdjacentItemSet::value_type> pairs_;  // the links of one parent
 };
 
 void AppendCopy(std::vector<NTSequence*>& result, const NTSequence& key) {
