@@ -11,26 +11,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/query_testutil.h"
 #include "foundation/QxStatus.h"
-
-namespace {
-
-long allocationsLeft = -1;  // negative: never fail
-
-void* Allocate(std::size_t size) {
-  if (allocationsLeft == 0) throw std::bad_alloc();
-  if (allocationsLeft > 0) --allocationsLeft;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "foundation/failing_new_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -45,9 +26,9 @@ template <typename Vector, typename Query>
 size_t FailEachAllocation(const Vector& out, Query query) {
   const size_t before = out.size();
   for (long budget = 0;; ++budget) {
-    allocationsLeft = budget;
+    ::testutil::allocationsLeft = budget;
     const QxStatus status = query();
-    allocationsLeft = -1;
+    ::testutil::allocationsLeft = -1;
     if (status.IsOK()) return out.size();
     EXPECT_EQ(QxStatus::kOutOfMemory, status.GetErrorCode()) << "budget " << budget;
     EXPECT_EQ(before, out.size()) << "budget " << budget;

@@ -9,26 +9,7 @@
 #include <vector>
 
 #include "foundation/Exceptions.h"
-
-namespace {
-
-int allocationsLeft = -1;  // negative: never fail
-
-void* Allocate(std::size_t size) {
-  if (allocationsLeft == 0) throw std::bad_alloc();
-  if (allocationsLeft > 0) --allocationsLeft;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "foundation/failing_new_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -66,15 +47,15 @@ TEST(SequenceCounterTest, AdjacentItemsAreOrderedAndUnique) {
 
 TEST(SequenceCounterTest, RunningOutOfMemoryIsADictionaryFailure) {
   SequenceCounter counter;
-  allocationsLeft = 0;  // the set itself cannot be created
+  ::testutil::allocationsLeft = 0;  // the set itself cannot be created
   EXPECT_THROW(counter.addAdjacentItem(1, 1), SeqExceptions::DictionaryFailure);
-  allocationsLeft = -1;
+  ::testutil::allocationsLeft = -1;
   EXPECT_EQ(0, counter.getNAdjacent());
 
   counter.addAdjacentItem(1, 1);
-  allocationsLeft = 0;  // the set exists; the new pair's node cannot be allocated
+  ::testutil::allocationsLeft = 0;  // the set exists; the new pair's node cannot be allocated
   EXPECT_THROW(counter.addAdjacentItem(2, 1), SeqExceptions::DictionaryFailure);
-  allocationsLeft = -1;
+  ::testutil::allocationsLeft = -1;
   EXPECT_EQ((Pairs{{1, 1}}), AdjacentOf(counter));
 }
 
