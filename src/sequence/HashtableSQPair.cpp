@@ -51,6 +51,15 @@ inline SQCPairNode* FindNode(SQCPairNode* node, const NTSequence& key) {
   return nullptr;
 }
 
+// Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
 void DeleteEntry(SQCPairNode* node) {
   delete node->key;
   delete node->value;
@@ -104,6 +113,43 @@ SQCPairNode* HashtableSQPair::findInBucket(SQCPairNode* node, const NTSequence* 
 
 const ISQCPair* HashtableSQPair::get(const NTSequence* key) const {
   return FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key);
+}
+
+// A look-up misses the caches up to four times in a row: chain head, first node, key, items.
+// The look-ups here run as a pipeline: at each step one look-up starts (prefetching its chain
+// head) while earlier ones, kDistance steps apart, prefetch their next piece and the oldest one
+// finishes. The misses of different look-ups so overlap, and each piece has had kDistance
+// steps to arrive before it is read.
+void HashtableSQPair::getMany(const NTSequence* const* keys, int n, const ISQCPair** found) const {
+  constexpr int kDistance = 8;
+  constexpr int kChunk = 64;
+  SQCPairNode* const* slots[kChunk];
+  SQCPairNode* heads[kChunk];
+  // True iff look-up j's first node is there and may hold its key.
+  const auto headMatches = [&](int j, const NTSequence* key) {
+    return heads[j] != nullptr && Hashed(heads[j])->hash == key->HashCode();
+  };
+  for (int first = 0; first < n; first += kChunk) {
+    const int m = n - first < kChunk ? n - first : kChunk;
+    const NTSequence* const* chunk = keys + first;
+    for (int t = 0; t < m + 4 * kDistance; ++t) {
+      if (t < m) {
+        slots[t] = &buckets_[BucketOf(chunk[t]->HashCode(), capacity_)];
+        Prefetch(slots[t]);
+      }
+      int j = t - kDistance;
+      if (j >= 0 && j < m) {
+        heads[j] = *slots[j];
+        if (heads[j] != nullptr) Prefetch(heads[j]);
+      }
+      j -= kDistance;
+      if (j >= 0 && j < m && headMatches(j, chunk[j])) Prefetch(heads[j]->key);
+      j -= kDistance;
+      if (j >= 0 && j < m && headMatches(j, chunk[j])) Prefetch(heads[j]->key->items());
+      j -= kDistance;
+      if (j >= 0 && j < m) found[first + j] = FindNode(heads[j], *chunk[j]);
+    }
+  }
 }
 
 bool HashtableSQPair::put(NTSequence* key, SequenceCounter* counter) {

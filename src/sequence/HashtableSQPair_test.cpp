@@ -63,6 +63,29 @@ TEST(HashtableSQPairTest, GrowsBeforeTheInsertionThatPassesTheThreshold) {
   for (int item = 0; item < 68; ++item) ASSERT_EQ(item, CountOf(big, item));
 }
 
+// Batches of every size up to past two internal groups, over held keys, absent keys that share
+// a chain with held ones and absent keys that share a held key's hash: the same entries as get.
+TEST(HashtableSQPairTest, GetManyFindsWhatGetFinds) {
+  HashtableSQPair table(7);
+  for (int item = 0; item < 300; item += 2) ASSERT_TRUE(table.put(Single(item), Counter(item)));
+  std::vector<std::unique_ptr<NTSequence>> probes;
+  std::mt19937 rng(3);
+  for (int i = 0; i < 160; ++i) probes.emplace_back(Single(static_cast<int>(rng() % 320)));
+  const std::int32_t other[] = {99999};
+  for (int i = 0; i < 160; i += 7) {  // same hash, pattern and size as a held key, other item
+    const PackedSequence packed{1, 1, 2 * i, 1, other};
+    probes[i]->reuseAs(&packed);
+  }
+  std::vector<const NTSequence*> keys;
+  for (const auto& probe : probes) keys.push_back(probe.get());
+  for (int n = 0; n <= static_cast<int>(keys.size()); n += 1 + n / 8) {
+    std::vector<const ISQCPair*> found(static_cast<size_t>(n) + 1, nullptr);
+    table.getMany(keys.data(), n, found.data());
+    for (int i = 0; i < n; ++i) ASSERT_EQ(table.get(keys[i]), found[i]) << "n " << n << " i " << i;
+    EXPECT_EQ(nullptr, found[n]) << "n " << n;  // nothing written past the batch
+  }
+}
+
 TEST(HashtableSQPairTest, KeysDifferingOnlyInTheirItemsAreDistinct) {
   // Same hash, pattern and size: only the items tell these keys apart.
   HashtableSQPair table(3);
