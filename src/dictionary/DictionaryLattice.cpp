@@ -33,54 +33,61 @@ std::uintptr_t AddressOf(const PendingLink& link) {
   return reinterpret_cast<std::uintptr_t>(link.parent);
 }
 
-constexpr int kDigitBits = 16;
-constexpr size_t kDigits = size_t{1} << kDigitBits;
+constexpr int kMaxDigitBits = 16;
+constexpr size_t kMaxDigits = size_t{1} << kMaxDigitBits;
 
-// One stable counting pass: orders the records of `from` into `to` by the kDigitBits bits of
-// (parent address - low) >> shift. `starts` is scratch of kDigits entries.
-void CountingPass(const std::vector<PendingLink>& from, std::vector<PendingLink>& to,
-                  std::uintptr_t low, int shift, std::vector<size_t>& starts) {
-  const auto digit = [low, shift](const PendingLink& link) {
-    return static_cast<size_t>((AddressOf(link) - low) >> shift) & (kDigits - 1);
-  };
-  std::fill(starts.begin(), starts.end(), 0);
-  for (const PendingLink& link : from) ++starts[digit(link)];
+// Turns digit counts into the first index of each digit's records.
+void CountsToStarts(size_t* starts, size_t digits) {
   size_t sum = 0;
-  for (size_t& start : starts) sum += std::exchange(start, sum);
-  to.resize(from.size());
-  for (const PendingLink& link : from) to[starts[digit(link)]++] = link;
+  for (size_t d = 0; d < digits; ++d) sum += std::exchange(starts[d], sum);
 }
 
 // Orders the records by parent address, so that each parent's records are contiguous: a
-// least-significant-digit radix sort of the address bits in which the parents differ (two
-// passes cover counters spread over 2^32 alignment units). `starts` is scratch of kDigits
-// entries.
+// least-significant-digit radix sort in two stable counting passes over the address bits in
+// which the parents differ, split into two digits of at most kMaxDigitBits bits (narrow
+// digits keep the scatter's write positions few and cached). `starts` is scratch of
+// 2 * kMaxDigits entries.
 void GroupByParent(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch,
                    std::vector<size_t>& starts) {
   if (links.size() < 2) return;
-  std::uintptr_t low = AddressOf(links[0]);
-  std::uintptr_t high = low;
+  const std::uintptr_t first = AddressOf(links[0]);
+  std::uintptr_t low = first;
+  std::uintptr_t high = first;
+  std::uintptr_t differ = 0;  // the address bits in which some parent differs from the first
   for (const PendingLink& link : links) {
     low = std::min(low, AddressOf(link));
     high = std::max(high, AddressOf(link));
+    differ |= AddressOf(link) ^ first;
   }
-  std::uintptr_t spread = 0;  // the address bits in which some parent differs from low
-  for (const PendingLink& link : links) spread |= AddressOf(link) - low;
-  if (spread == 0) return;  // a single parent
-  int shift = 0;            // the parents' common alignment
-  while (((spread >> shift) & 1u) == 0) ++shift;
-  int bits = 0;  // the width of the parents' spread in alignment units
+  if (differ == 0) return;  // a single parent
+  int shift = 0;            // the low bits that all parents share
+  while (((differ >> shift) & 1u) == 0) ++shift;
+  int bits = 0;  // the width of the parents' spread after the shift
   for (std::uintptr_t range = (high - low) >> shift; range != 0; range >>= 1) ++bits;
-  if (bits > 2 * kDigitBits) {
+  if (bits > 2 * kMaxDigitBits) {
     std::sort(links.begin(), links.end(), [](const PendingLink& a, const PendingLink& b) {
       return AddressOf(a) < AddressOf(b);
     });
     return;
   }
-  for (int done = 0; done < bits; done += kDigitBits) {
-    CountingPass(links, scratch, low, shift + done, starts);
-    links.swap(scratch);
+  const int lowBits = (bits + 1) / 2;
+  const size_t lowDigits = size_t{1} << lowBits;
+  const size_t highDigits = size_t{1} << (bits - lowBits);
+  size_t* lowStarts = starts.data();
+  size_t* highStarts = starts.data() + lowDigits;
+  std::fill(lowStarts, highStarts + highDigits, 0);
+  const auto unit = [low, shift](const PendingLink& link) {
+    return static_cast<size_t>((AddressOf(link) - low) >> shift);
+  };
+  for (const PendingLink& link : links) {
+    ++lowStarts[unit(link) & (lowDigits - 1)];
+    ++highStarts[unit(link) >> lowBits];
   }
+  CountsToStarts(lowStarts, lowDigits);
+  CountsToStarts(highStarts, highDigits);
+  scratch.resize(links.size());
+  for (const PendingLink& link : links) scratch[lowStarts[unit(link) & (lowDigits - 1)]++] = link;
+  for (const PendingLink& link : scratch) links[highStarts[unit(link) >> lowBits]++] = link;
 }
 
 // Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
@@ -99,8 +106,8 @@ inline void Prefetch(const void* address) {
 // The work is arranged so that it costs little more than the look-ups themselves, which are
 // dominated by cache misses:
 //  - entries are taken from the table in chunks whose keys are prefetched before use;
-//  - parent keys are made and looked up in batches, so that the misses of independent look-ups
-//    overlap;
+//  - parent keys are made and looked up in batches (HashtableSQPair::getMany), so that the
+//    misses of independent look-ups overlap;
 //  - links are not inserted as they are found (each insertion would chase a parent's counter
 //    and set at a random place): they are gathered per level, grouped by parent address, and
 //    each parent's links are sorted and stored at once (one allocation per set), visiting the
@@ -108,12 +115,16 @@ inline void Prefetch(const void* address) {
 //  - the record vectors are sized once up front, so that none is copied while it grows.
 class LatticeBuilder {
  public:
+  LatticeBuilder() {
+    for (int i = 0; i < kBatch; ++i) keyAddresses_[i] = &keys_[i];
+  }
+
   // Room for the records of the largest level step, so that no vector grows during the build.
   void Reserve(size_t records) {
     links_.reserve(records);
     next_.reserve(records);
     scratch_.reserve(records);
-    starts_.resize(kDigits);
+    starts_.resize(2 * kMaxDigits);
   }
 
   // An entry of the parents' level: its counter gets an emptied link set.
@@ -181,8 +192,10 @@ class LatticeBuilder {
   }
 
   void Flush(const HashtableSQPair& parents) {
+    const ISQCPair* found[kBatch];
+    parents.getMany(keyAddresses_, pending_, found);
     for (int i = 0; i < pending_; ++i) {
-      const ISQCPair* held = parents.get(&keys_[i]);
+      const ISQCPair* held = found[i];
       if (held != nullptr && held->value != nullptr) {
         links_.push_back({held->value, items_[i], positions_[i]});
       }
@@ -194,6 +207,7 @@ class LatticeBuilder {
   // Parent keys of the current batch; removeItem rewrites them in place, so the walk allocates
   // nothing per item.
   NTSequence keys_[kBatch];
+  const NTSequence* keyAddresses_[kBatch];  // &keys_[i], for the table's batched look-up
   std::int32_t items_[kBatch];
   std::int32_t positions_[kBatch];
   int pending_ = 0;
