@@ -115,39 +115,56 @@ const ISQCPair* HashtableSQPair::get(const NTSequence* key) const {
   return FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key);
 }
 
-// A look-up misses the caches up to four times in a row: chain head, first node, key, items.
-// The look-ups here run as a pipeline: at each step one look-up starts (prefetching its chain
-// head) while earlier ones, kDistance steps apart, prefetch their next piece and the oldest one
-// finishes. The misses of different look-ups so overlap, and each piece has had kDistance
-// steps to arrive before it is read.
+// A look-up misses the caches several times in a row: chain head, node (and the next nodes
+// while their hash differs), key, items. The look-ups here run as a pipeline: at each step one
+// look-up starts (prefetching its chain head) while earlier ones, kDistance steps apart, each
+// prefetch their next piece and the oldest one finishes. The misses of different look-ups so
+// overlap, and each piece has had kDistance steps to arrive before it is read.
 void HashtableSQPair::getMany(const NTSequence* const* keys, int n, const ISQCPair** found) const {
   constexpr int kDistance = 8;
   constexpr int kChunk = 64;
-  SQCPairNode* const* slots[kChunk];
-  SQCPairNode* heads[kChunk];
-  // True iff look-up j's first node is there and may hold its key.
-  const auto headMatches = [&](int j, const NTSequence* key) {
-    return heads[j] != nullptr && Hashed(heads[j])->hash == key->HashCode();
+  constexpr int kAdvances = 3;  // prefetch steps after the first node's
+  struct Pending {
+    SQCPairNode* const* slot;
+    SQCPairNode* head;
+    SQCPairNode* candidate;  // the node being fetched, or whose key is
+    bool keyFetched;         // candidate's hash matched: its key (then items) were asked for
+  };
+  Pending pending[kChunk];
+  // Asks for what look-up `p` of `key` reads next.
+  const auto advance = [](Pending& p, const NTSequence& key) {
+    if (p.candidate == nullptr) return;
+    if (p.keyFetched) {
+      Prefetch(p.candidate->key->items());
+    } else if (Hashed(p.candidate)->hash == key.HashCode()) {
+      Prefetch(p.candidate->key);
+      p.keyFetched = true;
+    } else {
+      p.candidate = p.candidate->next;
+      if (p.candidate != nullptr) Prefetch(p.candidate);
+    }
   };
   for (int first = 0; first < n; first += kChunk) {
     const int m = n - first < kChunk ? n - first : kChunk;
     const NTSequence* const* chunk = keys + first;
-    for (int t = 0; t < m + 4 * kDistance; ++t) {
+    for (int t = 0; t < m + (kAdvances + 2) * kDistance; ++t) {
       if (t < m) {
-        slots[t] = &buckets_[BucketOf(chunk[t]->HashCode(), capacity_)];
-        Prefetch(slots[t]);
+        pending[t].slot = &buckets_[BucketOf(chunk[t]->HashCode(), capacity_)];
+        Prefetch(pending[t].slot);
       }
       int j = t - kDistance;
       if (j >= 0 && j < m) {
-        heads[j] = *slots[j];
-        if (heads[j] != nullptr) Prefetch(heads[j]);
+        Pending& p = pending[j];
+        p.head = p.candidate = *p.slot;
+        p.keyFetched = false;
+        if (p.head != nullptr) Prefetch(p.head);
+      }
+      for (int a = 0; a < kAdvances; ++a) {
+        j -= kDistance;
+        if (j >= 0 && j < m) advance(pending[j], *chunk[j]);
       }
       j -= kDistance;
-      if (j >= 0 && j < m && headMatches(j, chunk[j])) Prefetch(heads[j]->key);
-      j -= kDistance;
-      if (j >= 0 && j < m && headMatches(j, chunk[j])) Prefetch(heads[j]->key->items());
-      j -= kDistance;
-      if (j >= 0 && j < m) found[first + j] = FindNode(heads[j], *chunk[j]);
+      if (j >= 0 && j < m) found[first + j] = FindNode(pending[j].head, *chunk[j]);
     }
   }
 }
