@@ -27,7 +27,7 @@ namespace cs = SEQUENCE_NAMESPACE_800;
 constexpr int kCatalogue = 5000;
 
 // One key as counted sets: element 0 of each set is its item count.
-struct KeySpec {
+struct KeyParts {
   std::vector<std::vector<int>> sets;
   std::vector<int*> pointers;
 };
@@ -50,14 +50,14 @@ struct KeyEqual {
 using Baseline = std::unordered_map<cs::NTSequence, cs::SequenceCounter*, KeyHash, KeyEqual>;
 
 // `count` distinct keys of 1 to 9 items in 1 to (items) sets, ascending within each set.
-const std::vector<KeySpec>& Specs(int count) {
-  static std::vector<KeySpec> specs;
-  if (static_cast<int>(specs.size()) >= count) return specs;
+const std::vector<KeyParts>& KeyPartsOf(int count) {
+  static std::vector<KeyParts> allParts;
+  if (static_cast<int>(allParts.size()) >= count) return allParts;
   std::mt19937 random(42);
   std::unordered_set<cs::NTSequence, KeyHash, KeyEqual> seen;
-  while (static_cast<int>(specs.size()) < count) {
+  while (static_cast<int>(allParts.size()) < count) {
     const int items = std::uniform_int_distribution<int>(1, 9)(random);
-    KeySpec spec;
+    KeyParts parts;
     int left = items;
     while (left > 0) {
       const int n = std::uniform_int_distribution<int>(1, std::min(left, 3))(random);
@@ -68,24 +68,24 @@ const std::vector<KeySpec>& Specs(int count) {
       }
       std::sort(set.begin(), set.end());
       set.insert(set.begin(), n);
-      spec.sets.push_back(std::move(set));
+      parts.sets.push_back(std::move(set));
       left -= n;
     }
-    for (auto& set : spec.sets) spec.pointers.push_back(set.data());
-    cs::NTSequence key(spec.pointers.data(), static_cast<int>(spec.pointers.size()));
-    if (seen.insert(key).second) specs.push_back(std::move(spec));
+    for (auto& set : parts.sets) parts.pointers.push_back(set.data());
+    cs::NTSequence key(parts.pointers.data(), static_cast<int>(parts.pointers.size()));
+    if (seen.insert(key).second) allParts.push_back(std::move(parts));
   }
-  return specs;
+  return allParts;
 }
 
 std::vector<std::unique_ptr<cs::NTSequence>> MakeKeys(int count) {
-  const std::vector<KeySpec>& specs = Specs(count);
+  const std::vector<KeyParts>& allParts = KeyPartsOf(count);
   std::vector<std::unique_ptr<cs::NTSequence>> keys;
   keys.reserve(count);
   for (int i = 0; i < count; ++i) {
-    const KeySpec& spec = specs[i];
-    keys.push_back(std::make_unique<cs::NTSequence>(const_cast<int**>(spec.pointers.data()),
-                                                    static_cast<int>(spec.pointers.size())));
+    const KeyParts& parts = allParts[i];
+    keys.push_back(std::make_unique<cs::NTSequence>(const_cast<int**>(parts.pointers.data()),
+                                                    static_cast<int>(parts.pointers.size())));
   }
   return keys;
 }
@@ -106,12 +106,12 @@ void SetPerOp(benchmark::State& state, int ops) {
 
 void BM_BuildKeyFromCountedSets(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
-  const std::vector<KeySpec>& specs = Specs(count);
+  const std::vector<KeyParts>& allParts = KeyPartsOf(count);
   cs::NTSequence scratch;
   for (auto _ : state) {
     for (int i = 0; i < count; ++i) {
-      scratch.reuseAs(const_cast<int**>(specs[i].pointers.data()),
-                      static_cast<int>(specs[i].pointers.size()));
+      scratch.reuseAs(const_cast<int**>(allParts[i].pointers.data()),
+                      static_cast<int>(allParts[i].pointers.size()));
       benchmark::DoNotOptimize(scratch.HashCode());
     }
   }
@@ -120,10 +120,10 @@ void BM_BuildKeyFromCountedSets(benchmark::State& state) {
 
 void BM_BuildKeyFromSequence(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
-  const std::vector<KeySpec>& specs = Specs(count);
+  const std::vector<KeyParts>& allParts = KeyPartsOf(count);
   std::vector<cs::Sequence> sequences(count);
   for (int i = 0; i < count; ++i) {
-    for (const auto& counted : specs[i].sets) {
+    for (const auto& counted : allParts[i].sets) {
       cs::TimedItemSet set(0, 1.0);
       set.AddAllItems(counted.data() + 1, counted[0], 1.0);
       sequences[i].AddTimedItemSet(&set);
@@ -187,11 +187,11 @@ void BM_BaselinePut(benchmark::State& state) {
 // Builds each key just before its put, as the dictionary does when it counts a new sequence;
 // the baseline map likewise allocates each key's copy as it inserts it.
 void FillTable(cs::HashtableSQPair* table, int count) {
-  const std::vector<KeySpec>& specs = Specs(count);
+  const std::vector<KeyParts>& allParts = KeyPartsOf(count);
   for (int i = 0; i < count; ++i) {
-    const KeySpec& spec = specs[i];
-    table->put(new cs::NTSequence(const_cast<int**>(spec.pointers.data()),
-                                  static_cast<int>(spec.pointers.size())),
+    const KeyParts& parts = allParts[i];
+    table->put(new cs::NTSequence(const_cast<int**>(parts.pointers.data()),
+                                  static_cast<int>(parts.pointers.size())),
                new cs::SequenceCounter);
   }
 }
