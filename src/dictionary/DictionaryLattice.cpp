@@ -33,62 +33,117 @@ std::uintptr_t AddressOf(const PendingLink& link) {
   return reinterpret_cast<std::uintptr_t>(link.parent);
 }
 
-constexpr int kMaxDigitBits = 16;
-constexpr size_t kMaxDigits = size_t{1} << kMaxDigitBits;
+// The addresses of a level's counters, taken as they are registered.
+class AddressSpread {
+ public:
+  void Add(const SequenceCounter* counter) {
+    const auto address = reinterpret_cast<std::uintptr_t>(counter);
+    if (empty_) {
+      empty_ = false;
+      low_ = high_ = first_ = address;
+    }
+    low_ = std::min(low_, address);
+    high_ = std::max(high_, address);
+    differ_ |= address ^ first_;
+  }
 
-// Turns digit counts into the first index of each digit's records.
-void CountsToStarts(size_t* starts, size_t digits) {
-  size_t sum = 0;
-  for (size_t d = 0; d < digits; ++d) sum += std::exchange(starts[d], sum);
-}
+  std::uintptr_t low() const { return low_; }
+  // The low address bits that every counter shares; 0 when all counters are one.
+  int commonLowBits() const {
+    if (differ_ == 0) return 0;
+    int bits = 0;
+    while (((differ_ >> bits) & 1u) == 0) ++bits;
+    return bits;
+  }
+  // The width in bits of (high - low) >> shift. REQUIRES: shift < 64.
+  int width(int shift) const {
+    int bits = 0;
+    for (std::uintptr_t range = (high_ - low_) >> shift; range != 0; range >>= 1) ++bits;
+    return bits;
+  }
 
-// Orders the records by parent address, so that each parent's records are contiguous: a
-// least-significant-digit radix sort in two stable counting passes over the address bits in
-// which the parents differ, split into two digits of at most kMaxDigitBits bits (narrow
-// digits keep the scatter's write positions few and cached). `starts` is scratch of
-// 2 * kMaxDigits entries.
-void GroupByParent(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch,
-                   std::vector<size_t>& starts) {
-  if (links.size() < 2) return;
-  const std::uintptr_t first = AddressOf(links[0]);
-  std::uintptr_t low = first;
-  std::uintptr_t high = first;
-  std::uintptr_t differ = 0;  // the address bits in which some parent differs from the first
-  for (const PendingLink& link : links) {
-    low = std::min(low, AddressOf(link));
-    high = std::max(high, AddressOf(link));
-    differ |= AddressOf(link) ^ first;
+ private:
+  bool empty_ = true;
+  std::uintptr_t low_ = 0;
+  std::uintptr_t high_ = 0;
+  std::uintptr_t first_ = 0;
+  std::uintptr_t differ_ = 0;  // the bits in which some counter differs from the first
+};
+
+// Orders the records of one level's parents by parent address, so that each parent's records
+// are contiguous: a least-significant-digit radix sort in two stable counting passes over the
+// address bits in which the parents differ, split into two digits of at most kMaxDigitBits
+// bits (narrow digits keep the scatter's write positions few and cached). The digits are
+// counted as records are added, so sorting reads the records only twice. Spreads too wide for
+// two digits fall back to a comparison sort.
+class ParentSorter {
+ public:
+  ParentSorter() : starts_(2 * kMaxDigits) {}
+
+  // Starts a level whose parents' addresses are `parents`; every record added until Sort must
+  // have one of them as its parent.
+  void Start(const AddressSpread& parents) {
+    low_ = parents.low();
+    shift_ = parents.commonLowBits();
+    const int bits = parents.width(shift_);
+    radix_ = bits <= 2 * kMaxDigitBits;
+    lowBits_ = (bits + 1) / 2;
+    lowDigits_ = size_t{1} << lowBits_;
+    highDigits_ = size_t{1} << (bits - lowBits_);
+    if (!radix_) return;
+    std::fill(starts_.begin(), starts_.begin() + static_cast<std::ptrdiff_t>(lowDigits_), 0);
+    std::fill(starts_.begin() + static_cast<std::ptrdiff_t>(kMaxDigits),
+              starts_.begin() + static_cast<std::ptrdiff_t>(kMaxDigits + highDigits_), 0);
   }
-  if (differ == 0) return;  // a single parent
-  int shift = 0;            // the low bits that all parents share
-  while (((differ >> shift) & 1u) == 0) ++shift;
-  int bits = 0;  // the width of the parents' spread after the shift
-  for (std::uintptr_t range = (high - low) >> shift; range != 0; range >>= 1) ++bits;
-  if (bits > 2 * kMaxDigitBits) {
-    std::sort(links.begin(), links.end(), [](const PendingLink& a, const PendingLink& b) {
-      return AddressOf(a) < AddressOf(b);
-    });
-    return;
+
+  void Count(const PendingLink& link) {
+    if (!radix_) return;
+    const size_t unit = Unit(link);
+    ++starts_[unit & (lowDigits_ - 1)];
+    ++starts_[kMaxDigits + (unit >> lowBits_)];
   }
-  const int lowBits = (bits + 1) / 2;
-  const size_t lowDigits = size_t{1} << lowBits;
-  const size_t highDigits = size_t{1} << (bits - lowBits);
-  size_t* lowStarts = starts.data();
-  size_t* highStarts = starts.data() + lowDigits;
-  std::fill(lowStarts, highStarts + highDigits, 0);
-  const auto unit = [low, shift](const PendingLink& link) {
-    return static_cast<size_t>((AddressOf(link) - low) >> shift);
-  };
-  for (const PendingLink& link : links) {
-    ++lowStarts[unit(link) & (lowDigits - 1)];
-    ++highStarts[unit(link) >> lowBits];
+
+  // REQUIRES: every record of links was counted since Start.
+  void Sort(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch) {
+    if (!radix_) {
+      std::sort(links.begin(), links.end(), [](const PendingLink& a, const PendingLink& b) {
+        return AddressOf(a) < AddressOf(b);
+      });
+      return;
+    }
+    size_t* lowStarts = starts_.data();
+    size_t* highStarts = starts_.data() + kMaxDigits;
+    CountsToStarts(lowStarts, lowDigits_);
+    CountsToStarts(highStarts, highDigits_);
+    scratch.resize(links.size());
+    for (const PendingLink& link : links) {
+      scratch[lowStarts[Unit(link) & (lowDigits_ - 1)]++] = link;
+    }
+    for (const PendingLink& link : scratch) links[highStarts[Unit(link) >> lowBits_]++] = link;
   }
-  CountsToStarts(lowStarts, lowDigits);
-  CountsToStarts(highStarts, highDigits);
-  scratch.resize(links.size());
-  for (const PendingLink& link : links) scratch[lowStarts[unit(link) & (lowDigits - 1)]++] = link;
-  for (const PendingLink& link : scratch) links[highStarts[unit(link) >> lowBits]++] = link;
-}
+
+ private:
+  static constexpr int kMaxDigitBits = 16;
+  static constexpr size_t kMaxDigits = size_t{1} << kMaxDigitBits;
+
+  // Turns digit counts into the first index of each digit's records.
+  static void CountsToStarts(size_t* starts, size_t digits) {
+    size_t sum = 0;
+    for (size_t d = 0; d < digits; ++d) sum += std::exchange(starts[d], sum);
+  }
+
+  size_t Unit(const PendingLink& link) const {
+    return static_cast<size_t>((AddressOf(link) - low_) >> shift_);
+  }
+
+  std::uintptr_t low_ = 0;
+  int shift_ = 0;
+  bool radix_ = true;
+  int lowBits_ = 0;
+  size_t lowDigits_ = 1;
+  size_t highDigits_ = 1;
+  std::vector<size_t> starts_;  // the low digit's counts, then the high digit's
+};
 
 // Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
 inline void Prefetch(const void* address) {
@@ -124,14 +179,23 @@ class LatticeBuilder {
     links_.reserve(records);
     next_.reserve(records);
     scratch_.reserve(records);
-    starts_.resize(2 * kMaxDigits);
   }
 
-  // An entry of the parents' level: its counter gets an emptied link set.
-  void AddParent(SequenceCounter* counter) { links_.push_back({counter, 0, kNoLink}); }
+  // An entry of level 0: its counter gets an emptied link set. Call TurnToNextLevel after the
+  // last one.
+  void AddParent(SequenceCounter* counter) { Register(counter); }
+
+  // Makes the entries registered last the parents of the next level collected.
+  void TurnToNextLevel() {
+    links_.swap(next_);
+    next_.clear();
+    sorter_.Start(nextSpread_);
+    nextSpread_ = AddressSpread();
+    for (const PendingLink& link : links_) sorter_.Count(link);
+  }
 
   // Registers every entry of `level` under each of its held parents in `parents`; the entries'
-  // own counters become the parents of the next call.
+  // own counters become the parents of the next level.
   void CollectLevel(const HashtableSQPair& level, const HashtableSQPair& parents) {
     auto it = level.begin();
     const auto end = level.end();
@@ -147,10 +211,11 @@ class LatticeBuilder {
 
   // Stores the gathered records, then turns to the level collected last. Every parent has a
   // record of its own (gathered a level earlier), so every parent's set is replaced, emptied
-  // when no child reaches it.
+  // when no child reaches it. Parents are visited in address order; each one's counter and
+  // then its set are asked for a few records ahead.
   void StoreLinks() {
     constexpr size_t kAhead = 16;
-    GroupByParent(links_, scratch_, starts_);
+    sorter_.Sort(links_, scratch_);
     const size_t count = links_.size();
     size_t i = 0;
     while (i < count) {
@@ -158,6 +223,7 @@ class LatticeBuilder {
       pairs_.clear();
       for (; i < count && links_[i].parent == parent; ++i) {
         if (i + kAhead < count) Prefetch(links_[i + kAhead].parent);
+        if (i + kAhead / 2 < count) Prefetch(links_[i + kAhead / 2].parent->getAdjacentItems());
         const PendingLink& link = links_[i];
         if (link.position == kNoLink) continue;
         pairs_.emplace_back(link.item, link.position);
@@ -166,8 +232,7 @@ class LatticeBuilder {
       pairs_.erase(std::unique(pairs_.begin(), pairs_.end()), pairs_.end());
       parent->assignAdjacentItems(pairs_.data(), pairs_.size());
     }
-    links_.swap(next_);
-    next_.clear();
+    TurnToNextLevel();
   }
 
  private:
@@ -176,7 +241,7 @@ class LatticeBuilder {
 
   void CollectEntry(const ISQCPair& entry, const HashtableSQPair& parents) {
     const NTSequence* child = entry.key;
-    if (entry.value != nullptr) next_.push_back({entry.value, 0, kNoLink});
+    if (entry.value != nullptr) Register(entry.value);
     const std::int32_t size = child->size();
     const std::int32_t* items = child->items();
     const auto pattern = static_cast<std::uint32_t>(child->getPattern());
@@ -191,6 +256,12 @@ class LatticeBuilder {
     }
   }
 
+  // Gives counter a record of its own for the step that stores its links.
+  void Register(SequenceCounter* counter) {
+    next_.push_back({counter, 0, kNoLink});
+    nextSpread_.Add(counter);
+  }
+
   void Flush(const HashtableSQPair& parents) {
     const ISQCPair* found[kBatch];
     parents.getMany(keyAddresses_, pending_, found);
@@ -198,6 +269,7 @@ class LatticeBuilder {
       const ISQCPair* held = found[i];
       if (held != nullptr && held->value != nullptr) {
         links_.push_back({held->value, items_[i], positions_[i]});
+        sorter_.Count(links_.back());
       }
     }
     pending_ = 0;
@@ -214,7 +286,8 @@ class LatticeBuilder {
   std::vector<PendingLink> links_;  // for the parents' level
   std::vector<PendingLink> next_;   // the entries of the level collected last
   std::vector<PendingLink> scratch_;
-  std::vector<size_t> starts_;
+  AddressSpread nextSpread_;                        // of the counters in next_
+  ParentSorter sorter_;                             // for the records in links_
   std::vector<AdjacentItemSet::value_type> pairs_;  // the links of one parent
 };
 
@@ -284,6 +357,7 @@ QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
         if (it->value != nullptr) builder->AddParent(it->value);
       }
     }
+    builder->TurnToNextLevel();
     for (int k = 1; k <= top; ++k) {
       builder->CollectLevel(*levels_[k], *levels_[k - 1]);
       builder->StoreLinks();
