@@ -50,9 +50,10 @@ inline std::uint32_t InsertBit(std::uint32_t pattern, std::int32_t low, bool bit
   return static_cast<std::uint32_t>(result);
 }
 
-// Copies n items; dst and src may overlap.
+// Copies n items front to back, so dst may overlap src from below. Keys are short: a plain
+// loop costs less than a library call.
 inline void MoveItems(std::int32_t* dst, const std::int32_t* src, std::int32_t n) {
-  if (n > 0) std::memmove(dst, src, static_cast<size_t>(n) * sizeof(std::int32_t));
+  for (std::int32_t i = 0; i < n; ++i) dst[i] = src[i];
 }
 
 // The number of one bits (no library call where the target lacks a population count).
@@ -63,14 +64,8 @@ inline std::int32_t CountBits(std::uint32_t bits) {
   return static_cast<std::int32_t>((bits * 0x01010101u) >> 24);
 }
 
-inline void CopyItems(std::int32_t* dst, const std::int32_t* src, std::int32_t n) {
-  if (n > 0) std::memcpy(dst, src, static_cast<size_t>(n) * sizeof(std::int32_t));
-}
-
-}  // namespace
-
-std::int32_t NTSequence::ComputeHashCode(const std::int32_t* items, std::int32_t size,
-                                         std::int32_t pattern) {
+// NTSequence::ComputeHashCode, inlined where the lattice builder makes keys.
+inline std::int32_t HashOf(const std::int32_t* items, std::int32_t size, std::int32_t pattern) {
   if (size <= 0) return 0;
   if (size == 1) return items[0];
   const std::uint32_t bits = static_cast<std::uint32_t>(pattern);
@@ -81,6 +76,14 @@ std::int32_t NTSequence::ComputeHashCode(const std::int32_t* items, std::int32_t
     return Abs32((v << (bits % 32u)) + v + 1u);
   }
   std::uint32_t h = 0;
+  if (size <= 32) {
+    // The sum of kPairs[i] * items[i] * 2^(size-1-i): what the doubling loop below computes,
+    // in terms that do not wait for each other.
+    for (std::int32_t i = 0; i < size; ++i) {
+      h += (kPairs[i] * static_cast<std::uint32_t>(items[i])) << (size - 1 - i);
+    }
+    return Abs32(bits * h);
+  }
   const std::int32_t direct = size < kNumPrimes ? size : kNumPrimes;
   std::int32_t i = 0;
   for (; i < direct; ++i) h = kPairs[i] * static_cast<std::uint32_t>(items[i]) + 2u * h;
@@ -88,6 +91,17 @@ std::int32_t NTSequence::ComputeHashCode(const std::int32_t* items, std::int32_t
     h = kPairs[i % kNumPrimes] * static_cast<std::uint32_t>(items[i]) + 2u * h;
   }
   return Abs32(bits * h);
+}
+
+inline void CopyItems(std::int32_t* dst, const std::int32_t* src, std::int32_t n) {
+  if (n > 0) std::memcpy(dst, src, static_cast<size_t>(n) * sizeof(std::int32_t));
+}
+
+}  // namespace
+
+std::int32_t NTSequence::ComputeHashCode(const std::int32_t* items, std::int32_t size,
+                                         std::int32_t pattern) {
+  return HashOf(items, size, pattern);
 }
 
 NTSequence::NTSequence() : items_(new std::int32_t[32]), capacity_(32) {}
@@ -264,7 +278,7 @@ bool NTSequence::removeItem(int index, const NTSequence* source) {
     size_ = srcSize - 1;
     nSets_ = CountBits(pattern);
     pattern_ = static_cast<std::int32_t>(pattern);
-    computeHashCode();
+    hashCode_ = HashOf(dst, size_, pattern_);
     return setRemoved;
   }
   // Writing position j never passes reading position i, so source may be this key.
