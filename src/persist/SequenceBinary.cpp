@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "persist/LittleEndian.h"
 #include "persist/ReadGuard.h"
@@ -121,15 +123,19 @@ size_t SequenceCounter::readObject(std::fstream& fs) {
     persist::FailRead(kCounterError);
   }
   if (!persist::CountFits(nAdjacent, 8, fs)) persist::FailRead(kLinksError);
-  std::unique_ptr<AdjacentItemSet> adjacent;
-  if (nAdjacent > 0) adjacent.reset(new AdjacentItemSet());
+  std::vector<AdjacentItemSet::value_type> pairs;  // in any order: sorted once below
   for (std::int32_t i = 0; i < nAdjacent; ++i) {
     std::int32_t item = 0;
     std::int32_t position = 0;
     if (!le::GetInt32(fs, &item) || !le::GetInt32(fs, &position)) {
       persist::FailRead(kCounterError);
     }
-    adjacent->emplace(item, position);
+    pairs.emplace_back(item, position);
+  }
+  std::unique_ptr<AdjacentItemSet> adjacent;
+  if (nAdjacent > 0) {
+    adjacent.reset(new AdjacentItemSet());
+    adjacent->assign(std::move(pairs));
   }
   std::int32_t hasStatistics = 0;
   if (!le::GetInt32(fs, &hasStatistics)) persist::FailRead(kCounterError);

@@ -6,6 +6,8 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "persist/ReadGuard.h"
 #include "persist/RestoreCheck.h"
@@ -129,13 +131,17 @@ size_t SequenceCounter::readObjectXML(std::ifstream& is) {
       !persist::CountFits(nAdjacent, 2 * kMinValueLineBytes, is)) {
     persist::FailRead(kCounterError);
   }
-  std::unique_ptr<AdjacentItemSet> adjacent;
-  if (nAdjacent > 0) adjacent.reset(new AdjacentItemSet());
+  std::vector<AdjacentItemSet::value_type> pairs;  // in any order: sorted once below
   for (int i = 0; i < nAdjacent; ++i) {
     int item = 0;
     int position = 0;
     if (!ParseValue(is, item) || !ParseValue(is, position)) persist::FailRead(kCounterError);
-    adjacent->emplace(item, position);
+    pairs.emplace_back(item, position);
+  }
+  std::unique_ptr<AdjacentItemSet> adjacent;
+  if (nAdjacent > 0) {
+    adjacent.reset(new AdjacentItemSet());
+    adjacent->assign(std::move(pairs));
   }
   int hasStatistics = 0;
   if (!ParseValue(is, hasStatistics) || hasStatistics < 0) persist::FailRead(kCounterError);

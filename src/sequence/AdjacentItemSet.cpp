@@ -4,9 +4,8 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 
-AdjacentItemSet::AdjacentItemSet(std::initializer_list<value_type> pairs) : pairs_(pairs) {
-  std::sort(pairs_.begin(), pairs_.end());
-  pairs_.erase(std::unique(pairs_.begin(), pairs_.end()), pairs_.end());
+AdjacentItemSet::AdjacentItemSet(std::initializer_list<value_type> pairs) {
+  assign(std::vector<value_type>(pairs));
 }
 
 std::pair<AdjacentItemSet::const_iterator, bool> AdjacentItemSet::insert(const value_type& pair) {
@@ -27,6 +26,12 @@ AdjacentItemSet::const_iterator AdjacentItemSet::lower_bound(const value_type& p
 AdjacentItemSet::const_iterator AdjacentItemSet::find(const value_type& pair) const {
   const auto at = lower_bound(pair);
   return at != pairs_.end() && *at == pair ? at : pairs_.end();
+}
+
+void AdjacentItemSet::assign(std::vector<value_type> pairs) {
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+  pairs_.swap(pairs);
 }
 
 void AdjacentItemSet::assignSorted(const value_type* first, std::size_t n) {

@@ -14,10 +14,11 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 // An ordered set of (item, position) pairs: ascending by item, then by position, each pair once.
 // position is the slot of the NTSequence extension constructor. The pairs are kept in one sorted
-// array, so walking them is cheap and a set filled in one go (assignSorted) costs one
-// allocation. Inserting shifts the later pairs: cheap at the end and for small sets, but a set
-// of n pairs inserted in descending order costs O(n^2) moves. Iterators stay valid until the
-// set changes. Copyable and movable. Not thread-safe.
+// array, so walking them is cheap and a set filled in one go (assign, assignSorted) costs one
+// allocation. Inserting shifts the later pairs: cheap at the end and for small sets, but n
+// pairs inserted in descending order cost O(n^2) moves, so readers of untrusted pairs should
+// gather them and assign. Iterators stay valid until the set changes. Copyable and movable.
+// Not thread-safe.
 class CARMASEQ_EXPORT AdjacentItemSet {
  public:
   using value_type = std::pair<std::int32_t, std::int32_t>;
@@ -52,6 +53,9 @@ class CARMASEQ_EXPORT AdjacentItemSet {
   // Makes the set hold exactly the n pairs at first, reusing its storage when large enough.
   // REQUIRES: the pairs are ascending and duplicate-free.
   void assignSorted(const value_type* first, std::size_t n);
+  // Makes the set hold the given pairs, in any order, each once: O(n log n) where inserting
+  // them one by one may cost O(n^2).
+  void assign(std::vector<value_type> pairs);
 
   bool operator==(const AdjacentItemSet& other) const { return pairs_ == other.pairs_; }
   bool operator!=(const AdjacentItemSet& other) const { return pairs_ != other.pairs_; }

@@ -56,6 +56,8 @@ TEST(AdjacentItemSetTest, BulkFillsAndEquality) {
   EXPECT_EQ(listed, set);
   set.emplace(4, 0);
   EXPECT_NE(listed, set);
+  set.assign({{3, 3}, {1, 2}, {3, 3}, {1, 1}});
+  EXPECT_EQ((Pairs{{1, 1}, {1, 2}, {3, 3}}), Contents(set));
   set.assignSorted(nullptr, 0);
   EXPECT_TRUE(set.empty());
   EXPECT_EQ(set.begin(), set.end());
