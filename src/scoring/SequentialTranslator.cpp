@@ -29,6 +29,7 @@ namespace QxQuorvis_940 {
 
 namespace {
 
+using SEQUENCE_NAMESPACE_800::AdjacentItemSet;
 using SEQUENCE_NAMESPACE_800::HashtableSQPair;
 using SEQUENCE_NAMESPACE_800::NTSequence;
 using SEQUENCE_NAMESPACE_800::Sequence;
@@ -263,13 +264,19 @@ void LatticeReader::ReadSequence(DOMElement* element, int level, HashtableSQPair
     Reject(where.Text() + ": adjacent items at the highest level");
   }
   auto counter = std::make_unique<SequenceCounter>(0, occurrence, nullptr);
+  std::vector<AdjacentItemSet::value_type> pairs;  // in document order: sorted once below
   for (size_t a = 0; a < adjacent.size(); ++a) {
     const Where pairWhere{"AdjacentItem", a + 1, &where};
     const std::int32_t item =
         items_[IntIn(adjacent[a], "itemRef", 1, numberOfItems_, pairWhere) - 1];
     const int position = Int(adjacent[a], "position", pairWhere);
     CheckExtension(*key, item, position, pairWhere);
-    counter->addAdjacentItem(item, position);
+    pairs.emplace_back(item, position);
+  }
+  if (!pairs.empty()) {
+    auto links = std::make_unique<AdjacentItemSet>();
+    links->assign(std::move(pairs));
+    counter->setAdjacentItems(links.release());
   }
   if (!table->put(key.get(), counter.get())) {
     Reject(where.Text() + ": the sequence is given twice");
