@@ -48,7 +48,7 @@ class AddressSpread {
   }
 
   std::uintptr_t low() const { return low_; }
-  // The low address bits that every counter shares; 0 when all counters are one.
+  // The low address bits that every counter shares; 0 for fewer than two distinct counters.
   int commonLowBits() const {
     if (differ_ == 0) return 0;
     int bits = 0;
