@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "builder/CsvReader.h"
-#include "builder/DictionaryBuilder.h"
-#include "builder/ItemNameMap.h"
-#include "builder/SequenceDatabase.h"
-#include "builder/SequenceMiner.h"
-#include "builder/SpmfFormat.h"
+#include "input/CsvReader.h"
+#include "mining/DictionaryBuilder.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "mining/SequenceMiner.h"
+#include "input/SpmfFormat.h"
 #include "dictionary/SequenceDictionary.h"
 
 namespace {

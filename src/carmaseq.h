@@ -1,23 +1,12 @@
-// Umbrella header: every public header of the carmaseq engine.
+// Umbrella header: every public header of the carmaseq engine (library carmaseq).
 #ifndef CARMASEQ_CARMASEQ_H_
 #define CARMASEQ_CARMASEQ_H_
 
-#include "builder/CsvReader.h"
-#include "builder/DictionaryBuilder.h"
-#include "builder/InputError.h"
-#include "builder/ItemNameMap.h"
-#include "builder/SequenceDatabase.h"
-#include "builder/SequenceGenerator.h"
-#include "builder/SequenceMiner.h"
-#include "builder/SpmfFormat.h"
-#include "builder/TimeParser.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SeqDictionarySettings.h"
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/SequenceSemiLattice.h"
-#include "export/ExportCommon.h"
-#include "export/ReferenceIndex.h"
 #include "foundation/Exceptions.h"
 #include "foundation/QxMV.h"
 #include "foundation/QxPower.h"

@@ -1,6 +1,6 @@
 // Uses the installed package through its umbrella header only: mines a tiny data set, predicts,
 // and writes the lattice document.
-#include <carmaseq/carmaseq.h>
+#include <carmaseq/carmaseq_mining.h>
 
 #include <cstdio>
 #include <sstream>

@@ -7,6 +7,25 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefi
 if(rc)
   message(FATAL_ERROR "install failed: ${rc}")
 endif()
+# Only the public surface is installed, and it is closed: every header an installed header includes
+# is installed too, and internals stay out.
+set(include_root ${prefix}/include/carmaseq)
+file(GLOB_RECURSE installed RELATIVE ${include_root} ${include_root}/*.h)
+foreach(header ${installed})
+  file(STRINGS ${include_root}/${header} includes REGEX "^#include \"")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+    if(NOT EXISTS ${include_root}/${included} AND NOT EXISTS ${include_root}/host/${included})
+      message(FATAL_ERROR "${header} includes ${included}, which is not installed")
+    endif()
+  endforeach()
+endforeach()
+foreach(internal persist/ReadGuard.h persist/LittleEndian.h input/LineReader.h
+        export/ReferenceIndex.h)
+  if(EXISTS ${include_root}/${internal})
+    message(FATAL_ERROR "internal header ${internal} is installed")
+  endif()
+endforeach()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build
                   -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF
                   "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}"

@@ -10,10 +10,10 @@
 #include "Errors.h"
 #include "ItemText.h"
 #include "RuleText.h"
-#include "builder/ItemNameMap.h"
-#include "builder/SequenceDatabase.h"
-#include "builder/SequenceGenerator.h"
-#include "builder/SpmfFormat.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "input/SequenceGenerator.h"
+#include "input/SpmfFormat.h"
 
 namespace carmaseq_cli {
 

@@ -7,10 +7,10 @@
 #include <stdexcept>
 
 #include "Errors.h"
-#include "builder/InputError.h"
-#include "builder/ItemNameMap.h"
-#include "builder/SequenceDatabase.h"
-#include "builder/SpmfFormat.h"
+#include "input/InputError.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "input/SpmfFormat.h"
 
 namespace carmaseq_cli {
 

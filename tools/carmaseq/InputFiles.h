@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "builder/CsvReader.h"
+#include "input/CsvReader.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 class ItemNameMap;

@@ -4,7 +4,7 @@
 
 #include "ArgParser.h"
 #include "Errors.h"
-#include "builder/ItemNameMap.h"
+#include "input/ItemNameMap.h"
 #include "sequence/Sequence.h"
 #include "sequence/TimedItemSet.h"
 

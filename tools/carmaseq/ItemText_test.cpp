@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Errors.h"
-#include "builder/ItemNameMap.h"
+#include "input/ItemNameMap.h"
 #include "sequence/Sequence.h"
 
 namespace carmaseq_cli {

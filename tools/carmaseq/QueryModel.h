@@ -8,7 +8,7 @@
 
 #include "ArgParser.h"
 #include "ItemText.h"
-#include "builder/ItemNameMap.h"
+#include "input/ItemNameMap.h"
 #include "dictionary/SequenceDictionary.h"
 
 namespace carmaseq_cli {

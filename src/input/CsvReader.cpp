@@ -1,0 +1,184 @@
+#include "input/CsvReader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "input/ItemNameMap.h"
+#include "input/LineReader.h"
+#include "input/SequenceDatabase.h"
+#include "input/TimeParser.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+namespace {
+
+struct Row {
+  std::int32_t customer;
+  double time;
+  std::int32_t item;
+};
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// Splits line into *fields; returns false on an unterminated quote or text after a closing
+// quote.
+bool SplitFields(std::string_view line, char delimiter, std::vector<std::string>* fields) {
+  fields->clear();
+  std::size_t i = 0;
+  for (;;) {
+    std::size_t j = i;
+    while (j < line.size() && (line[j] == ' ' || line[j] == '\t') && line[j] != delimiter) ++j;
+    if (j < line.size() && line[j] == '"') {
+      std::string field;
+      for (++j;; ++j) {
+        if (j >= line.size()) return false;
+        if (line[j] != '"') {
+          field += line[j];
+        } else if (j + 1 < line.size() && line[j + 1] == '"') {
+          field += '"';
+          ++j;
+        } else {
+          break;
+        }
+      }
+      ++j;
+      while (j < line.size() && line[j] != delimiter && (line[j] == ' ' || line[j] == '\t')) ++j;
+      if (j < line.size() && line[j] != delimiter) return false;
+      fields->push_back(std::move(field));
+      i = j;
+    } else {
+      const std::size_t end = std::min(line.find(delimiter, i), line.size());
+      fields->emplace_back(TrimBlanks(line.substr(i, end - i)));
+      i = end;
+    }
+    if (i >= line.size()) return true;
+    ++i;  // past the delimiter
+  }
+}
+
+class CsvParser {
+ public:
+  CsvParser(LineReader& reader, const CsvOptions& options, ItemNameMap* names)
+      : reader_(reader), options_(options), names_(names), times_(options.timeFormat) {}
+
+  // Reads the whole input into rows_.
+  void ReadAll() {
+    std::string_view line;
+    if (!NextNonBlank(&line)) reader_.Fail("no header line");
+    ReadHeader(line);
+    while (NextNonBlank(&line)) ReadRow(line);
+  }
+
+  void Store(SequenceDatabase* db) {
+    std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) {
+      return a.customer != b.customer ? a.customer < b.customer : a.time < b.time;
+    });
+    std::vector<std::int32_t> items;
+    std::size_t r = 0;
+    for (std::int32_t c = 0; c < static_cast<std::int32_t>(customers_.size()); ++c) {
+      db->StartCustomer();
+      while (r < rows_.size() && rows_[r].customer == c) {
+        const double time = rows_[r].time;
+        items.clear();
+        for (; r < rows_.size() && rows_[r].customer == c && rows_[r].time == time; ++r) {
+          items.push_back(rows_[r].item);
+        }
+        db->AddItemSet(items, time);
+      }
+    }
+  }
+
+ private:
+  bool NextNonBlank(std::string_view* line) {
+    while (reader_.Next(line)) {
+      if (!TrimBlanks(*line).empty()) return true;
+    }
+    return false;
+  }
+
+  void ReadHeader(std::string_view line) {
+    delimiter_ = options_.delimiter != '\0'                  ? options_.delimiter
+                 : line.find('\t') != std::string_view::npos ? '\t'
+                                                             : ',';
+    if (!SplitFields(line, delimiter_, &fields_)) reader_.Fail("bad quoting in header");
+    customerIndex_ = Column(options_.customerColumn);
+    timeIndex_ = Column(options_.timeColumn);
+    itemIndex_ = Column(options_.itemColumn);
+    needed_ = std::max({customerIndex_, timeIndex_, itemIndex_}) + 1;
+  }
+
+  std::size_t Column(const std::string& name) {
+    const std::string wanted = Lower(TrimBlanks(name));
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+      if (Lower(fields_[i]) == wanted) return i;
+    }
+    reader_.Fail("no column named '" + name + "' in the header");
+  }
+
+  void ReadRow(std::string_view line) {
+    if (!SplitFields(line, delimiter_, &fields_)) reader_.Fail("bad quoting");
+    if (fields_.size() < needed_) {
+      reader_.Fail("expected at least " + std::to_string(needed_) + " fields, found " +
+                   std::to_string(fields_.size()));
+    }
+    const std::string& customer = fields_[customerIndex_];
+    const std::string& item = fields_[itemIndex_];
+    if (customer.empty()) reader_.Fail("empty customer");
+    if (item.empty()) reader_.Fail("empty item");
+    Row row;
+    if (!times_.Parse(fields_[timeIndex_], &row.time)) {
+      reader_.Fail("bad time '" + fields_[timeIndex_].substr(0, 40) + "'");
+    }
+    const auto found = customers_.find(customer);
+    if (found != customers_.end()) {
+      row.customer = found->second;
+    } else {
+      row.customer = static_cast<std::int32_t>(customers_.size());
+      customers_.emplace(customer, row.customer);
+    }
+    try {
+      row.item = names_->Intern(item);
+    } catch (const std::length_error&) {
+      reader_.Fail("no item id left for '" + item.substr(0, 40) + "'");
+    }
+    rows_.push_back(row);
+  }
+
+  LineReader& reader_;
+  const CsvOptions& options_;
+  ItemNameMap* names_;
+  TimeParser times_;
+  char delimiter_ = ',';
+  std::size_t customerIndex_ = 0, timeIndex_ = 0, itemIndex_ = 0, needed_ = 0;
+  std::vector<std::string> fields_;
+  std::unordered_map<std::string, std::int32_t> customers_;
+  std::vector<Row> rows_;
+};
+
+}  // namespace
+
+void ReadCsv(std::istream& in, const std::string& source, const CsvOptions& options,
+             ItemNameMap* names, SequenceDatabase* db) {
+  LineReader reader(in, source);
+  CsvParser parser(reader, options, names);
+  parser.ReadAll();
+  parser.Store(db);
+}
+
+}  // namespace SEQUENCE_NAMESPACE_800

@@ -1,0 +1,51 @@
+// Builds a sequence dictionary, with its lattice, from customers' histories.
+#ifndef CARMASEQ_MINING_DICTIONARYBUILDER_H_
+#define CARMASEQ_MINING_DICTIONARYBUILDER_H_
+
+#include <memory>
+
+#include "mining/SequenceMiner.h"
+#include "dictionary/SeqDictionarySettings.h"
+#include "foundation/QxStatus.h"
+#include "foundation/Visibility.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+class SequenceDatabase;
+class SequenceDictionary;
+
+// The outcome of BuildDictionary. Movable.
+struct CARMASEQ_MINING_EXPORT BuildResult {
+  BuildResult();
+  BuildResult(BuildResult&&) noexcept;
+  BuildResult& operator=(BuildResult&&) noexcept;
+  ~BuildResult();
+
+  // The finished dictionary; null when mining was cancelled or the lattice could not be built
+  // (status then says which).
+  std::unique_ptr<SequenceDictionary> dictionary;
+  MiningSummary summary;
+  // OK; code 1 (cancelled) when the miner's cancel flag stopped the run; otherwise the failing
+  // status of buildLattice (60000).
+  QxCommon_940::QxStatus status;
+};
+
+// Mines db with options and stores the result in a new dictionary created from settings:
+// level 0 holds the empty sequence with count N (the number of customers), and every frequent
+// sequence of 1 to min(options.maxItems, settings.numberOfLevels - 1) items is stored with its
+// exact count (ordinalOfEntry 0, maxMissed 0). The dictionary records the time constraints
+// (0 for a constraint that is off) and the minimum support (minSupport * N over N, through
+// reduceAll, which finds nothing to remove), then builds its lattice.
+// Throws std::invalid_argument for options the miner rejects (see SequenceMiner) or a number of
+// levels outside 1..32, and
+// SeqExceptions::DictionaryFailure when memory runs out while storing.
+CARMASEQ_MINING_EXPORT BuildResult BuildDictionary(const SequenceDatabase& db,
+                                            const MiningOptions& options,
+                                            const SeqDictionarySettings& settings);
+// The same with default settings of options.maxItems + 1 levels.
+CARMASEQ_MINING_EXPORT BuildResult BuildDictionary(const SequenceDatabase& db,
+                                            const MiningOptions& options);
+
+}  // namespace SEQUENCE_NAMESPACE_800
+
+#endif  // CARMASEQ_MINING_DICTIONARYBUILDER_H_

@@ -1,0 +1,142 @@
+// The miner against exhaustive counting on small random databases.
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mining/SequenceMiner.h"
+#include "mining/mining_testutil.h"
+#include "gtest/gtest.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+namespace {
+
+using testutil::CustomerSpec;
+using Pattern = std::vector<std::vector<std::int32_t>>;
+
+const std::vector<std::int32_t> kAlphabet = {3, 10, 42, 100};
+constexpr int kMaxItems = 4;
+
+// True iff customer contains pattern[k..] from item set `from` on, trying every choice of item
+// sets; the pattern's first set was matched at `first`. failed[] remembers (k, from, first) states
+// that lead nowhere: whether a state can be completed depends on nothing else.
+bool Match(const CustomerSpec& customer, const MiningOptions& options, const Pattern& pattern,
+           std::size_t k, std::size_t from, std::size_t first, std::vector<bool>& failed) {
+  if (k == pattern.size()) return true;
+  const std::size_t n = customer.sets.size();
+  const std::size_t state = (k * (n + 1) + from) * (n + 1) + first;
+  if (failed[state]) return false;
+  const std::vector<double>& t = customer.times;
+  for (std::size_t j = from; j < n; ++j) {
+    const double gap = k > 0 ? t[j] - t[from - 1] : 0;
+    if (k > 0 && ((options.minGap > 0 && gap < options.minGap) ||
+                  (options.maxGap > 0 && gap > options.maxGap))) {
+      continue;
+    }
+    const std::size_t start = k == 0 ? j : first;
+    if (k + 1 == pattern.size() && options.slidingWindow > 0 &&
+        t[j] - t[start] > options.slidingWindow) {
+      continue;
+    }
+    const auto& set = customer.sets[j];
+    if (std::includes(set.begin(), set.end(), pattern[k].begin(), pattern[k].end()) &&
+        Match(customer, options, pattern, k + 1, j + 1, start, failed)) {
+      return true;
+    }
+  }
+  failed[state] = true;
+  return false;
+}
+
+// Counts every pattern of 1..kMaxItems items over kAlphabet into *counts. Growth stops only at
+// patterns that no customer contains, since no customer contains their extensions either.
+void Visit(const std::vector<CustomerSpec>& customers, const MiningOptions& options,
+           Pattern& pattern, int items, std::map<std::string, std::int32_t>* counts) {
+  std::int32_t count = 0;
+  for (const CustomerSpec& customer : customers) {
+    const std::size_t n = customer.sets.size();
+    std::vector<bool> failed(pattern.size() * (n + 1) * (n + 1), false);
+    count += Match(customer, options, pattern, 0, 0, 0, failed) ? 1 : 0;
+  }
+  if (count == 0) return;
+  (*counts)[testutil::SetsText(pattern)] = count;
+  if (items == kMaxItems) return;
+  for (std::int32_t x : kAlphabet) {
+    if (x > pattern.back().back()) {
+      pattern.back().push_back(x);
+      Visit(customers, options, pattern, items + 1, counts);
+      pattern.back().pop_back();
+    }
+    pattern.push_back({x});
+    Visit(customers, options, pattern, items + 1, counts);
+    pattern.pop_back();
+  }
+}
+
+// Random customers with equal times now and then; withLongCustomer adds one of more than 64
+// item sets, which takes the miner off its bitmap search.
+std::vector<CustomerSpec> RandomCustomers(std::uint32_t seed, bool withLongCustomer) {
+  std::mt19937 random(seed);
+  auto below = [&random](std::uint32_t n) { return static_cast<std::int32_t>(random() % n); };
+  std::vector<CustomerSpec> customers(10 + below(15));
+  for (CustomerSpec& customer : customers) {
+    const int sets = 1 + below(6);
+    double time = below(3);
+    for (int s = 0; s < sets; ++s) {
+      std::vector<std::int32_t> set;
+      const int items = 1 + below(3);
+      for (int i = 0; i < items; ++i) set.push_back(kAlphabet[below(kAlphabet.size())]);
+      std::sort(set.begin(), set.end());
+      set.erase(std::unique(set.begin(), set.end()), set.end());
+      customer.sets.push_back(set);
+      customer.times.push_back(time);
+      time += below(4);
+    }
+  }
+  if (withLongCustomer) {
+    CustomerSpec& customer = customers.emplace_back();
+    for (int s = 0; s < 70; ++s) {
+      customer.sets.push_back({kAlphabet[below(kAlphabet.size())]});
+      customer.times.push_back(s);
+    }
+  }
+  return customers;
+}
+
+TEST(SequenceMinerPropertyTest, EqualsExhaustiveCounting) {
+  // Minimum gap, maximum gap, sliding window.
+  const double kConstraints[][3] = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 3}, {1, 3, 5}};
+  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+    const std::vector<CustomerSpec> customers = RandomCustomers(seed, seed % 2 == 0);
+    const SequenceDatabase db = testutil::MakeDatabase(customers);
+    for (const auto& [minGap, maxGap, window] : kConstraints) {
+      MiningOptions options;
+      options.maxItems = kMaxItems;
+      options.minGap = minGap;
+      options.maxGap = maxGap;
+      options.slidingWindow = window;
+      std::map<std::string, std::int32_t> counts;
+      for (std::int32_t x : kAlphabet) {
+        Pattern pattern = {{x}};
+        Visit(customers, options, pattern, 1, &counts);
+      }
+      for (double support : {0.05, 0.2, 0.5}) {
+        options.minSupport = support;
+        MiningSummary summary;
+        const auto mined = testutil::MineAll(db, options, &summary);
+        std::map<std::string, std::int32_t> frequent;
+        for (const auto& [text, count] : counts) {
+          if (count >= summary.countThreshold) frequent.emplace(text, count);
+        }
+        EXPECT_EQ(frequent, mined) << "seed " << seed << ", gaps " << minGap << "/" << maxGap
+                                   << ", window " << window << ", support " << support;
+        EXPECT_EQ(static_cast<std::int64_t>(mined.size()), summary.sequences);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace SEQUENCE_NAMESPACE_800
