@@ -10,7 +10,6 @@
 #include "foundation/Exceptions.h"
 #include "persist/LittleEndian.h"
 #include "persist/ReadGuard.h"
-#include "persist/RestoreCheck.h"
 #include "sequence/HashtableSQPair.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -24,7 +23,6 @@ constexpr std::size_t kTagLength = 2;
 
 constexpr char kDictionaryError[] = "Error reading SequenceDictionary!\n";
 constexpr char kSettingsError[] = "Error reading SeqDictionarySettings!\n";
-constexpr char kTableError[] = "Error reading HashtableSQPair!\n";
 
 }  // namespace
 
@@ -75,18 +73,15 @@ size_t SequenceDictionary::readObject(std::fstream& fs) {
   }
   SeqDictionarySettings settings;
   settings.readObject(fs);
-  createDictionary(settings);
+  try {
+    createDictionary(settings);
+  } catch (const SeqExceptions::DictionaryFailure&) {
+    persist::FailRead(kSettingsError);  // tables larger than this machine can hold
+  }
   latticeBuilt_ = latticeBuilt == '1';
   size_t count = 35;
-  for (int level = 0; level < numberOfLevels_; ++level) {
-    count += levels_[level]->readObject(fs);
-    if (!persist::ConsistentLevel(*levels_[level], level)) {
-      // Leave only well-formed levels behind for whoever still uses the dictionary.
-      levels_[level]->clear();
-      if (level == 0) defineLevel0();
-      persist::FailRead(kTableError);
-    }
-  }
+  // Level 0 already holds the empty sequence; a saved one replaces it.
+  for (int level = 0; level < numberOfLevels_; ++level) count += levels_[level]->readObject(fs);
   double values[4];
   for (double& value : values) {
     if (!le::GetDouble(fs, &value)) persist::FailRead(kDictionaryError);

@@ -2,168 +2,166 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 
-#include "persist/XMLObj.h"
 #include "persist/persist_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
-using testutil::Describe;
+using testutil::Canonical;
 using testutil::MakeCounter;
 using testutil::MakeKey;
-using testutil::ReadMessage;
+using testutil::Walk;
 
-// The counts both forms promise, computed from the content: per entry the key's and the
-// counter's numbers (the XML reader leaves out the bucket), per table its header.
-struct Counts {
-  size_t binary = 35, binaryBytes = 35 + 42, xmlWrite = 8, xmlRead = 19;  // Settings: 42 bytes.
-};
-
-Counts Expected(const SequenceDictionary& dictionary) {
-  Counts e;
-  for (int level = 0; level < dictionary.getNumberOfLevels(); ++level) {
-    const size_t inText = level <= dictionary.LargestSequence() ? 1 : 0;
-    e.binary += 6, e.binaryBytes += 6, e.xmlWrite += 3 * inText, e.xmlRead += 3 * inText;
-    const HashtableSQPair* table = dictionary.getLevelTable(level);
-    for (auto it = table->begin(); it != table->end(); ++it) {
-      const size_t n = it->key->size();
-      const size_t a = it->value->getNAdjacent();
-      const size_t stats = it->value->getStatsBucket() != nullptr ? 1 : 0;
-      e.binary += 16 + 4 * n + 23 + 8 * a + 30 * stats;
-      e.binaryBytes += 16 + 4 * n + 23 + 8 * a + 34 * stats;
-      e.xmlWrite += inText * (5 + n + 7 + 2 * a + 6 * stats);
-      e.xmlRead += inText * (5 + n + 7 + 2 * a);
-    }
-  }
-  return e;
-}
-
-class DictionaryPersistTest : public testing::Test {
+// Parameter: the form, true for object XML.
+class DictionaryPersistTest : public testing::TestWithParam<bool> {
  protected:
-  // The whole document, as an application writes it.
-  std::string SaveXml(SequenceDictionary& dictionary) {
-    std::ostringstream os;
-    os << "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<!DOCTYPE QxXMLRoot SYSTEM \""
-       << QxXML_940::kObjectXMLSystemId << "\">\n";
-    QxXML_940::WriteHeader(os, "carmaseq test");
-    p_.count = dictionary.writeObjectXML(os);
-    QxXML_940::EndHeader(os);
-    return os.str();
+  bool xml() const { return GetParam(); }
+
+  // Returns true iff bytes restored into *dictionary, which had its cancel flag raised.
+  bool Restores(const std::string& bytes, SequenceDictionary* dictionary) {
+    dictionary->setCancel();
+    return p_.Load(bytes, xml(), dictionary).empty() && p_.count != 0 && !dictionary->isCancelled();
   }
-  std::string LoadXml(const std::string& text, SequenceDictionary* dictionary,
-                      const std::string& version = "") {
-    file_.Write(text);
-    std::ifstream is = file_.OpenText();
-    if (!QxXML_940::ParseStartXML(is)) return "bad frame";
-    return ReadMessage([&] { p_.count = dictionary->readObjectXML(is, version); });
+  // Saves dictionary and restores it over one that held other content; checks the content.
+  std::unique_ptr<SequenceDictionary> RoundTrip(SequenceDictionary& dictionary) {
+    std::unique_ptr<SequenceDictionary> restored(testutil::RandomDictionary(99));
+    EXPECT_TRUE(Restores(p_.Save(dictionary, xml()), restored.get()));
+    EXPECT_EQ(Canonical(dictionary), Canonical(*restored));
+    return restored;
   }
 
   testutil::Persister p_;
-  testutil::TempFile file_;
-  std::unique_ptr<SequenceDictionary> sample_{testutil::MakeSampleDictionary()};
 };
 
-TEST_F(DictionaryPersistTest, BinaryRoundTripRestoresEverythingAndSavesTheSameBytes) {
-  sample_->setSlidingWindow(1.0 / 3.0);  // Doubles keep all their bits (unlike XML's 15 digits).
-  const Counts expected = Expected(*sample_);
-  const std::string bytes = p_.Save(*sample_, false);
-  EXPECT_EQ(expected.binary, p_.count);
-  EXPECT_EQ(expected.binaryBytes, bytes.size());
+TEST_P(DictionaryPersistTest, RestoresTheContentWithTablesRebuiltEntryByEntryInSavedOrder) {
+  int reordered = 0;
+  for (unsigned seed = 0; seed < 40; ++seed) {
+    std::unique_ptr<SequenceDictionary> saved(testutil::RandomDictionary(seed));
+    saved->setSlidingWindow(1.0 / 3.0);
+    const std::unique_ptr<SequenceDictionary> restored = RoundTrip(*saved);
+    EXPECT_EQ(xml() ? 0.333333333333333 : 1.0 / 3.0, restored->getSlidingWindow());
+    // Each level rebuilt as the readers do: a table of the saved initial size (level 0 holding
+    // the empty sequence, as created), then every saved entry stored by putOverwrite in the
+    // order saved, which is the order the saved table walked.
+    for (int level = 0; level < saved->getNumberOfLevels(); ++level) {
+      HashtableSQPair replay(saved->getSettings().tableSizeOfLevel(level));
+      if (level == 0) replay.put(MakeKey({}), nullptr);
+      const HashtableSQPair& original = *saved->getLevelTable(level);
+      for (auto it = original.begin(); it != original.end(); ++it) {
+        replay.putOverwrite(new NTSequence(*it->key), nullptr);
+      }
+      EXPECT_EQ(Walk(replay), Walk(*restored->getLevelTable(level))) << seed << ": " << level;
+      reordered += Walk(replay) != Walk(original);
+    }
+  }
+  EXPECT_GT(reordered, 0) << "no table came back in another order than saved";
+}
+
+TEST_P(DictionaryPersistTest, WhatTheWritersWriteReadsBackWithTheCountsPromised) {
+  SeqDictionarySettings large;
+  for (std::int32_t& size : large.tableSizes) size = 600000;
+  SequenceDictionary wide(large);
+  EXPECT_EQ(600000, RoundTrip(wide)->getLevelTable(7)->getCapacity());
+
+  // The ready-made tables constructor stores what it is given: a second key at level 0, a key of
+  // two items at level 1, links that no extension has.
+  auto** tables = new HashtableSQPair* [3] {
+    new HashtableSQPair(1), new HashtableSQPair(1), new HashtableSQPair(1)
+  };
+  tables[0]->put(MakeKey({}), MakeCounter(4, 0));
+  tables[0]->put(MakeKey({{3}}), MakeCounter(1, 0));
+  SequenceCounter* one = MakeCounter(2, 0);
+  one->addAdjacentItem(5, 99);
+  one->addAdjacentItem(6, -1);
+  one->setStatsBucket(new StatsBucket());
+  tables[1]->put(MakeKey({{1}}), one);
+  tables[1]->put(MakeKey({{1, 2}}), MakeCounter(1, 0));
+  SequenceDictionary odd(tables, 3);
+  // Per key 16 bytes and 4 per item, per counter 23 and 8 per link, 34 per statistics, 6 per
+  // table; the settings' 42 bytes are not counted. Per key 5 values and 1 per item, per counter
+  // 7 and 2 per link and 6 per statistics (not read), 3 per table of levels 0 to 1.
+  const std::string saved = p_.Save(odd, xml());
+  EXPECT_EQ(xml() ? 8 + 3 * 2 + 5 * 4 + 4 + 7 * 4 + 4 + 6
+                  : 35 + 6 * 3 + 16 * 4 + 4 * 4 + 23 * 4 + 16 + 30,
+            p_.count);
+  EXPECT_EQ(xml() ? saved.size() : p_.count + 42 + 4, saved.size());
+  RoundTrip(odd);
+  EXPECT_EQ(
+      xml() ? 19 + 3 * 2 + 5 * 4 + 4 + 7 * 4 + 4 : 35 + 6 * 3 + 16 * 4 + 4 * 4 + 23 * 4 + 16 + 30,
+      p_.count);
+}
+
+TEST_P(DictionaryPersistTest, DamagedDictionariesAreRefusedOrRestoreStably) {
+  std::unique_ptr<SequenceDictionary> sample(testutil::RandomDictionary(7));
+  const std::string full = p_.Save(*sample, xml());
+  // The XML text may lose its final ">" unnoticed: the reader takes it for a separator.
+  for (size_t length = 0; length + (xml() ? 1 : 0) < full.size(); ++length) {
+    SequenceDictionary dictionary;
+    EXPECT_FALSE(Restores(full.substr(0, length), &dictionary)) << length;
+  }
+  // Bytes changed after the settings (which may ask for tables of any size): a restored
+  // dictionary saves and restores again to the same content.
+  const size_t settingsEnd = xml() ? full.find("HashtableSQPair") : 45;
+  std::mt19937 random(20240611);
+  int restored = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string damaged = full;
+    for (int i = 0, n = 1 + static_cast<int>(random() % 3); i < n; ++i) {
+      damaged[settingsEnd + random() % (full.size() - settingsEnd)] = static_cast<char>(random());
+    }
+    SequenceDictionary dictionary;
+    SequenceDictionary again;
+    if (!Restores(damaged, &dictionary)) continue;
+    ++restored;
+    ASSERT_TRUE(Restores(p_.Save(dictionary, xml()), &again)) << round;
+    EXPECT_EQ(Canonical(dictionary), Canonical(again)) << round;
+  }
+  EXPECT_GT(restored, 0) << "changed counts, items and doubles stay well-formed";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothForms, DictionaryPersistTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Xml" : "Binary";
+                         });
+
+TEST(DictionaryFormTest, HeadersOldTextsRefusalsAndBadStreams) {
+  testutil::Persister p;
+  std::unique_ptr<SequenceDictionary> sample(testutil::RandomDictionary(1));
+  const std::string bytes = p.Save(*sample, false);
   EXPECT_EQ("SD1DS", bytes.substr(0, 5));
-  SequenceDictionary restored(3);  // Not a shell: restoring replaces what it holds.
-  restored.setCancel();
-  ASSERT_EQ("", p_.Load(bytes, false, &restored));
-  EXPECT_EQ(expected.binary, p_.count);
-  EXPECT_EQ(Describe(*sample_), Describe(restored));
-  EXPECT_FALSE(restored.isCancelled());
-  EXPECT_EQ(bytes, p_.Save(restored, false));
-
-  SeqDictionarySettings small;
-  small.numberOfLevels = 2;
-  small.tableSizes[1] = 1;  // Grows while entries arrive, and again while they are restored.
-  SequenceDictionary grown(small);
-  std::unique_ptr<SequenceCounter> counter(MakeCounter(1, 0, 0));
-  // Keys whose chains a growing table reorders (found by simulating the table).
-  for (int item : {3, 4, 126, 9, 43, 65, 142, 11, 59, 196, 22, 135}) {
-    int set[2] = {1, item};
-    int* sets[1] = {set};
-    grown.addSequence(sets, 1, counter.get());
-  }
-  const std::string grownBytes = p_.Save(grown, false);
-  EXPECT_EQ('0', grownBytes[2]);
-  SequenceDictionary grownCopy;
-  ASSERT_EQ("", p_.Load(grownBytes, false, &grownCopy));
-  EXPECT_EQ(grownBytes, p_.Save(grownCopy, false)) << "chains rebuilt in the same order";
-}
-
-TEST_F(DictionaryPersistTest, XmlRoundTripRestoresEverythingAndSavesTheSameTextAlsoVersion10) {
-  const Counts expected = Expected(*sample_);
-  const std::string text = SaveXml(*sample_);
-  EXPECT_EQ(expected.xmlWrite, p_.count);
-  EXPECT_NE(std::string::npos, text.find("\n\t\t<Double value=\"Missing\"/>"));
-  SequenceDictionary restored;
-  ASSERT_EQ("", LoadXml(text, &restored));
-  EXPECT_EQ(expected.xmlRead, p_.count);
-  EXPECT_EQ(Describe(*sample_), Describe(restored));
-  EXPECT_EQ(text, SaveXml(restored));
-
-  SequenceDictionary plain(5);
-  SequenceDictionary plainCopy;
-  ASSERT_EQ("", LoadXml(SaveXml(plain), &plainCopy));
-  EXPECT_EQ(Describe(plain), Describe(plainCopy));
-
-  // Version "1.0" texts have no minimum support.
-  std::string old = text;
-  const size_t first = old.find("\n\t\t<Double");
-  old.erase(first, old.find('\n', first + 1) - first);
-  SequenceDictionary version10;
-  ASSERT_EQ("", LoadXml(old, &version10, "1.0"));
-  EXPECT_EQ(expected.xmlRead - 1, p_.count);
-  EXPECT_TRUE(version10.getMinimumSupport() == 0.0 && version10.getMaxGap() == 1e20);
-  ASSERT_EQ("", LoadXml(old, &version10));
-  EXPECT_EQ(0u, p_.count) << "without the version the text is one value short";
-}
-
-TEST_F(DictionaryPersistTest, RejectsStructuresTheEngineCannotUseAndBadStreams) {
-  const std::string text = SaveXml(*sample_);
   SequenceDictionary target;
-  std::string changed = text;
-  changed.replace(changed.find("<Int value=\"2\"/>"), 16, "<Int value=\"4\"/>");
-  EXPECT_EQ("", LoadXml(changed, &target));
-  EXPECT_EQ(0u, p_.count) << "largest level 4 with 4 levels";
-  changed = text;
-  changed.replace(changed.find("<Int value=\"4\"/>"), 16, "<Int value=\"0\"/>");
-  EXPECT_EQ("(no message)", LoadXml(changed, &target)) << "no levels";
-
-  const std::string bytes = p_.Save(*sample_, false);
-  for (int levels : {0, 33}) {
-    changed = bytes;
-    changed[3 + 34] = static_cast<char>(levels);
-    EXPECT_EQ("Error reading SeqDictionarySettings!\n", p_.Load(changed, false, &target)) << levels;
+  for (char levels : {0, 33}) {
+    EXPECT_EQ("Error reading SeqDictionarySettings!\n",
+              p.Load(bytes.substr(0, 37) + levels + bytes.substr(38), false, &target));
   }
-  for (bool wrongSize : {false, true}) {
-    auto** tables = new HashtableSQPair* [2] { new HashtableSQPair(1), new HashtableSQPair(1) };
-    tables[0]->put(MakeKey({}), MakeCounter(1, 0, 0));
-    SequenceCounter* counter = MakeCounter(1, 0, 0);
-    counter->addAdjacentItem(5, wrongSize ? 3 : 2);  // Slot 2 needs a second set.
-    tables[1]->put(wrongSize ? MakeKey({{1}, {2}}) : MakeKey({{1}}), counter);
-    SequenceDictionary broken(tables, 2);
-    EXPECT_EQ("Error reading HashtableSQPair!\n", p_.Load(p_.Save(broken, false), false, &target));
-    EXPECT_EQ(0, target.getLevelTable(1)->getSize()) << "the bad level is not left behind";
-    EXPECT_EQ(1, target.getLevelTable(0)->getSize());
-  }
+  // Version "1.0" texts have no minimum support.
+  std::string text = p.Save(*sample, true);
+  const size_t first = text.find(
+      "\n\t\t<Double value=\"0\"/>\n\t\t<Double value=\"0.125\"/>\n\t\t"
+      "<Double value=\"Missing\"/>");
+  text.erase(first, text.find('\n', first + 1) - first);
+  EXPECT_TRUE(p.Load(text, true, &target, "1.0").empty() && target.getMaxGap() == 1e20);
+  EXPECT_TRUE(p.Load(text, true, &target).empty() && p.count == 0) << "one value short";
+  // Largest level 4 with 4 levels; no levels.
+  SequenceDictionary plain(4);
+  const std::string plainText = p.Save(plain, true);
+  const size_t largest = plainText.find("<Int value=\"0\"/>", plainText.find("<Int") + 1) + 12;
+  EXPECT_TRUE(p.Load(std::string(plainText).replace(largest, 1, "4"), true, &target).empty() &&
+              p.count == 0);
+  const size_t levels = plainText.find("<Int value=\"4\"/>") + 12;
+  EXPECT_EQ("(no message)", p.Load(std::string(plainText).replace(levels, 1, "0"), true, &target));
 
-  // Writers refuse bad streams.
   std::ostringstream os;
-  os.setstate(std::ios::badbit);
   std::fstream fs;
+  os.setstate(std::ios::badbit);
   fs.setstate(std::ios::badbit);
   testing::internal::CaptureStdout();
-  EXPECT_EQ("(no message)", ReadMessage([&] { sample_->writeObjectXML(os); }));
-  EXPECT_EQ("(no message)", ReadMessage([&] { sample_->writeObject(fs); }));
+  EXPECT_EQ("(no message)", testutil::ReadMessage([&] { sample->writeObjectXML(os); }));
+  EXPECT_EQ("(no message)", testutil::ReadMessage([&] { sample->writeObject(fs); }));
   EXPECT_EQ(
       "Bad stream for saving SequenceDictionary to XML!\nBad stream for saving "
       "SequenceDictionary!\n",

@@ -8,7 +8,6 @@
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
 #include "persist/ReadGuard.h"
-#include "persist/RestoreCheck.h"
 #include "persist/XMLObj.h"
 #include "sequence/HashtableSQPair.h"
 
@@ -19,8 +18,6 @@ using QxXML_940::ParseEndObj;
 using QxXML_940::ParseStartObj;
 using QxXML_940::ParseValue;
 using QxXML_940::XMLObj;
-
-constexpr char kTableError[] = "Error reading HashtableSQPair!\n";
 
 }  // namespace
 
@@ -83,17 +80,14 @@ size_t SequenceDictionary::readObjectXML(std::ifstream& is, const std::string& v
   size_t count = 3 + settings.readObjectXML(is);
   // Tables are read only into levels that the settings create.
   if (largest < 0 || largest >= settings.numberOfLevels) return 0;
-  createDictionary(settings);
-  latticeBuilt_ = latticeBuilt == 1;
-  for (int level = 0; level <= largest; ++level) {
-    count += levels_[level]->readObjectXML(is);
-    if (!persist::ConsistentLevel(*levels_[level], level)) {
-      // Leave only well-formed levels behind for whoever still uses the dictionary.
-      levels_[level]->clear();
-      if (level == 0) defineLevel0();
-      persist::FailRead(kTableError);
-    }
+  try {
+    createDictionary(settings);
+  } catch (const SeqExceptions::DictionaryFailure&) {
+    persist::FailRead(nullptr);  // tables larger than this machine can hold
   }
+  latticeBuilt_ = latticeBuilt == 1;
+  // Level 0 already holds the empty sequence; a saved one replaces it.
+  for (int level = 0; level <= largest; ++level) count += levels_[level]->readObjectXML(is);
   // Texts of version "1.0" were saved before minimumSupport was.
   double values[4] = {minimumSupport_, 0.0, 0.0, 0.0};
   for (int i = versionText == "1.0" ? 1 : 0; i < 4; ++i, ++count) {

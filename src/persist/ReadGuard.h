@@ -1,15 +1,21 @@
-// What the persistence readers share for refusing bad input: the report-and-throw step and the
-// bound that keeps a stored count from outrunning the bytes that could hold it. Header-only.
+// What the persistence readers share for refusing input: the report-and-throw step and the
+// checks that keep restored keys and settings within what the engine can index. Header-only.
 #ifndef CARMASEQ_PERSIST_READGUARD_H_
 #define CARMASEQ_PERSIST_READGUARD_H_
 
 #include <cstdint>
 #include <iostream>
 
+#include "dictionary/SeqDictionarySettings.h"
 #include "foundation/Exceptions.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace persist {
+
+// The most items a stored key holds: its pattern keeps one bit per item in 31 bits.
+inline constexpr std::int32_t kMaxKeyItems = 31;
+// The most levels a dictionary has: level 0 and one per possible key size.
+inline constexpr std::int32_t kMaxLevels = kMaxKeyItems + 1;
 
 // Prints message (when given) on standard error and throws a new IOException, which the catcher
 // owns and deletes.
@@ -18,29 +24,29 @@ namespace persist {
   throw new SeqExceptions::IOException();
 }
 
-// Bytes between the read position and the end of the stream, or -1 when the stream cannot tell
-// (not seekable, or not good). Leaves the position as found.
-inline std::int64_t RemainingBytes(std::istream& is) {
-  if (!is.good()) return -1;
-  const std::streampos here = is.tellg();
-  if (here == std::streampos(-1)) return -1;
-  is.seekg(0, std::ios::end);
-  const std::streampos end = is.tellg();
-  is.clear();
-  is.seekg(here);
-  if (end == std::streampos(-1) || !is) return -1;
-  return static_cast<std::int64_t>(end - here);
+// Returns true iff the three stored numbers describe a key: at most kMaxKeyItems items; empty
+// with pattern 0 and no sets, or with an odd pattern that has no bit above the items and one bit
+// per set. Every key the library builds has this shape; the engine walks sets by these bits.
+inline bool ValidKeyShape(std::int32_t pattern, std::int32_t size, std::int32_t nSets) {
+  if (size < 0 || size > kMaxKeyItems) return false;
+  if (size == 0) return pattern == 0 && nSets == 0;
+  const std::uint32_t bits = static_cast<std::uint32_t>(pattern);
+  if ((bits & 1u) == 0 || (bits >> size) != 0) return false;
+  int ones = 0;
+  for (std::uint32_t b = bits; b != 0; b &= b - 1) ++ones;
+  return ones == nSets;
 }
 
-// Returns true iff count is not negative and count objects of at least minBytesEach bytes each
-// could still follow in the stream. Small totals pass without asking the stream (reading stops
-// at its end anyway); so does any count when the stream cannot tell its length.
-inline bool CountFits(std::int64_t count, std::int64_t minBytesEach, std::istream& is) {
-  constexpr std::int64_t kUncheckedBytes = 4096;
-  if (count < 0) return false;
-  if (count <= kUncheckedBytes / minBytesEach) return true;
-  const std::int64_t remaining = RemainingBytes(is);
-  return remaining < 0 || count <= remaining / minBytesEach;
+// Returns true iff a dictionary can be created from settings: 1 to kMaxLevels levels and a
+// positive initial size (a bucket count) for every level it creates. Sizes are not capped: a
+// dictionary restores with the tables it was created with, and a size too large for this machine
+// fails when its table is allocated.
+inline bool RestorableSettings(const SeqDictionarySettings& settings) {
+  if (settings.numberOfLevels < 1 || settings.numberOfLevels > kMaxLevels) return false;
+  for (int level = 0; level < settings.numberOfLevels; ++level) {
+    if (settings.tableSizeOfLevel(level) < 1) return false;
+  }
+  return true;
 }
 
 }  // namespace persist

@@ -1,7 +1,7 @@
 // Binary persistence of the keys, counters, statistics and tables: an ASCII tag per object, then
-// its numbers as little-endian int32 and doubles. Every reader builds the object it restores
-// aside and installs it only when the whole object has been read, so that a failure leaves the
-// target unchanged and frees what was read.
+// its numbers as little-endian int32 and doubles. The key, counter and statistics readers build
+// the object aside and install it only when all of it has been read, so that a failure leaves the
+// target unchanged. The table reader stores each entry as soon as it has been read.
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
@@ -11,8 +11,6 @@
 
 #include "persist/LittleEndian.h"
 #include "persist/ReadGuard.h"
-#include "persist/RestoreCheck.h"
-#include "persist/RestoredEntries.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
@@ -30,9 +28,6 @@ constexpr std::size_t kCounterTagLength = 3;
 constexpr char kStatsTag[] = "SB";
 constexpr char kTableTag[] = "HT";
 constexpr std::size_t kShortTagLength = 2;
-
-// The smallest table entry: an empty key (16 bytes) and a bare counter (23 bytes).
-constexpr std::int64_t kMinEntryBytes = 39;
 
 constexpr char kTableError[] = "Error reading HashtableSQPair!\n";
 constexpr char kKeyError[] = "Failure reading NTSequence!\n";
@@ -122,7 +117,8 @@ size_t SequenceCounter::readObject(std::fstream& fs) {
       !le::GetInt32(fs, &nAdjacent)) {
     persist::FailRead(kCounterError);
   }
-  if (!persist::CountFits(nAdjacent, 8, fs)) persist::FailRead(kLinksError);
+  if (nAdjacent < 0) persist::FailRead(kLinksError);
+  // Grows with the pairs actually read, so a count larger than the stream costs nothing.
   std::vector<AdjacentItemSet::value_type> pairs;  // in any order: sorted once below
   for (std::int32_t i = 0; i < nAdjacent; ++i) {
     std::int32_t item = 0;
@@ -169,19 +165,20 @@ size_t HashtableSQPair::writeObject(std::fstream& fs) const {
 size_t HashtableSQPair::readObject(std::fstream& fs) {
   if (!le::GetTag(fs, kTableTag, kShortTagLength)) persist::FailRead(kTableError);
   std::int32_t nEntries = 0;
-  if (!le::GetInt32(fs, &nEntries) || !persist::CountFits(nEntries, kMinEntryBytes, fs)) {
-    persist::FailRead(kTableError);
-  }
+  if (!le::GetInt32(fs, &nEntries)) persist::FailRead(kTableError);
   size_t count = 6;
-  persist::RestoredEntries entries;
+  // A count below 1 reads nothing more. Entries are stored in the order read, each replacing an
+  // equal key, into the table as it stands: its capacity, its growth and the head-of-bucket
+  // insertion decide the order in which it walks them, which need not be the saved order.
   for (std::int32_t i = 0; i < nEntries; ++i) {
     std::unique_ptr<NTSequence> key(new NTSequence());
     count += key->readObject(fs);
     std::unique_ptr<SequenceCounter> counter(new SequenceCounter());
     count += counter->readObject(fs);
-    entries.Add(std::move(key), std::move(counter));
+    putOverwrite(key.get(), counter.get());
+    key.release();
+    counter.release();
   }
-  entries.InstallInto(this);
   return count;
 }
 

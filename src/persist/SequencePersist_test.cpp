@@ -1,9 +1,8 @@
 // The keys, counters, statistics and tables in both saved forms: exact layouts, returned counts,
-// and the messages of corrupt objects.
+// the order in which tables store what they read, and the messages of corrupt objects.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -14,129 +13,134 @@ namespace {
 
 using testutil::MakeCounter;
 using testutil::MakeKey;
+using testutil::Walk;
 
 std::string Int32(std::uint32_t v) {
   return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
           static_cast<char>(v >> 24)};
 }
 
-// The value texts of an object-XML text, joined by blanks.
-std::string Values(const std::string& text) {
-  std::string values;
-  for (size_t at = text.find("value=\""); at != std::string::npos;
-       at = text.find("value=\"", at + 1)) {
-    values += (values.empty() ? "" : " ") + text.substr(at + 7, text.find('"', at + 7) - at - 7);
-  }
-  return values;
-}
-
 class SequencePersistTest : public testing::Test {
  protected:
+  // Saves object in both forms and checks the bytes, the values of the text and the counts;
+  // restores each form into *fresh, which must then save the same again.
+  template <typename T>
+  void Check(T& object, T* fresh, const std::string& bytes, size_t count, const std::string& values,
+             size_t xmlWritten, size_t xmlRead) {
+    EXPECT_EQ(bytes, p_.Save(object, false));
+    EXPECT_EQ(count, p_.count);
+    const std::string text = p_.Save(object, true);
+    std::string found;
+    for (size_t at = text.find("value=\""); at != std::string::npos;
+         at = text.find("value=\"", at + 1)) {
+      found += text.substr(at + 7, text.find('"', at + 7) - at - 7) + " ";
+    }
+    EXPECT_EQ(values, found);
+    EXPECT_EQ(xmlWritten, p_.count);
+    EXPECT_TRUE(p_.Load(bytes, false, fresh).empty() && p_.count == count);
+    EXPECT_EQ(bytes, p_.Save(*fresh, false));
+    EXPECT_TRUE(p_.Load(text, true, fresh).empty() && p_.count == xmlRead);
+    EXPECT_EQ(text, p_.Save(*fresh, true));
+  }
+
   testutil::Persister p_;
 };
 
-TEST_F(SequencePersistTest, LayoutsAndCounts) {
-  std::unique_ptr<SequenceCounter> bare(MakeCounter(3, 12, 2));
-  EXPECT_EQ(std::string("SD\0", 3) + Int32(3) + Int32(12) + Int32(2) + Int32(0) + Int32(0),
-            p_.Save(*bare, false));
-  EXPECT_EQ(23u, p_.count);
-  EXPECT_EQ("3 12 2 0 0", Values(p_.Save(*bare, true)));
-  EXPECT_EQ(7u, p_.count);
-
-  std::unique_ptr<SequenceCounter> full(MakeCounter(-4, 2, 0));
-  full->addAdjacentItem(8, 1);
-  full->addAdjacentItem(5, 2);
-  full->setStatsBucket(new StatsBucket(1, 0.5, -1, QxCommon_940::QxMV::Missing()));
-  const std::string bytes = p_.Save(*full, false);
-  EXPECT_EQ(53u + 16, p_.count) << "a bucket counts 30";
+TEST_F(SequencePersistTest, LayoutsCountsAndRestoredObjects) {
+  std::unique_ptr<SequenceCounter> counter(MakeCounter(-4, 2));
+  counter->setMaxMissed(3);
+  counter->addAdjacentItem(8, 1);
+  counter->addAdjacentItem(5, 2);
+  SequenceCounter fresh;
+  const std::string head = std::string("SD\0", 3) + Int32(-4) + Int32(2) + Int32(3);
+  Check(*counter, &fresh, head + Int32(2) + Int32(5) + Int32(2) + Int32(8) + Int32(1) + Int32(0),
+        23 + 16, "-4 2 3 2 5 2 8 1 0 ", 7 + 4, 7 + 4);
+  counter->setStatsBucket(new StatsBucket(1, 0.5, -1, QxCommon_940::QxMV::Missing()));
+  const std::string bytes = p_.Save(*counter, false);
+  EXPECT_EQ(std::string("\1\0\0\0SB", 6), bytes.substr(35, 6));
+  Check(*counter, &fresh, bytes, 53 + 16, "-4 2 3 2 5 2 8 1 1 1 0.5 -1 Missing ", 7 + 4 + 6, 11);
   EXPECT_EQ(23u + 16 + 34, bytes.size());
-  EXPECT_EQ(Int32(5) + Int32(2) + Int32(8) + Int32(1), bytes.substr(19, 16)) << "set order";
-  EXPECT_EQ("-4 2 0 2 5 2 8 1 1 1 0.5 -1 Missing", Values(p_.Save(*full, true)));
-  EXPECT_EQ(7u + 4 + 6, p_.count);
-  for (bool xml : {false, true}) {
-    SequenceCounter restored;
-    ASSERT_EQ("", p_.Load(xml ? p_.Save(*full, true) : bytes, xml, &restored));
-    EXPECT_EQ(xml ? 11u : 69u, p_.count) << "the XML reader does not count the bucket";
-    EXPECT_EQ(*full->getAdjacentItems(), *restored.getAdjacentItems());
-    EXPECT_TRUE(restored.getCount() == -4 &&
-                QxCommon_940::QxMV::IsMissing(restored.getStatsBucket()->getMax()));
-  }
 
   std::unique_ptr<NTSequence> empty(MakeKey({}));
-  EXPECT_EQ(std::string("NT:\0", 4) + Int32(0) + Int32(0) + Int32(0), p_.Save(*empty, false));
-  EXPECT_EQ(16u, p_.count);
-  EXPECT_EQ("0 0 0", Values(p_.Save(*empty, true)));
-  EXPECT_EQ(5u, p_.count);
   std::unique_ptr<NTSequence> key(MakeKey({{1, 2}, {-3}}));
-  EXPECT_EQ(
-      std::string("NT:\0", 4) + Int32(3) + Int32(3) + Int32(1) + Int32(2) + Int32(-3) + Int32(2),
-      p_.Save(*key, false));
-  EXPECT_EQ(28u, p_.count);
-  EXPECT_EQ("3 3 1 2 -3 2", Values(p_.Save(*key, true)));
-  EXPECT_EQ(8u, p_.count);
+  NTSequence freshKey;
+  Check(*empty, &freshKey, std::string("NT:\0", 4) + Int32(0) + Int32(0) + Int32(0), 16, "0 0 0 ",
+        5, 5);
+  Check(*key, &freshKey,
+        std::string("NT:\0", 4) + Int32(3) + Int32(3) + Int32(1) + Int32(2) + Int32(-3) + Int32(2),
+        28, "3 3 1 2 -3 2 ", 8, 8);
+  EXPECT_EQ(key->HashCode(), freshKey.HashCode());
 
   HashtableSQPair table(7);
-  EXPECT_EQ("HT" + Int32(0), p_.Save(table, false));
-  EXPECT_EQ(6u, p_.count);
-  table.put(MakeKey({{4}}), MakeCounter(2, 0, 0));
-  table.put(MakeKey({{5}}), nullptr);
+  HashtableSQPair freshTable(7);
+  Check(table, &freshTable, "HT" + Int32(0), 6, "0 ", 3, 3);
+  table.put(MakeKey({{4}}), MakeCounter(2, 0));
+  table.put(MakeKey({{5}}), nullptr);  // Saved with an all-zero counter.
+  Check(table, &freshTable, p_.Save(table, false), 6 + 2 * (20 + 23),
+        "2 1 1 4 1 2 0 0 0 0 1 1 5 1 0 0 0 0 0 ", 3 + 2 * (6 + 7), 3 + 2 * (6 + 7));
+}
+
+TEST_F(SequencePersistTest, TablesStoreEntriesInTheOrderReadAndCountsBelowOneReadNothing) {
+  HashtableSQPair saved(2);  // Grows to 5 buckets at the third entry.
+  for (int item : {1, 6, 11, 3}) saved.put(MakeKey({{item}}), MakeCounter(item, 0));
+  ASSERT_EQ("11, 1, 6, 3, ", Walk(saved));
   for (bool xml : {false, true}) {
-    const std::string saved = p_.Save(table, xml);
-    const size_t written = p_.count;
-    EXPECT_EQ(xml ? 3u + 2 * (6 + 7) : 6u + 2 * (20 + 23), written);
-    HashtableSQPair copy(1);
-    ASSERT_EQ("", p_.Load(saved, xml, &copy));
-    EXPECT_EQ(written, p_.count);
-    std::unique_ptr<NTSequence> five(MakeKey({{5}}));
-    const auto* entry = copy.get(five.get());
-    EXPECT_TRUE(entry != nullptr && entry->value->getCount() == 0) << "no counter saved as zeros";
+    HashtableSQPair table(2);
+    ASSERT_EQ("", p_.Load(p_.Save(saved, xml), xml, &table));
+    EXPECT_EQ("6, 11, 1, 3, ", Walk(table));
   }
+  for (const std::string& bytes : {"HT" + Int32(-7) + "HX", "HT" + Int32(0x80000000)}) {
+    EXPECT_TRUE(p_.Load(bytes, false, &saved).empty() && p_.count == 6);
+  }
+  EXPECT_EQ("",
+            p_.Load("<Obj name=\"HashtableSQPair\">\n<Int value=\"-1\"/>\n</Obj>", true, &saved));
+  EXPECT_TRUE(p_.count == 3 && saved.getSize() == 4);
 }
 
 TEST_F(SequencePersistTest, CorruptObjectsReportAndLeaveTheTargetAlone) {
   const std::string key = std::string("NT:\0", 4) + Int32(1) + Int32(1) + Int32(6) + Int32(1);
   const std::string counter = std::string("SD\0", 3) + Int32(1) + Int32(1) + Int32(1);
-  const std::string xmlCounter =
-      "\n<Obj name=\"SequenceCounter\">\n<Int value=\"1\"/>\n"
-      "<Int value=\"1\"/>\n<Int value=\"1\"/>\n";
+  const std::string one = "<Int value=\"1\"/>\n";
+  const std::string xmlCounter = "<Obj name=\"SequenceCounter\">\n" + one + one + one;
+  const std::string xmlTable = "<Obj name=\"HashtableSQPair\">\n<Int value=\"";
   const char kKey[] = "Failure reading NTSequence!\n";
   const char kCounter[] = "Error reading SequenceCounter!\n";
   const char kStats[] = "Error reading StatsBucket!\n";
-  const std::tuple<std::string, bool, bool, const char*> cases[] = {
-      // Text, XML, key, message.
-      {"NT:x" + key.substr(4), false, true, kKey},
-      {key.substr(0, 10), false, true, kKey},
-      {key.substr(0, 4) + Int32(2) + key.substr(8), false, true, kKey},  // Even pattern.
-      {key.substr(0, 8) + Int32(32), false, true, kKey},
-      {"SD" + counter.substr(2), false, false, kCounter},
-      {counter + Int32(-1) + Int32(0), false, false, "Error reading Sequence!\n"},
-      {counter + Int32(1 << 30) + Int32(0), false, false, "Error reading Sequence!\n"},
-      {counter + Int32(1) + Int32(5), false, false, kCounter},
-      {counter + Int32(0) + Int32(-1), false, false, kStats},
-      {counter + Int32(0) + Int32(1) + "SC" + std::string(32, '\0'), false, false, kStats},
-      {"\n<Obj name=\"NTSequence\">\n<Long value=\"3\"/>\n<Int value=\"1\"/>\n"
-       "<Int value=\"1\"/>\n<Int value=\"1\"/>\n</Obj>",
-       true, true, kKey},  // Pattern 3 for a single item.
-      {xmlCounter + "<Int value=\"-1\"/>\n<Int value=\"0\"/>\n</Obj>", true, false, kCounter},
-      {xmlCounter + "<Int value=\"0\"/>\n<Int value=\"-2\"/>\n</Obj>", true, false, kCounter},
-      {xmlCounter + "<Int value=\"0\"/>\n<Int value=\"1\"/>\n</Obj>", true, false, kStats},
+  const char kTable[] = "Error reading HashtableSQPair!\n";
+  const std::tuple<std::string, bool, char, const char*> cases[] = {
+      // Text, XML, the object read (Key, Counter, Table), message.
+      {"NT:x" + key.substr(4), false, 'K', kKey},
+      {key.substr(0, 10), false, 'K', kKey},
+      {key.substr(0, 4) + Int32(2) + key.substr(8), false, 'K', kKey},  // Even pattern.
+      {key.substr(0, 8) + Int32(32), false, 'K', kKey},
+      {"<Obj name=\"NTSequence\">\n<Long value=\"3\"/>\n<Int value=\"1\"/>\n<Int value=\"1\"/>\n"
+       "<Int value=\"1\"/>\n</Obj>",
+       true, 'K', kKey},  // Pattern 3 for a single item.
+      {"SD" + counter.substr(2), false, 'C', kCounter},
+      {counter + Int32(-1) + Int32(0), false, 'C', "Error reading Sequence!\n"},
+      {counter + Int32(0) + Int32(-1), false, 'C', kStats},
+      {counter + Int32(0) + Int32(1) + "SC" + std::string(32, '\0'), false, 'C', kStats},
+      {xmlCounter + "<Int value=\"-1\"/>\n<Int value=\"0\"/>\n</Obj>", true, 'C', kCounter},
+      {xmlCounter + "<Int value=\"0\"/>\n<Int value=\"-2\"/>\n</Obj>", true, 'C', kCounter},
+      {xmlCounter + "<Int value=\"0\"/>\n<Int value=\"1\"/>\n</Obj>", true, 'C', kStats},
+      {"HX" + Int32(0), false, 'T', kTable},
+      {"HT", false, 'T', kTable},
+      {"HT" + Int32(1000) + key, false, 'T', kCounter},
+      {xmlTable + "2\"/>\n</Obj>", true, 'T', kKey},
+      {xmlTable + "0\"/>\n", true, 'T', kTable},
   };
-  for (const auto& [bytes, xml, isKey, message] : cases) {
+  for (const auto& [bytes, xml, object, message] : cases) {
     std::unique_ptr<NTSequence> keyTarget(MakeKey({{9}}));
-    std::unique_ptr<SequenceCounter> counterTarget(MakeCounter(9, 9, 9));
-    EXPECT_EQ(message, isKey ? p_.Load(bytes, xml, keyTarget.get())
-                             : p_.Load(bytes, xml, counterTarget.get()))
+    std::unique_ptr<SequenceCounter> counterTarget(MakeCounter(9, 9));
+    HashtableSQPair tableTarget(3);
+    EXPECT_EQ(message, object == 'K'   ? p_.Load(bytes, xml, keyTarget.get())
+                       : object == 'C' ? p_.Load(bytes, xml, counterTarget.get())
+                                       : p_.Load(bytes, xml, &tableTarget))
         << testing::PrintToString(bytes);
-    EXPECT_TRUE(keyTarget->items()[0] == 9 && counterTarget->getCount() == 9) << "left alone";
+    EXPECT_TRUE(keyTarget->items()[0] == 9 && counterTarget->getCount() == 9 &&
+                tableTarget.getSize() == 0)
+        << "left alone: " << testing::PrintToString(bytes);
   }
-  HashtableSQPair table(3);
-  for (const std::string& bytes : {"HX" + Int32(0), "HT" + Int32(-1), "HT" + Int32(1000) + key}) {
-    EXPECT_EQ("Error reading HashtableSQPair!\n", p_.Load(bytes, false, &table));
-  }
-  EXPECT_EQ(
-      "Error reading HashtableSQPair!\n",
-      p_.Load("\n<Obj name=\"HashtableSQPair\">\n<Int value=\"99999\"/>\n</Obj>", true, &table));
-  EXPECT_EQ(0, table.getSize());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Object-XML persistence of the keys, counters, statistics and tables. Every reader builds the
-// object it restores aside and installs it only when the whole object has been read, so that a
-// failure leaves the target unchanged and frees what was read.
+// Object-XML persistence of the keys, counters, statistics and tables. The key, counter and
+// statistics readers build the object aside and install it only when all of it has been read, so
+// that a failure leaves the target unchanged. The table reader stores each entry as soon as it
+// has been read.
 #include <algorithm>
 #include <cstdint>
 #include <istream>
@@ -10,8 +11,6 @@
 #include <vector>
 
 #include "persist/ReadGuard.h"
-#include "persist/RestoreCheck.h"
-#include "persist/RestoredEntries.h"
 #include "persist/XMLObj.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
@@ -25,12 +24,6 @@ using QxXML_940::ParseStartObj;
 using QxXML_940::ParseValue;
 using QxXML_940::XMLLong;
 using QxXML_940::XMLObj;
-
-// Lower bounds on the text the reader accepts, used to refuse counts that the rest of the text
-// cannot hold: a value line ("Int value=0" and its line feed), and a table entry (a key object
-// with its three values and a counter object with its five).
-constexpr std::int64_t kMinValueLineBytes = 12;
-constexpr std::int64_t kMinEntryBytes = 128;
 
 constexpr char kTableError[] = "Error reading HashtableSQPair!\n";
 constexpr char kKeyError[] = "Failure reading NTSequence!\n";
@@ -127,10 +120,10 @@ size_t SequenceCounter::readObjectXML(std::ifstream& is) {
   int maxMissed = 0;
   int nAdjacent = 0;
   if (!ParseStartObj(is, "SequenceCounter") || !ParseValue(is, count) || !ParseValue(is, ordinal) ||
-      !ParseValue(is, maxMissed) || !ParseValue(is, nAdjacent) ||
-      !persist::CountFits(nAdjacent, 2 * kMinValueLineBytes, is)) {
+      !ParseValue(is, maxMissed) || !ParseValue(is, nAdjacent) || nAdjacent < 0) {
     persist::FailRead(kCounterError);
   }
+  // Grows with the pairs actually read, so a count larger than the text costs nothing.
   std::vector<AdjacentItemSet::value_type> pairs;  // in any order: sorted once below
   for (int i = 0; i < nAdjacent; ++i) {
     int item = 0;
@@ -176,21 +169,21 @@ size_t HashtableSQPair::writeObjectXML(std::ostream& os) const {
 
 size_t HashtableSQPair::readObjectXML(std::ifstream& is) {
   int nEntries = 0;
-  if (!ParseStartObj(is, "HashtableSQPair") || !ParseValue(is, nEntries) ||
-      !persist::CountFits(nEntries, kMinEntryBytes, is)) {
+  if (!ParseStartObj(is, "HashtableSQPair") || !ParseValue(is, nEntries)) {
     persist::FailRead(kTableError);
   }
   size_t count = 3;
-  persist::RestoredEntries entries;
-  for (std::int32_t i = 0; i < nEntries; ++i) {
+  // As the binary reader: a count below 1 reads no entry; entries are stored in the order read.
+  for (int i = 0; i < nEntries; ++i) {
     std::unique_ptr<NTSequence> key(new NTSequence());
     count += key->readObjectXML(is);
     std::unique_ptr<SequenceCounter> counter(new SequenceCounter());
     count += counter->readObjectXML(is);
-    entries.Add(std::move(key), std::move(counter));
+    putOverwrite(key.get(), counter.get());
+    key.release();
+    counter.release();
   }
   if (!ParseEndObj(is)) persist::FailRead(kTableError);
-  entries.InstallInto(this);
   return count;
 }
 

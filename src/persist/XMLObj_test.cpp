@@ -43,46 +43,36 @@ TEST(XMLObjTest, WritesOneValuePerLineOneTabDeeperAndReadsItBack) {
   bool b = false;
   unsigned int u = 0;
   std::string escaped, empty = "x";
-  ASSERT_TRUE(ParseStartObj(is, "Thing"));
-  ASSERT_TRUE(ParseValue(is, i) && ParseValue(is, l) && ParseValue(is, third) &&
-              ParseValue(is, huge) && ParseValue(is, missing) && ParseValue(is, b) &&
-              ParseValue(is, u) && ParseValue(is, escaped) && ParseValue(is, empty));
-  EXPECT_TRUE(ParseEndObj(is));
-  EXPECT_TRUE(i == -17 && l.value == 2147483647 && b && u == 4000000000u);
+  ASSERT_TRUE(ParseStartObj(is, "Thing") && ParseValue(is, i) && ParseValue(is, l) &&
+              ParseValue(is, third) && ParseValue(is, huge) && ParseValue(is, missing) &&
+              ParseValue(is, b) && ParseValue(is, u) && ParseValue(is, escaped) &&
+              ParseValue(is, empty) && ParseEndObj(is));
+  EXPECT_TRUE(i == -17 && l.value == 2147483647 && b && u == 4000000000u && empty.empty());
   EXPECT_TRUE(third == 0.333333333333333 && huge == 1e20 && QxMV::IsMissing(missing));
   EXPECT_EQ("a&quot;b &#32;c", escaped) << "read back raw";
-  EXPECT_EQ("", empty);
   EXPECT_FALSE(ParseValue(is, i)) << "end of text";
 }
 
-TEST(XMLObjTest, RootFrameIsCheckedByFirstTokens) {
+TEST(XMLObjTest, RootFrameAndRejectedLines) {
   std::ostringstream os;
   os << "<?xml version=\"1.0\"?>\n<!DOCTYPE QxXMLRoot SYSTEM \"" << kObjectXMLSystemId << "\">\n";
   WriteHeader(os, "(c) carmaseq");
   EndHeader(os);
   EXPECT_EQ("<QxXMLRoot copyright=\"(c) carmaseq\">\n</QxXMLRoot>",
             os.str().substr(os.str().find("<QxXMLRoot")));
-  std::istringstream good(os.str());
-  EXPECT_TRUE(ParseStartXML(good));
-  std::istringstream bad("<?xml ?>\n<QxXMLRoot>\n<QxXMLRoot>\n");
-  EXPECT_FALSE(ParseStartXML(bad));
-}
+  std::istringstream good(os.str()), bad("<?xml ?>\n<QxXMLRoot>\n<QxXMLRoot>\n");
+  EXPECT_TRUE(ParseStartXML(good) && !ParseStartXML(bad));
 
-TEST(XMLObjTest, RejectsWrongElementsBoolsAndOverlongLines) {
   int i = -1;
   bool b = false;
   std::istringstream values("<Long value=\"3\"/>\n<Int value=\"2\"/>\n<Int value=\"abc\"/>\n");
-  EXPECT_FALSE(ParseValue(values, i));
+  EXPECT_FALSE(ParseValue(values, i)) << "another element";
   EXPECT_FALSE(ParseValue(values, b)) << "2 is not a bool";
-  EXPECT_TRUE(ParseValue(values, i));
-  EXPECT_EQ(0, i) << "non-numeric text reads as 0";
-
+  EXPECT_TRUE(ParseValue(values, i) && i == 0) << "non-numeric text reads as 0";
   const std::string line = "<Int value=\"7\"/>";
   std::istringstream longest(line + std::string(255 - line.size(), ' ') + "\n");
-  EXPECT_TRUE(ParseValue(longest, i));
   std::istringstream tooLong(line + std::string(256 - line.size(), ' ') + "\n");
-  EXPECT_FALSE(ParseValue(tooLong, i));
-
+  EXPECT_TRUE(ParseValue(longest, i) && !ParseValue(tooLong, i));
   std::istringstream starts("\n<Obj name=\"A\">\n\n\n<Obj name=\"B\">\n");
   EXPECT_TRUE(ParseStartObj(starts, "A")) << "one empty line is skipped";
   EXPECT_FALSE(ParseStartObj(starts, "A")) << "two are not";
