@@ -11,7 +11,6 @@
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
-using testutil::MakeCounter;
 using testutil::MakeKey;
 using testutil::Walk;
 
@@ -47,7 +46,7 @@ class SequencePersistTest : public testing::Test {
 };
 
 TEST_F(SequencePersistTest, LayoutsCountsAndRestoredObjects) {
-  std::unique_ptr<SequenceCounter> counter(MakeCounter(-4, 2));
+  std::unique_ptr<SequenceCounter> counter(new SequenceCounter(2, -4, nullptr));
   counter->setMaxMissed(3);
   counter->addAdjacentItem(8, 1);
   counter->addAdjacentItem(5, 2);
@@ -74,7 +73,7 @@ TEST_F(SequencePersistTest, LayoutsCountsAndRestoredObjects) {
   HashtableSQPair table(7);
   HashtableSQPair freshTable(7);
   Check(table, &freshTable, "HT" + Int32(0), 6, "0 ", 3, 3);
-  table.put(MakeKey({{4}}), MakeCounter(2, 0));
+  table.put(MakeKey({{4}}), new SequenceCounter(0, 2, nullptr));
   table.put(MakeKey({{5}}), nullptr);  // Saved with an all-zero counter.
   Check(table, &freshTable, p_.Save(table, false), 6 + 2 * (20 + 23),
         "2 1 1 4 1 2 0 0 0 0 1 1 5 1 0 0 0 0 0 ", 3 + 2 * (6 + 7), 3 + 2 * (6 + 7));
@@ -82,7 +81,8 @@ TEST_F(SequencePersistTest, LayoutsCountsAndRestoredObjects) {
 
 TEST_F(SequencePersistTest, TablesStoreEntriesInTheOrderReadAndCountsBelowOneReadNothing) {
   HashtableSQPair saved(2);  // Grows to 5 buckets at the third entry.
-  for (int item : {1, 6, 11, 3}) saved.put(MakeKey({{item}}), MakeCounter(item, 0));
+  for (int item : {1, 6, 11, 3})
+    saved.put(MakeKey({{item}}), new SequenceCounter(0, item, nullptr));
   ASSERT_EQ("11, 1, 6, 3, ", Walk(saved));
   for (bool xml : {false, true}) {
     HashtableSQPair table(2);
@@ -131,7 +131,7 @@ TEST_F(SequencePersistTest, CorruptObjectsReportAndLeaveTheTargetAlone) {
   };
   for (const auto& [bytes, xml, object, message] : cases) {
     std::unique_ptr<NTSequence> keyTarget(MakeKey({{9}}));
-    std::unique_ptr<SequenceCounter> counterTarget(MakeCounter(9, 9));
+    std::unique_ptr<SequenceCounter> counterTarget(new SequenceCounter(9, 9, nullptr));
     HashtableSQPair tableTarget(3);
     EXPECT_EQ(message, object == 'K'   ? p_.Load(bytes, xml, keyTarget.get())
                        : object == 'C' ? p_.Load(bytes, xml, counterTarget.get())

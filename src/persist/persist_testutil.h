@@ -8,9 +8,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "foundation/Exceptions.h"
@@ -44,6 +44,7 @@ std::string ReadMessage(F read) {
 class Persister {
  public:
   ~Persister() { std::remove(path_.c_str()); }
+  const std::string& path() const { return path_; }
 
   template <typename T>
   std::string Save(T& object, bool xml) {
@@ -58,21 +59,13 @@ class Persister {
     os << std::ifstream(path_, std::ios::binary).rdbuf();
     return os.str();
   }
-  // Returns ReadMessage's text for reading `bytes` into *object (object XML of `version`).
+  // Returns ReadMessage's text for reading `bytes` into *object.
   template <typename T>
-  std::string Load(const std::string& bytes, bool xml, T* object, const char* version = nullptr) {
+  std::string Load(const std::string& bytes, bool xml, T* object) {
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
     std::fstream fs(path_, std::ios::in | std::ios::out | std::ios::binary);
     std::ifstream is(path_, std::ios::binary);
-    return ReadMessage([&] {
-      if (!xml) {
-        count = object->readObject(fs);
-      } else if constexpr (std::is_same_v<T, SequenceDictionary>) {
-        count = version ? object->readObjectXML(is, version) : object->readObjectXML(is);
-      } else {
-        count = object->readObjectXML(is);
-      }
-    });
+    return ReadMessage([&] { count = xml ? object->readObjectXML(is) : object->readObject(fs); });
   }
 
   size_t count = 0;
@@ -81,21 +74,19 @@ class Persister {
   const std::string path_ = "/tmp/carmaseq_persist_" + std::to_string(getpid());
 };
 
-// A key from sets written as {{1, 2}, {3}}. Caller owns the result.
-inline NTSequence* MakeKey(std::initializer_list<std::initializer_list<int>> sets) {
-  std::vector<std::vector<int>> counted;
+// Turns sets of items into counted arrays (the count first) in place; returns their addresses.
+inline std::vector<int*> Counted(std::vector<std::vector<int>>& sets) {
   std::vector<int*> rows;
-  for (const auto& set : sets) counted.emplace_back(1, static_cast<int>(set.size()));
-  for (size_t i = 0; i < counted.size(); ++i) {
-    counted[i].insert(counted[i].end(), sets.begin()[i].begin(), sets.begin()[i].end());
-    rows.push_back(counted[i].data());
+  for (auto& set : sets) {
+    set.insert(set.begin(), static_cast<int>(set.size()));
+    rows.push_back(set.data());
   }
-  return new NTSequence(rows.data(), static_cast<int>(rows.size()));
+  return rows;
 }
 
-// Caller owns the result.
-inline SequenceCounter* MakeCounter(int count, int ordinal) {
-  return new SequenceCounter(ordinal, count, nullptr);
+// A key from sets written as {{1, 2}, {3}}. Caller owns the result.
+inline NTSequence* MakeKey(std::vector<std::vector<int>> sets) {
+  return new NTSequence(Counted(sets).data(), static_cast<int>(sets.size()));
 }
 
 // The items of each key of table in the order it walks them.
@@ -115,22 +106,20 @@ inline std::string Walk(const HashtableSQPair& table) {
 inline SequenceDictionary* RandomDictionary(unsigned seed) {
   std::mt19937 random(seed);
   SeqDictionarySettings settings;
-  settings.numberOfLevels = 3 + static_cast<int>(random() % 3);
-  for (std::int32_t& size : settings.tableSizes) size = 1 + static_cast<int>(random() % 3);
+  settings.numberOfLevels = 3 + random() % 3;
+  for (std::int32_t& size : settings.tableSizes) size = 1 + random() % 3;
   auto* dictionary = new SequenceDictionary(settings);
   SequenceCounter counter;
   for (int level = 1; level < settings.numberOfLevels; ++level) {
-    for (int entry = 0, n = 1 + static_cast<int>(random() % 12); entry < n; ++entry) {
-      std::vector<std::vector<int>> sets;  // counted; items ascending over the whole key
-      std::vector<int*> rows;
+    for (int entry = 0, n = 1 + random() % 12; entry < n; ++entry) {
+      std::vector<std::vector<int>> sets;  // items ascending over the whole key
       for (int i = 0; i < level; ++i) {
-        if (sets.empty() || random() % 2 == 0) sets.emplace_back(1, 0);
-        sets.back().push_back(10 * i + 1 + static_cast<int>(random() % 9));
-        ++sets.back()[0];
+        if (sets.empty() || random() % 2 == 0) sets.emplace_back();
+        sets.back().push_back(10 * i + 1 + random() % 9);
       }
-      for (auto& set : sets) rows.push_back(set.data());
-      counter.setCount(1 + static_cast<int>(random() % 50));
-      counter.setMaxMissed(static_cast<int>(random() % 3));
+      std::vector<int*> rows = Counted(sets);
+      counter.setCount(1 + random() % 50);
+      counter.setMaxMissed(random() % 3);
       dictionary->addSequence(rows.data(), static_cast<int>(rows.size()), &counter);
       if (random() % 4 == 0) {
         dictionary->getDescriptor(rows.data(), static_cast<int>(rows.size()))
@@ -140,9 +129,8 @@ inline SequenceDictionary* RandomDictionary(unsigned seed) {
   }
   dictionary->getDescriptor(nullptr, 0)->setCount(60);
   dictionary->buildLattice();
-  int one[2] = {1, 1 + static_cast<int>(random() % 9)};
-  int* rows[1] = {one};
-  if (SequenceCounter* stored = dictionary->getDescriptor(rows, 1)) {
+  const std::unique_ptr<NTSequence> one(MakeKey({{1 + static_cast<int>(random() % 9)}}));
+  if (SequenceCounter* stored = dictionary->getDescriptor(one.get())) {
     stored->addAdjacentItem(5, 99);
     stored->addAdjacentItem(5, -3);
   }
