@@ -9,12 +9,16 @@
 #include <vector>
 #include <xercesc/util/PlatformUtils.hpp>
 
+#include "ScoreCaseRecord.h"
 #include "ScoreDictVar.h"
 #include "ScoreDictionary.h"
+#include "ScoreResult.h"
 #include "ScoreVersionInfo.h"
 #include "ScoringLog.h"
+#include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
 #include "scoring/SequentialAssocModel.h"
+#include "scoring/VectorValue.h"
 #include "scoring/scoring_testutil.h"
 #include "sequence/HashtableSQPair.h"
 
@@ -41,6 +45,35 @@ std::string Replace(std::string text, const std::string& from, const std::string
   EXPECT_NE(std::string::npos, at) << from;
   if (at != std::string::npos) text.replace(at, from.size(), to);
   return text;
+}
+
+// Every prediction the model gives for a few histories, as current items and as future items
+// from the whole history and from its shortened ones: "item:confidence,support,cause" each.
+std::string Answers(SequentialAssocModel& model) {
+  std::ostringstream out;
+  MapCaseRecord record;
+  ScoreResult* result = nullptr;
+  for (const char* history : {"", "(1)", "(2)", "(1 2)", "(1)(2)", "(2)(1)", "(1 2)(1)(2)",
+                              "(1 2)(2 3)", "(1)(2)(3)", "(2 3)(1 2 3)"}) {
+    for (int kind = 0; kind < 3; ++kind) {
+      record.Clear();
+      record.SetField("sequence", history);
+      if (kind > 0) record.SetField("returnType", "futureItems");
+      if (kind == 2) record.SetField("fromCurrent", "");
+      EXPECT_TRUE(model.GetScore(&record, result, false).IsOK());
+      out << history << "/" << kind << ":";
+      for (const auto& d :
+           static_cast<const VectorValue<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>*>(
+               result->GetPrediction())
+               ->GetVectorValue()) {
+        out << " " << d.GetItem() << ":" << d.GetConfidence() << "," << d.GetSupport() << ","
+            << d.GetCause();
+      }
+      out << "\n";
+    }
+  }
+  delete result;
+  return out.str();
 }
 
 // The model's listing of its levels: every key with its count.
@@ -141,9 +174,12 @@ TEST_F(SequentialTranslatorTest, ItemsWithMappedValuesBecomeHostVariables) {
 
 // One row per kind of limit a document can break.
 TEST_F(SequentialTranslatorTest, BrokenDocumentsGiveNoModelAndSayWhy) {
+  const std::string top = "numberOfSets=\"1\">\n<ItemsetRef itemsetRef=\"2\"/>";
+  std::string thirtyTwoItems = "numberOfSets=\"16\">\n";
+  for (int i = 0; i < 16; ++i) thirtyTwoItems += "<ItemsetRef itemsetRef=\"2\"/>\n";
   const struct {
-    const char* from;
-    const char* to;
+    std::string from;
+    std::string to;
     const char* reason;
   } rows[] = {
       {" version=\"1.2.1\"", "", "the document element has no version"},
@@ -151,31 +187,26 @@ TEST_F(SequentialTranslatorTest, BrokenDocumentsGiveNoModelAndSayWhy) {
       {"occurrence=\"3\"", "", "Sequence 1: no occurrence"},
       {"maxSequenceSize=\"2\"", "maxSequenceSize=\"2x\"", "maxSequenceSize \"2x\" is no integer"},
       {"occurrence=\"3\"", "occurrence=\"99999999999\"", "is no integer"},
+      {"maxSequenceSize=\"2\"", "maxSequenceSize=\"32\"", "maxSequenceSize 32 outside"},
+      {"numberOfItems=\"2\" numberOfSets", "numberOfItems=\"-1\" numberOfSets",
+       "numberOfItems -1 outside 0.."},
       {"<LatticeLevel level=\"2\"", "<LatticeLevel level=\"3\"", "level 3 outside 0..2"},
       {"<Item id=\"2\"", "<Item id=\"3\"", "Item 2: id 3 outside 1..2"},
       {"<ItemRef itemRef=\"2\"/>\n</Itemset>\n<Itemset id=\"3\"",
        "<ItemRef itemRef=\"5\"/>\n</Itemset>\n<Itemset id=\"3\"",
        "Itemset 2, ItemRef 2: itemRef 5 outside 1..2"},
+      {top, "numberOfSets=\"1\">\n<ItemsetRef itemsetRef=\"4\"/>",
+       "LatticeLevel 3, Sequence 1, ItemsetRef 1: itemsetRef 4 outside 1..3"},
+      {"<AdjacentItem itemRef=\"2\" position=\"3\"/>",
+       "<AdjacentItem itemRef=\"0\" position=\"3\"/>", "AdjacentItem 2: itemRef 0 outside 1..2"},
       {"maxSequenceSize=\"2\"", "maxSequenceSize=\"3\"",
        "count 4 but only 3 LatticeLevel elements"},
       {"<Itemset id=\"3\" numberOfItems=\"1\"", "<Itemset id=\"3\" numberOfItems=\"2\"",
        "Itemset 3: count 2 but only 1 child elements"},
+      {"numberOfSets=\"0\">", "numberOfSets=\"-1\">", "Sequence 1: numberOfSets -1 outside"},
       {"<LatticeLevel level=\"1\" numberOfSequences=\"2\"",
        "<LatticeLevel level=\"1\" numberOfSequences=\"0\"", "gives table capacity 0"},
-      {"<LatticeLevel level=\"0\" numberOfSequences=\"1\"",
-       "<LatticeLevel level=\"0\" numberOfSequences=\"0\"",
-       "level 0 does not hold the empty sequence"},
-      {"numberOfSets=\"1\">\n<ItemsetRef itemsetRef=\"2\"/>",
-       "numberOfSets=\"1\">\n<ItemsetRef itemsetRef=\"1\"/>", "1 items at level 2"},
-      {"numberOfSets=\"1\">\n<ItemsetRef itemsetRef=\"2\"/>",
-       "numberOfSets=\"2\">\n<ItemsetRef itemsetRef=\"1\"/>\n<ItemsetRef itemsetRef=\"3\"/>",
-       "LatticeLevel 3, Sequence 2: the sequence is given twice"},
-      {"<AdjacentItem itemRef=\"2\" position=\"3\"/>",
-       "<AdjacentItem itemRef=\"2\" position=\"5\"/>", "item 2 at position 5 extends no set"},
-      {"<SeqAdjacentList numberOfAdjacentItems=\"0\">",
-       "<SeqAdjacentList numberOfAdjacentItems=\"1\">\n<AdjacentItem itemRef=\"1\" "
-       "position=\"1\"/>",
-       "adjacent items at the highest level"},
+      {top, thirtyTwoItems, "LatticeLevel 3, Sequence 1: more than 31 items"},
   };
   const std::string valid = ExampleDocument();
   for (const auto& row : rows) {
@@ -187,6 +218,111 @@ TEST_F(SequentialTranslatorTest, BrokenDocumentsGiveNoModelAndSayWhy) {
     EXPECT_NE(std::string::npos, trace.find(row.reason)) << trace;
     EXPECT_NE(std::string::npos, trace.find("Exit:")) << trace;
   }
+}
+
+// What lies inside the limits loads. Each step adds to the example what a lattice never holds
+// but a document may say, and which no look-up reaches: the predictions stay the example's.
+TEST_F(SequentialTranslatorTest, UnreachableOddsLoadAndChangeNoPrediction) {
+  const std::string end = "</LatticeLevel>\n</SeqAssociationLattice>";
+  const std::string extra =
+      "<Sequence id=\"9\" occurrence=\"1\" numberOfSets=\"2\">\n"
+      "<ItemsetRef itemsetRef=\"2\"/>\n<ItemsetRef itemsetRef=\"3\"/>\n"
+      "<SeqAdjacentList numberOfAdjacentItems=\"1\">\n<AdjacentItem itemRef=\"1\" "
+      "position=\"5\"/>\n</SeqAdjacentList>\n</Sequence>\n"
+      "<Sequence id=\"9\" occurrence=\"-7\" numberOfSets=\"1\">\n"
+      "<ItemsetRef itemsetRef=\"2\"/>\n<SeqAdjacentList numberOfAdjacentItems=\"0\"/>\n"
+      "</Sequence>\n";
+  const struct {
+    std::string from;
+    std::string to;
+  } steps[] = {
+      // An unused item set without items, and an unused item number given twice.
+      {"<LatticeLevel level=\"0\"",
+       "<Itemset id=\"4\" numberOfItems=\"0\"/>\n<LatticeLevel level=\"0\""},
+      {"numberOfSets=\"3\"", "numberOfSets=\"4\""},
+      {"<Item id=\"2\" value=\"2\"/>",
+       "<Item id=\"2\" value=\"2\"/>\n<Item id=\"2\" value=\"2\"/>"},
+      {"numberOfItems=\"2\" numberOfSets", "numberOfItems=\"3\" numberOfSets"},
+      // A sequence of three items at level 2, then <(1 2)> again with another count.
+      {end, extra + end},
+      {"<LatticeLevel level=\"2\" numberOfSequences=\"2\"",
+       "<LatticeLevel level=\"2\" numberOfSequences=\"4\""},
+      // Links whose extensions cannot exist or are not held: beyond the sets, negative, into a
+      // set that holds the item, above the highest level.
+      {"<AdjacentItem itemRef=\"2\" position=\"3\"/>",
+       "<AdjacentItem itemRef=\"2\" position=\"3\"/>\n<AdjacentItem itemRef=\"2\" "
+       "position=\"9\"/>\n<AdjacentItem itemRef=\"1\" position=\"-4\"/>\n<AdjacentItem "
+       "itemRef=\"1\" position=\"0\"/>"},
+      {"<SeqAdjacentList numberOfAdjacentItems=\"0\">",
+       "<SeqAdjacentList numberOfAdjacentItems=\"2\">\n<AdjacentItem itemRef=\"1\" "
+       "position=\"3\"/>\n<AdjacentItem itemRef=\"2\" position=\"2\"/>"},
+  };
+  const std::unique_ptr<SequentialAssocModel> example = loader_.Load(ExampleDocument());
+  ASSERT_NE(nullptr, example);
+  const std::string expected = Answers(*example);
+  std::string text = ExampleDocument();
+  for (const auto& step : steps) {
+    text = Replace(text, step.from, step.to);
+    const std::unique_ptr<SequentialAssocModel> model = loader_.Load(text);
+    ASSERT_NE(nullptr, model) << TakeTrace() << text;
+    EXPECT_EQ(expected, Answers(*model)) << step.to;
+  }
+  // Stored as written: the extra sequence at level 2, the first <(1 2)> only.
+  const std::unique_ptr<SequentialAssocModel> model = loader_.Load(text);
+  ASSERT_NE(nullptr, model);
+  EXPECT_EQ(3, model->GetSequenceDictionary()->getLevelTable(2)->getSize());
+  EXPECT_EQ(std::string::npos, Listing(*model).find("-7"));
+
+  // Three levels, so that the walk follows links: every sequence also links its first item into
+  // its own first set, and beyond and before its sets.
+  std::vector<LatticeEntry> entries = {{{}, 5, {{1, 1}, {2, 1}, {3, 1}}}, {{{1}}, 4, {{2, 3}}},
+                                       {{{2}}, 4, {{1, 1}, {3, 3}}},      {{{3}}, 4, {{2, 1}}},
+                                       {{{1}, {2}}, 3, {{3, 5}}},         {{{2}, {3}}, 3, {{1, 1}}},
+                                       {{{1}, {2}, {3}}, 2, {}}};
+  const std::unique_ptr<SequentialAssocModel> clean = loader_.Load(LatticeDocument(entries, 5));
+  ASSERT_NE(nullptr, clean);
+  for (LatticeEntry& entry : entries) {
+    const int first = entry.sets.empty() ? 1 : entry.sets[0][0];
+    const int sets = static_cast<int>(entry.sets.size());
+    entry.adjacent.insert(entry.adjacent.end(), {{first, 0}, {2, 2 * sets + 9}, {3, -2}});
+  }
+  const std::unique_ptr<SequentialAssocModel> odd = loader_.Load(LatticeDocument(entries, 5));
+  ASSERT_NE(nullptr, odd);
+  EXPECT_EQ(Answers(*clean), Answers(*odd));
+}
+
+// Documents inside the limits that change what is held load as written.
+TEST_F(SequentialTranslatorTest, OddCountsAndLevelsLoadAsWritten) {
+  const struct {
+    const char* from;
+    const char* to;
+    int levels;
+    int total;
+    int held;  // sequences over all levels
+  } rows[] = {
+      {"<Sequence id=\"4\" occurrence=\"2\"", "<Sequence id=\"4\" occurrence=\"-2\"", 3, 4, 5},
+      // A level given twice is the later one; the level given by none is empty.
+      {"<LatticeLevel level=\"1\"", "<LatticeLevel level=\"2\"", 3, 4, 3},
+      // Level 0 without the empty sequence: the total count is 0.
+      {"<LatticeLevel level=\"0\" numberOfSequences=\"1\"",
+       "<LatticeLevel level=\"0\" numberOfSequences=\"0\"", 3, 0, 4},
+      // No levels at all.
+      {"maxSequenceSize=\"2\"", "maxSequenceSize=\"-1\"", 0, 0, 0},
+  };
+  for (const auto& row : rows) {
+    const std::unique_ptr<SequentialAssocModel> model =
+        loader_.Load(Replace(ExampleDocument(), row.from, row.to));
+    ASSERT_NE(nullptr, model) << TakeTrace();
+    const SequenceDictionary* dictionary = model->GetSequenceDictionary();
+    EXPECT_EQ(row.levels, model->GetLevelCount()) << row.to;
+    EXPECT_EQ(row.total, dictionary->getTotalCount()) << row.to;
+    EXPECT_EQ(row.held, dictionary->NumberOfSequences()) << row.to;
+    Answers(*model);  // scores safely
+  }
+  const std::unique_ptr<SequentialAssocModel> negative =
+      loader_.Load(Replace(ExampleDocument(), rows[0].from, rows[0].to));
+  // <(1 2)> now has count -2: joining 1, item 2 has support -2/4 and confidence -2/3.
+  EXPECT_NE(std::string::npos, Answers(*negative).find("2:-0.666667,-0.5"));
 }
 
 // The exported entry and the host's other overloads reach the translator's own.
