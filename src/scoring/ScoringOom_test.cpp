@@ -5,15 +5,12 @@
 // exactly what they give without failures.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "ScoreCaseRecord.h"
-#include "ScoringLog.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "foundation/failing_new_testutil.h"
 #include "scoring/SequentialAssocModel.h"
@@ -25,22 +22,6 @@ namespace QxQuorvis_940 {
 namespace {
 
 using Predictions = std::vector<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>;
-
-// N = 4; <(1)> 3, <(2)> 3, <(1 2)> 2, <(1)(2)> 2, with their links.
-std::string Document() {
-  return testutil::LatticeDocument({{{}, 4, {{1, 1}, {2, 1}}},
-                                    {{{1}}, 3, {{2, 0}, {2, 3}}},
-                                    {{{2}}, 3, {{1, 0}, {1, 1}}},
-                                    {{{1, 2}}, 2, {}},
-                                    {{{1}, {2}}, 2, {}}},
-                                   4);
-}
-
-std::string Listing(const SequentialAssocModel& model) {
-  std::ostringstream out;
-  model.Display(out);
-  return out.str();
-}
 
 // The prediction list of a result, or null when it has none.
 const Predictions* List(const ScoreResult* result) {
@@ -56,35 +37,16 @@ class ScoringOomTest : public testing::Test {
   static void SetUpTestSuite() { xercesc::XMLPlatformUtils::Initialize(); }
   static void TearDownTestSuite() { xercesc::XMLPlatformUtils::Terminate(); }
 
-  void SetUp() override {
-    trace_ = std::tmpfile();
-    ASSERT_NE(nullptr, trace_);
-    ScoringLog::GetInstance().SetOutput(trace_);
-    ScoringLog::GetInstance().SetTraceLevel(1);
-  }
-  void TearDown() override {
-    ::testutil::allocationsLeft = -1;
-    ScoringLog::GetInstance().SetTraceLevel(0);
-    ScoringLog::GetInstance().SetOutput(nullptr);
-    std::fclose(trace_);
-  }
+  void TearDown() override { ::testutil::allocationsLeft = -1; }
+  std::string TakeTrace() { return trace_.Take(); }
 
-  // The trace lines written so far; clears them.
-  std::string TakeTrace() {
-    std::fflush(trace_);
-    std::string text;
-    std::rewind(trace_);
-    for (int c = std::fgetc(trace_); c != EOF; c = std::fgetc(trace_)) text.push_back(c);
-    std::rewind(trace_);
-    return text;
-  }
-
-  std::FILE* trace_ = nullptr;
+  testutil::TraceCapture trace_;
 };
 
 TEST_F(ScoringOomTest, ScoresReturnOkWithAnEmptyPredictionWhenMemoryRunsOut) {
   testutil::ModelLoader loader;
-  const std::unique_ptr<SequentialAssocModel> model = loader.Load(Document());
+  const std::unique_ptr<SequentialAssocModel> model =
+      loader.Load(testutil::ExampleLatticeDocument());
   ASSERT_NE(nullptr, model);
   MapCaseRecord record;
   record.SetField("sequence", "(2)(1)");
@@ -125,10 +87,11 @@ TEST_F(ScoringOomTest, ScoresReturnOkWithAnEmptyPredictionWhenMemoryRunsOut) {
 
 TEST_F(ScoringOomTest, ReadsSayMemoryRanOutNeverThatTheDocumentIsWrong) {
   testutil::ModelLoader reference;
-  const std::unique_ptr<SequentialAssocModel> expected = reference.Load(Document());
+  const std::unique_ptr<SequentialAssocModel> expected =
+      reference.Load(testutil::ExampleLatticeDocument());
   ASSERT_NE(nullptr, expected);
   testutil::DocumentParser parser;
-  xercesc::DOMDocument* document = parser.Parse(Document());
+  xercesc::DOMDocument* document = parser.Parse(testutil::ExampleLatticeDocument());
   ASSERT_NE(nullptr, document);
   SequentialTranslator translator;
   std::string encoding = "UTF-8";
@@ -151,7 +114,8 @@ TEST_F(ScoringOomTest, ReadsSayMemoryRanOutNeverThatTheDocumentIsWrong) {
   }
   ASSERT_NE(nullptr, model);
   EXPECT_GT(allowed, 10);  // the failures reached the reading, not only its start
-  EXPECT_EQ(Listing(*expected), Listing(static_cast<SequentialAssocModel&>(*model)));
+  EXPECT_EQ(testutil::Listing(*expected),
+            testutil::Listing(static_cast<SequentialAssocModel&>(*model)));
 }
 
 }  // namespace

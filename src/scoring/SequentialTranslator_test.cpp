@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -14,7 +13,6 @@
 #include "ScoreDictionary.h"
 #include "ScoreResult.h"
 #include "ScoreVersionInfo.h"
-#include "ScoringLog.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
 #include "scoring/SequentialAssocModel.h"
@@ -26,18 +24,10 @@ namespace QxQuorvis_940 {
 namespace {
 
 using SEQUENCE_NAMESPACE_800::SequenceDictionary;
+using testutil::ExampleLatticeDocument;
 using testutil::LatticeDocument;
 using testutil::LatticeEntry;
-
-// N = 4; <(1)> 3, <(2)> 3, <(1 2)> 2, <(1)(2)> 2, with the links lattice construction gives.
-std::string ExampleDocument() {
-  return LatticeDocument({{{}, 4, {{1, 1}, {2, 1}}},
-                          {{{1}}, 3, {{2, 0}, {2, 3}}},
-                          {{{2}}, 3, {{1, 0}, {1, 1}}},
-                          {{{1, 2}}, 2, {}},
-                          {{{1}, {2}}, 2, {}}},
-                         4);
-}
+using testutil::Listing;
 
 // text with its first `from` replaced by `to`; fails the test when `from` does not occur.
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -76,49 +66,21 @@ std::string Answers(SequentialAssocModel& model) {
   return out.str();
 }
 
-// The model's listing of its levels: every key with its count.
-std::string Listing(const SequentialAssocModel& model) {
-  std::ostringstream out;
-  model.Display(out);
-  return out.str();
-}
-
 class SequentialTranslatorTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { xercesc::XMLPlatformUtils::Initialize(); }
   static void TearDownTestSuite() { xercesc::XMLPlatformUtils::Terminate(); }
 
-  void SetUp() override {
-    trace_ = std::tmpfile();
-    ASSERT_NE(nullptr, trace_);
-    ScoringLog::GetInstance().SetOutput(trace_);
-    ScoringLog::GetInstance().SetTraceLevel(1);
-  }
-  void TearDown() override {
-    ScoringLog::GetInstance().SetTraceLevel(0);
-    ScoringLog::GetInstance().SetOutput(nullptr);
-    std::fclose(trace_);
-  }
+  std::string TakeTrace() { return trace_.Take(); }
 
-  // The trace lines written so far; clears them.
-  std::string TakeTrace() {
-    std::string text;
-    std::rewind(trace_);
-    for (int c = std::fgetc(trace_); c != EOF; c = std::fgetc(trace_)) text.push_back(c);
-    std::fclose(trace_);
-    trace_ = std::tmpfile();
-    ScoringLog::GetInstance().SetOutput(trace_);
-    return text;
-  }
-
-  std::FILE* trace_ = nullptr;
+  testutil::TraceCapture trace_;
   testutil::ModelLoader loader_;
 };
 
 // Elements are known by their place, not their names, and a repeated ItemRef adds its item once:
 // neither changes what is loaded.
 TEST_F(SequentialTranslatorTest, RebuildsEveryLevelWhateverTheElementNames) {
-  const std::unique_ptr<SequentialAssocModel> model = loader_.Load(ExampleDocument());
+  const std::unique_ptr<SequentialAssocModel> model = loader_.Load(ExampleLatticeDocument());
   ASSERT_NE(nullptr, model);
   const SequenceDictionary* dictionary = model->GetSequenceDictionary();
   EXPECT_EQ(3, model->GetLevelCount());
@@ -128,7 +90,7 @@ TEST_F(SequentialTranslatorTest, RebuildsEveryLevelWhateverTheElementNames) {
   EXPECT_EQ("1.2.1", model->GetVersionInfo()->GetVersionText());
   EXPECT_EQ(model.get(), loader_.translator().GetLastModel());
 
-  std::string text = ExampleDocument();
+  std::string text = ExampleLatticeDocument();
   text = Replace(text, "<Item id=\"2\"", "<Other id=\"2\"");
   text = Replace(text, "<ItemsetRef itemsetRef=\"3\"/>", "<Ref itemsetRef=\"3\"/>");
   text = Replace(text, "<AdjacentItem itemRef=\"1\" position=\"1\"/>",
@@ -208,7 +170,7 @@ TEST_F(SequentialTranslatorTest, BrokenDocumentsGiveNoModelAndSayWhy) {
        "<LatticeLevel level=\"1\" numberOfSequences=\"0\"", "gives table capacity 0"},
       {top, thirtyTwoItems, "LatticeLevel 3, Sequence 1: more than 31 items"},
   };
-  const std::string valid = ExampleDocument();
+  const std::string valid = ExampleLatticeDocument();
   for (const auto& row : rows) {
     TakeTrace();
     EXPECT_EQ(nullptr, loader_.Load(Replace(valid, row.from, row.to))) << row.to;
@@ -257,10 +219,10 @@ TEST_F(SequentialTranslatorTest, UnreachableOddsLoadAndChangeNoPrediction) {
        "<SeqAdjacentList numberOfAdjacentItems=\"2\">\n<AdjacentItem itemRef=\"1\" "
        "position=\"3\"/>\n<AdjacentItem itemRef=\"2\" position=\"2\"/>"},
   };
-  const std::unique_ptr<SequentialAssocModel> example = loader_.Load(ExampleDocument());
+  const std::unique_ptr<SequentialAssocModel> example = loader_.Load(ExampleLatticeDocument());
   ASSERT_NE(nullptr, example);
   const std::string expected = Answers(*example);
-  std::string text = ExampleDocument();
+  std::string text = ExampleLatticeDocument();
   for (const auto& step : steps) {
     text = Replace(text, step.from, step.to);
     const std::unique_ptr<SequentialAssocModel> model = loader_.Load(text);
@@ -311,7 +273,7 @@ TEST_F(SequentialTranslatorTest, OddCountsAndLevelsLoadAsWritten) {
   };
   for (const auto& row : rows) {
     const std::unique_ptr<SequentialAssocModel> model =
-        loader_.Load(Replace(ExampleDocument(), row.from, row.to));
+        loader_.Load(Replace(ExampleLatticeDocument(), row.from, row.to));
     ASSERT_NE(nullptr, model) << TakeTrace();
     const SequenceDictionary* dictionary = model->GetSequenceDictionary();
     EXPECT_EQ(row.levels, model->GetLevelCount()) << row.to;
@@ -320,7 +282,7 @@ TEST_F(SequentialTranslatorTest, OddCountsAndLevelsLoadAsWritten) {
     Answers(*model);  // scores safely
   }
   const std::unique_ptr<SequentialAssocModel> negative =
-      loader_.Load(Replace(ExampleDocument(), rows[0].from, rows[0].to));
+      loader_.Load(Replace(ExampleLatticeDocument(), rows[0].from, rows[0].to));
   // <(1 2)> now has count -2: joining 1, item 2 has support -2/4 and confidence -2/3.
   EXPECT_NE(std::string::npos, Answers(*negative).find("2:-0.666667,-0.5"));
 }
@@ -330,8 +292,8 @@ TEST_F(SequentialTranslatorTest, GiveMyTranslatorServesEveryOverload) {
   std::unique_ptr<ScoreTranslator> translator(GiveMyTranslator());
   ASSERT_NE(nullptr, dynamic_cast<SequentialTranslator*>(translator.get()));
   testutil::DocumentParser parser;
-  std::unique_ptr<ScoreModel> model(
-      translator->ParseFromTree(static_cast<xercesc::DOMNode*>(parser.Parse(ExampleDocument()))));
+  std::unique_ptr<ScoreModel> model(translator->ParseFromTree(
+      static_cast<xercesc::DOMNode*>(parser.Parse(ExampleLatticeDocument()))));
   EXPECT_NE(nullptr, model);
   EXPECT_EQ(nullptr, translator->ParseFromTree(static_cast<xercesc::DOMNode*>(nullptr)));
   EXPECT_NE(std::string::npos, TakeTrace().find("document rejected: no document"));
