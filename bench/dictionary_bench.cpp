@@ -246,7 +246,10 @@ BENCHMARK(BM_BuildLattice)->UseManualTime()->Unit(benchmark::kMillisecond)->Iter
 // Histories of state.range(0) item sets of 1 to 3 items over the same catalogue.
 void BM_GetSubsequences(benchmark::State& state) {
   cs::SequenceDictionary& dictionary = Held();
-  if (!dictionary.isLatticeBuilt()) dictionary.buildLattice();
+  if (!dictionary.isLatticeBuilt() && !dictionary.buildLattice().IsOK()) {
+    state.SkipWithError("lattice construction failed");
+    return;
+  }
   std::mt19937 random(17);
   std::vector<cs::Sequence> histories(256);
   for (auto& history : histories) {
@@ -261,7 +264,11 @@ void BM_GetSubsequences(benchmark::State& state) {
   int64_t found = 0;
   std::vector<cs::NTSequence*> result;
   for (auto _ : state) {
-    dictionary.getSubsequencesInSequence(result, &histories[query++ % histories.size()], 0);
+    if (!dictionary.getSubsequencesInSequence(result, &histories[query++ % histories.size()], 0)
+             .IsOK()) {
+      state.SkipWithError("walk failed");
+      break;
+    }
     found += static_cast<int64_t>(result.size());
     for (cs::NTSequence* key : result) delete key;
     result.clear();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -141,7 +142,7 @@ struct Fixture {
     const cs::Sequence empty;
     dictionary.getDescriptor(&empty)->setCount(kCustomers);
     dictionary.reduceAll(kMinCount);
-    dictionary.buildLattice();
+    if (!dictionary.buildLattice().IsOK()) throw std::bad_alloc();
     CustomerGenerator histories(11);
     for (int q = 0; q < kQueries; ++q) queries.push_back(ToSequence(histories.Next()));
   }
@@ -166,7 +167,10 @@ void BM_GetFutureItems(benchmark::State& state) {
   size_t q = 0, found = 0;
   for (auto _ : state) {
     predictions.clear();
-    f.dictionary.GetFutureItems(predictions, &f.queries[q], 10, wholeSequenceOnly);
+    if (!f.dictionary.GetFutureItems(predictions, &f.queries[q], 10, wholeSequenceOnly).IsOK()) {
+      state.SkipWithError("prediction failed");
+      break;
+    }
     found += predictions.size();
     q = (q + 1) % f.queries.size();
   }
@@ -185,7 +189,10 @@ void BM_GetCurrentItems(benchmark::State& state) {
   size_t q = 0, found = 0;
   for (auto _ : state) {
     predictions.clear();
-    f.dictionary.GetCurrentItems(predictions, &f.queries[q], 10);
+    if (!f.dictionary.GetCurrentItems(predictions, &f.queries[q], 10).IsOK()) {
+      state.SkipWithError("prediction failed");
+      break;
+    }
     found += predictions.size();
     q = (q + 1) % f.queries.size();
   }
@@ -201,7 +208,10 @@ void BM_GetRules(benchmark::State& state) {
   std::vector<cs::SeqAssociationRule> rules;
   for (auto _ : state) {
     rules.clear();
-    f.dictionary.GetRules(rules, minSupport, 1, 0, 1, 0, 1, 'C', false);
+    if (!f.dictionary.GetRules(rules, minSupport, 1, 0, 1, 0, 1, 'C', false).IsOK()) {
+      state.SkipWithError("rule generation failed");
+      break;
+    }
   }
   state.counters["rules"] = static_cast<double>(rules.size());
   ReportDictionary(state);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <random>
 #include <set>
 #include <sstream>
@@ -133,10 +134,10 @@ struct Fixture {
     const cs::Sequence empty;
     dictionary.getDescriptor(&empty)->setCount(kCustomers);
     dictionary.reduceAll(kMinCount);
-    dictionary.buildLattice();
+    if (!dictionary.buildLattice().IsOK()) throw std::bad_alloc();
     held = dictionary.NumberOfSequences();
     std::ostringstream out;
-    dictionary.ExportLatticeXML(out, 0.0);
+    if (!dictionary.ExportLatticeXML(out, 0.0).IsOK()) throw std::bad_alloc();
     document = out.str();
 
     CustomerGenerator histories(11);
@@ -206,7 +207,10 @@ void BM_ScoreRecords(benchmark::State& state) {
   size_t r = 0;
   long predicted = 0;
   for (auto _ : state) {
-    model->GetScore(&records[r], result, false);
+    if (!model->GetScore(&records[r], result, false).IsOK() || result == nullptr) {
+      state.SkipWithError("scoring failed");
+      break;
+    }
     predicted += result->GetPrediction()->GetInt();
     r = (r + 1) % records.size();
   }
@@ -238,10 +242,12 @@ void BM_DictionaryQueries(benchmark::State& state) {
   size_t q = 0;
   for (auto _ : state) {
     predictions.clear();
-    if (state.range(0) != 0) {
-      dictionary->GetFutureItems(predictions, &queries[q], 10, false);
-    } else {
-      dictionary->GetCurrentItems(predictions, &queries[q], 10);
+    const auto status = state.range(0) != 0
+                            ? dictionary->GetFutureItems(predictions, &queries[q], 10, false)
+                            : dictionary->GetCurrentItems(predictions, &queries[q], 10);
+    if (!status.IsOK()) {
+      state.SkipWithError("prediction failed");
+      break;
     }
     q = (q + 1) % queries.size();
   }

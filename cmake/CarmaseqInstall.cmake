@@ -24,8 +24,8 @@ set(CARMASEQ_PUBLIC_HEADERS
   mining/DictionaryBuilder.h mining/SequenceMiner.h)
 if(CARMASEQ_BUILD_PLUGIN)
   list(APPEND CARMASEQ_PUBLIC_HEADERS
-    scoring/SequentialAssocModel.h scoring/SequentialResult.h scoring/SequentialTranslator.h
-    scoring/VectorValue.h)
+    scoring/ScoringExport.h scoring/SequentialAssocModel.h scoring/SequentialResult.h
+    scoring/SequentialTranslator.h scoring/VectorValue.h)
 endif()
 foreach(header ${CARMASEQ_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)

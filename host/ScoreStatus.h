@@ -5,8 +5,8 @@
 namespace QxScore {
 
 // An error code (0 none) and a severity (0 OK, positive warning, negative error). A default
-// status is OK. Copyable.
-class QxStatus {
+// status is OK. Copyable. Every status must be looked at: dropping one does not compile.
+class [[nodiscard]] QxStatus {
  public:
   QxStatus() = default;
   QxStatus(int code, int severity) : code_(code), severity_(severity) {}

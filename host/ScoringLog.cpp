@@ -43,13 +43,21 @@ void ScoringLog::TraceText(int level, const char* format, ...) {
     return;
   }
   // Format and newline go out in one write so that lines of several threads do not interleave.
-  std::string line(static_cast<size_t>(length) + 1, '\0');
-  std::vsnprintf(line.data(), line.size(), format, args);
+  // Short lines need no heap, so that a line saying memory ran out can still be written.
+  const size_t size = static_cast<size_t>(length) + 1;
+  char buffer[512];
+  std::string heap;
+  char* line = buffer;
+  if (size > sizeof buffer) {
+    heap.resize(size);
+    line = heap.data();
+  }
+  std::vsnprintf(line, size, format, args);
   va_end(args);
-  line.back() = '\n';
+  line[size - 1] = '\n';
   std::FILE* out = out_.load();
   if (out == nullptr) out = stderr;
-  std::fwrite(line.data(), 1, line.size(), out);
+  std::fwrite(line, 1, size, out);
   std::fflush(out);
 }
 

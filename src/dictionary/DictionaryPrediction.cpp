@@ -229,7 +229,8 @@ QxCommon_940::QxStatus SequenceDictionary::GetFutureItems(
       if (skip > 0 && wholeSequenceOnly) break;
       const std::vector<std::int32_t> excluded = ItemsOfLastSets(*sequence, skip);
       OwnedKeys matched;
-      getSubsequencesInSequence(matched.keys(), sequence, skip);
+      const QxStatus walked = getSubsequencesInSequence(matched.keys(), sequence, skip);
+      if (!walked.IsOK()) return walked;
       for (const NTSequence* key : matched.keys()) {
         ScoreExtensions(*this, *key, Placement::kNewLastSet, excluded, best);
       }
@@ -251,7 +252,8 @@ QxCommon_940::QxStatus SequenceDictionary::GetCurrentItems(
       return QxStatus();
     }
     OwnedKeys matched;
-    getSubsequencesInSequence(matched.keys(), sequence, 0);
+    const QxStatus walked = getSubsequencesInSequence(matched.keys(), sequence, 0);
+    if (!walked.IsOK()) return walked;
     if (matched.keys().empty()) return QxStatus();
     const std::vector<std::int32_t> excluded = ItemsOfLastSets(*sequence, 1);
     BestByItem best;

@@ -129,9 +129,12 @@ class DictionaryPropertyTest : public testing::Test {
         }
       }
       std::set<Sequence*> results;
-      if (variant == 0) dictionary_->FindSequences(&sequence, results, minCount, maxCount);
-      if (variant == 1) dictionary_->FindSequencesBeginning(&sequence, results, minCount, maxCount);
-      if (variant == 2) dictionary_->FindSequencesEnding(&sequence, results, minCount, maxCount);
+      const auto status =
+          variant == 0 ? dictionary_->FindSequences(&sequence, results, minCount, maxCount)
+          : variant == 1
+              ? dictionary_->FindSequencesBeginning(&sequence, results, minCount, maxCount)
+              : dictionary_->FindSequencesEnding(&sequence, results, minCount, maxCount);
+      EXPECT_TRUE(status.IsOK());
       for (Sequence* result : results) {
         actual.insert(ToSets(NTSequence(result)));
         delete result;

@@ -97,8 +97,8 @@ TEST_F(SearchTest, SequencesOfSizeAreTimedByIndexAndMaximalOnesFiltered) {
   Hold(dictionary_, {{4}}, 1);
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
   std::vector<const Sequence*> out;
-  for (int k : {2, 0, 5}) dictionary_.getSequencesOfSize(out, k, false);
-  dictionary_.getSequencesOfSize(out, 1, true);
+  for (int k : {2, 0, 5}) ASSERT_TRUE(dictionary_.getSequencesOfSize(out, k, false).IsOK());
+  ASSERT_TRUE(dictionary_.getSequencesOfSize(out, 1, true).IsOK());
   Texts texts;
   for (const Sequence* sequence : out) {
     texts.insert(testutil::ToText(*sequence));

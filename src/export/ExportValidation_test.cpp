@@ -58,13 +58,15 @@ std::pair<std::string, std::string> ExportRandom(int d) {
     }
   }
   dictionary.reduceAll(1.0 + d % 4);
-  dictionary.buildLattice();
+  EXPECT_TRUE(dictionary.buildLattice().IsOK());
   dictionary.setSlidingWindow(0.25 * d);
   dictionary.setMaxGap(1e20);
   std::ostringstream lattice, rules;
-  dictionary.ExportLatticeXML(lattice, 0.01 * d);
-  dictionary.ExportRulesXML(rules, 0.0, 1.0, 0.05 * (d % 3), 1.0, 0.0, 1.0, 3, 1.0 + 0.1 * d,
-                            "SCA"[d % 3], d % 4 == 3);
+  EXPECT_TRUE(dictionary.ExportLatticeXML(lattice, 0.01 * d).IsOK());
+  EXPECT_TRUE(dictionary
+                  .ExportRulesXML(rules, 0.0, 1.0, 0.05 * (d % 3), 1.0, 0.0, 1.0, 3, 1.0 + 0.1 * d,
+                                  "SCA"[d % 3], d % 4 == 3)
+                  .IsOK());
   return {lattice.str(), rules.str()};
 }
 
@@ -105,7 +107,7 @@ TEST(ExportValidationTest, DocumentsValidate) {
     if (rule.find("<SequenceRule ") != std::string::npos) rules.push_back(rule);
   }
   std::ostringstream shell;
-  SequenceDictionary().ExportLatticeXML(shell, 0.0);
+  EXPECT_TRUE(SequenceDictionary().ExportLatticeXML(shell, 0.0).IsOK());
   lattices.push_back(shell.str());
   std::string report;
   const std::string dtd = "--dtdvalid '" CARMASEQ_SOURCE_DIR "/src/export/sequentiallattice.dtd'";

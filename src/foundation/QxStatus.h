@@ -11,7 +11,14 @@ namespace QxCommon_940 {
 // Error code, severity (0 OK, positive warning, negative error) and three integer and three real
 // details. Codes the engine produces: 0 none, 1 cancelled, 60000 out of memory or dictionary
 // failure, 60001 index out of range (thrown, never returned). Copyable; thrown by value.
-class CARMASEQ_EXPORT QxStatus {
+// Every status must be looked at: a call that drops one does not compile.
+#if defined(CARMASEQ_BUILDING)
+#define CARMASEQ_STATUS_CLASS [[nodiscard, gnu::visibility("default")]]
+#else
+#define CARMASEQ_STATUS_CLASS [[nodiscard]]
+#endif
+
+class CARMASEQ_STATUS_CLASS QxStatus {
  public:
   static constexpr std::int32_t kNone = 0;
   static constexpr std::int32_t kCancelled = 1;

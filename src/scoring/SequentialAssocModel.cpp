@@ -15,6 +15,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/SequenceSemiLattice.h"
 #include "foundation/QxStatus.h"
+#include "scoring/Failure.h"
 #include "scoring/SequentialResult.h"
 #include "scoring/VectorValue.h"
 #include "sequence/HashtableSQPair.h"
@@ -24,6 +25,9 @@
 #include "sequence/TimedItemSet.h"
 
 namespace QxQuorvis_940 {
+
+// The prediction list that hosts receive: instantiated here and exported with the model.
+template class CARMASEQ_SCORING_EXPORT VectorValue<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>;
 
 namespace {
 
@@ -79,6 +83,20 @@ size_t ReadTime(const std::string& text, size_t begin, int maxRetained, TimedIte
   return i + 1;
 }
 
+// Says in a trace line why the dictionary gave no prediction. Throws nothing.
+void TraceStatus(const QxCommon_940::QxStatus& status) noexcept {
+  const std::int32_t code = status.GetErrorCode();
+  const char* what = code == QxCommon_940::QxStatus::kCancelled     ? "cancelled"
+                     : code == QxCommon_940::QxStatus::kOutOfMemory ? "out of memory"
+                                                                    : "failed";
+  try {
+    ScoringLog::GetInstance().TraceText(
+        1, "QxQuorvis_940::SequentialAssocModel::GetScore: prediction %s (status %d); it is empty",
+        what, static_cast<int>(code));
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 SequentialAssocModel::SequentialAssocModel() : querySequence_(std::make_unique<Sequence>()) {}
@@ -108,16 +126,49 @@ QxScore::QxStatus SequentialAssocModel::GetScore(const ScoreCaseRecord* record,
                                                  ScoreResult*& result, bool /*validateRecord*/) {
   try {
     Score(record, result);
-    return QxScore::QxStatus();
   } catch (...) {
-    // Memory ran out, in the model or in the dictionary (DictionaryFailure). The trace line must
-    // not throw in turn.
+    // The trace line must not throw in turn.
     try {
       ScoringLog::GetInstance().TraceText(
-          1, "QxQuorvis_940::SequentialAssocModel::GetScore: failed, out of memory");
+          1, "QxQuorvis_940::SequentialAssocModel::GetScore: %s; the prediction is empty",
+          CurrentFailure());
     } catch (...) {
     }
-    return QxScore::QxStatus(QxCommon_940::QxStatus::kOutOfMemory, -1);
+    ClearPrediction(result);
+  }
+  return QxScore::QxStatus();
+}
+
+void SequentialAssocModel::ClearPrediction(ScoreResult*& result) noexcept {
+  if (result != nullptr && result->GetScoreResultType() == SequentialResult::kResultType) {
+    auto* list = dynamic_cast<PredictionVector*>(result->GetPrediction());
+    if (list != nullptr) {
+      list->SetVectorValue(std::vector<SeqConsequentDescriptor>());  // allocates nothing
+      return;
+    }
+    result->SetPrediction(nullptr);
+    try {
+      auto empty = std::make_unique<PredictionVector>();
+      result->SetPrediction(empty.get());
+      empty.release();
+    } catch (...) {
+      // The result keeps no prediction at all.
+    }
+    return;
+  }
+  // The caller's result was not replaced yet: a foreign result must not keep its prediction.
+  delete result;
+  result = nullptr;
+  try {
+    auto target = std::make_unique<DictVar>(kCurrentItems, ScoreDictVar::kResultTarget);
+    auto fresh = std::make_unique<SequentialResult>(target.get());
+    target.release();
+    auto empty = std::make_unique<PredictionVector>();
+    fresh->SetPrediction(empty.get());
+    empty.release();
+    result = fresh.release();
+  } catch (...) {
+    // No result at all.
   }
 }
 
@@ -153,13 +204,19 @@ void SequentialAssocModel::Score(const ScoreCaseRecord* record, ScoreResult*& re
   const bool wholeSequenceOnly = Field(record, "fromCurrent") == nullptr;
 
   SequenceSemiLattice* lattice = dictionary_.get();
+  QxCommon_940::QxStatus status;
   if (returnType == kFutureItems) {
     if (lattice != nullptr) {
-      lattice->GetFutureItems(predictions, query, maxReturn, wholeSequenceOnly);
+      status = lattice->GetFutureItems(predictions, query, maxReturn, wholeSequenceOnly);
     }
   } else {
     returnType = kCurrentItems;
-    if (lattice != nullptr) lattice->GetCurrentItems(predictions, query, maxReturn);
+    if (lattice != nullptr) status = lattice->GetCurrentItems(predictions, query, maxReturn);
+  }
+  if (!status.IsOK()) {
+    // Memory ran out or the dictionary was cancelled: the record gets no prediction.
+    predictions.clear();
+    TraceStatus(status);
   }
 
   auto* reusable = fresh ? nullptr : dynamic_cast<PredictionVector*>(result->GetPrediction());

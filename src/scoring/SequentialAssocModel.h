@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ScoreModel.h"
+#include "scoring/ScoringExport.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 class HashtableSQPair;
@@ -34,7 +35,7 @@ struct SequentialAssocModelTestPeer;
 // Owns its dictionary and its empty query sequence; owns, through BaseModel, the host item
 // dictionary and version info it is given. The translator makes it; the host owns it. Not
 // copyable. Not thread-safe: a score changes the dictionary's scratch key.
-class SequentialAssocModel : public BaseModel {
+class CARMASEQ_SCORING_EXPORT SequentialAssocModel : public BaseModel {
  public:
   // What GetModelType reports.
   static constexpr int kModelType = 14;
@@ -43,7 +44,7 @@ class SequentialAssocModel : public BaseModel {
   SequentialAssocModel();
   // Takes ownership of tables (a new[] array of levelCount tables, each allocated with new,
   // level 0 holding the empty sequence) and builds the dictionary over them. The tables are
-  // released also when construction fails. REQUIRES: 1 <= levelCount <= 32.
+  // released also when construction fails. REQUIRES: 0 <= levelCount <= 32.
   SequentialAssocModel(SEQUENCE_NAMESPACE_800::HashtableSQPair** tables, int levelCount);
   ~SequentialAssocModel() override;
 
@@ -53,8 +54,9 @@ class SequentialAssocModel : public BaseModel {
   std::vector<ScoreDictVar*>* GetVarsOfRole(VarRole role) const override;
   // Scores `record` into *result, reusing *result when its GetScoreResultType is 13 and
   // otherwise deleting it and storing a new SequentialResult. `validateRecord` is not consulted.
-  // Returns an OK status; an error status (code 60000) only when memory ran out, in which case
-  // *result is left valid but its prediction may be stale. Throws nothing.
+  // Always returns the default (OK) status. When the score fails (memory running out) the
+  // record's prediction is empty, a trace line (level 1) says what happened, and *result is a
+  // valid result or, when not even an empty one could be made, null. Throws nothing.
   QxScore::QxStatus GetScore(const ScoreCaseRecord* record, ScoreResult*& result,
                              bool validateRecord) override;
   int GetModelType() const override { return kModelType; }
@@ -84,8 +86,10 @@ class SequentialAssocModel : public BaseModel {
   // one whose "]" is missing, is not read: the set keeps its time.
   static SEQUENCE_NAMESPACE_800::Sequence GetSequence(std::string text);
 
-  // The work of GetScore; may throw std::bad_alloc.
+  // The work of GetScore; may throw std::bad_alloc or SeqExceptions::DictionaryFailure.
   void Score(const ScoreCaseRecord* record, ScoreResult*& result);
+  // After a failed score: leaves result with an empty prediction, or null.
+  static void ClearPrediction(ScoreResult*& result) noexcept;
 
   std::unique_ptr<SEQUENCE_NAMESPACE_800::SequenceDictionary> dictionary_;
   std::unique_ptr<SEQUENCE_NAMESPACE_800::Sequence> querySequence_;  // always empty

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ScoreResult.h"
+#include "scoring/ScoringExport.h"
 
 namespace QxQuorvis_940 {
 
@@ -15,7 +16,7 @@ class ScoreValue;
 // A prediction (the ranked items, a VectorValue of SeqConsequentDescriptor) and the target
 // variable it predicts, named "futureItems" or "currentItems" after the kind of prediction.
 // Owns both. A result has no confidence of its own. Not copyable.
-class SequentialResult : public ScoreResult {
+class CARMASEQ_SCORING_EXPORT SequentialResult : public ScoreResult {
  public:
   // What GetScoreResultType reports for every sequential result.
   static constexpr int kResultType = 13;

@@ -9,15 +9,14 @@
 #include <vector>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
-#include <xercesc/dom/DOMException.hpp>
 #include <xercesc/dom/DOMNodeList.hpp>
-#include <xercesc/util/XMLException.hpp>
 
 #include "QuorvisTranscoder.h"
 #include "ScoreDictVar.h"
 #include "ScoreDictionary.h"
 #include "ScoreVersionInfo.h"
 #include "ScoringLog.h"
+#include "scoring/Failure.h"
 #include "scoring/SequentialAssocModel.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
@@ -40,7 +39,7 @@ using Elements = std::vector<DOMElement*>;
 
 constexpr char kParseName[] = "QxQuorvis_940::SequentialTranslator::ParseFromTree";
 // Keys hold at most 31 items, so a lattice has at most 32 levels.
-constexpr int kMaxSequenceSize = 31;
+constexpr int kMaxKeyItems = 31;
 // Attribute values quoted in a trace line are cut to this many characters.
 constexpr size_t kQuotedLength = 40;
 
@@ -102,10 +101,7 @@ class LatticeReader {
   void ReadItemSets();
   void ReadLevels();
   void ReadLevel(DOMElement* element, const Where& where);
-  void ReadSequence(DOMElement* element, int level, HashtableSQPair* table, const Where& where);
-  // Checks that (item, position) names a one-item extension of key. Throws Rejection.
-  static void CheckExtension(const NTSequence& key, std::int32_t item, int position,
-                             const Where& where);
+  void ReadSequence(DOMElement* element, HashtableSQPair* table, const Where& where);
 
   // The first element named tag in the document.
   DOMElement* FirstElement(const char* tag) const;
@@ -128,8 +124,10 @@ class LatticeReader {
   std::int32_t numberOfSets_ = 0;
   std::int32_t maxSequenceSize_ = 0;
   std::int32_t numberOfItems_ = 0;
-  std::vector<std::int32_t> items_;                       // by item number - 1
-  std::vector<std::unique_ptr<TimedItemSet>> itemSets_;   // by item-set number - 1
+  // By item number - 1. A number that no Item element gives stands for item 0.
+  std::vector<std::int32_t> items_;
+  // By item-set number - 1. A number that no Itemset element gives stands for an empty set.
+  std::vector<std::unique_ptr<TimedItemSet>> itemSets_;
   std::vector<std::unique_ptr<HashtableSQPair>> tables_;  // by level
   std::unique_ptr<BaseDictionary> itemDictionary_;        // null until an item has a mapped value
 };
@@ -155,7 +153,8 @@ void LatticeReader::ReadStatistics() {
   const Where where{"SeqInputStats", 0, nullptr};
   *numberOfSequencesOut_ = Int(stats, "numberOfSequences", where);
   numberOfSets_ = IntIn(stats, "numberOfSets", 0, INT_MAX, where);
-  maxSequenceSize_ = IntIn(stats, "maxSequenceSize", 0, kMaxSequenceSize, where);
+  // A negative size leaves the lattice without levels; a dictionary holds at most 32.
+  maxSequenceSize_ = IntIn(stats, "maxSequenceSize", INT_MIN, kMaxKeyItems, where);
   *maxSequenceSizeOut_ = maxSequenceSize_;
   numberOfItems_ = IntIn(stats, "numberOfItems", 0, INT_MAX, where);
 }
@@ -164,13 +163,11 @@ void LatticeReader::ReadItems() {
   if (numberOfItems_ == 0) return;
   const Elements run = Run(FirstElement("Item"), numberOfItems_, "Item");
   items_.assign(run.size(), 0);
-  std::vector<bool> seen(run.size(), false);
   for (size_t i = 0; i < run.size(); ++i) {
     const DOMElement* element = run[i];
     const Where where{"Item", i + 1, nullptr};
+    // An id given twice names the later element's item.
     const int id = IntIn(element, "id", 1, numberOfItems_, where);
-    if (seen[id - 1]) Reject(where.Text() + ": id " + std::to_string(id) + " given twice");
-    seen[id - 1] = true;
     items_[id - 1] = Int(element, "value", where);
     const XMLCh* mapped = BaseTranslator::GetAttribute(element, "mappedValue");
     if (mapped == nullptr || *mapped == 0) continue;
@@ -191,11 +188,9 @@ void LatticeReader::ReadItemSets() {
   for (size_t i = 0; i < run.size(); ++i) {
     const DOMElement* element = run[i];
     const Where where{"Itemset", i + 1, nullptr};
+    // An id given twice names the later element's set; a count of 0 or less gives an empty set.
     const int id = IntIn(element, "id", 1, numberOfSets_, where);
-    if (itemSets_[id - 1] != nullptr) {
-      Reject(where.Text() + ": id " + std::to_string(id) + " given twice");
-    }
-    const int count = IntIn(element, "numberOfItems", 1, INT_MAX, where);
+    const int count = Int(element, "numberOfItems", where);
     auto set = std::make_unique<TimedItemSet>(0, 0.0);
     const Elements refs = Children(element, count, where);
     for (size_t r = 0; r < refs.size(); ++r) {
@@ -207,21 +202,24 @@ void LatticeReader::ReadItemSets() {
 }
 
 void LatticeReader::ReadLevels() {
+  if (maxSequenceSize_ < 0) return;
   const Elements run = Run(FirstElement("LatticeLevel"), maxSequenceSize_ + 1LL, "LatticeLevel");
   tables_.resize(run.size());
   for (size_t i = 0; i < run.size(); ++i) {
     ReadLevel(run[i], Where{"LatticeLevel", i + 1, nullptr});
   }
-  // Supports divide by the count of the empty sequence.
-  if (tables_[0]->getSize() != 1) Reject("level 0 does not hold the empty sequence");
+  // A level that no element gives (another one given twice in its place) stays empty, so that
+  // the dictionary has a table at every level.
+  for (size_t level = 0; level < tables_.size(); ++level) {
+    if (tables_[level] == nullptr) tables_[level] = std::make_unique<HashtableSQPair>(2);
+  }
 }
 
 void LatticeReader::ReadLevel(DOMElement* element, const Where& where) {
+  // A level given twice is the later element's. Level 0 may list any number of sequences, also
+  // none; the count of its first entry is the total count.
   const int level = IntIn(element, "level", 0, maxSequenceSize_, where);
-  if (tables_[level] != nullptr) {
-    Reject(where.Text() + ": level " + std::to_string(level) + " given twice");
-  }
-  const int count = IntIn(element, "numberOfSequences", 0, INT_MAX, where);
+  const int count = Int(element, "numberOfSequences", where);
   const Elements sequences = Children(element, count, where);
   // A level's table starts large enough to stay below its load factor.
   const long long capacity = level == 0 ? 2 : static_cast<long long>(count * 1.5);
@@ -231,76 +229,53 @@ void LatticeReader::ReadLevel(DOMElement* element, const Where& where) {
   }
   tables_[level] = std::make_unique<HashtableSQPair>(static_cast<int>(capacity));
   for (size_t j = 0; j < sequences.size(); ++j) {
-    ReadSequence(sequences[j], level, tables_[level].get(), Where{"Sequence", j + 1, &where});
+    ReadSequence(sequences[j], tables_[level].get(), Where{"Sequence", j + 1, &where});
   }
 }
 
-void LatticeReader::ReadSequence(DOMElement* element, int level, HashtableSQPair* table,
-                                 const Where& where) {
+// A sequence is stored in the table of the level that lists it, whatever its number of items:
+// look-ups find keys by their size, so one in another level's table is never matched. Adjacent
+// items are stored as given; the dictionary's look-ups never match an extension that cannot
+// exist (a position beyond the sequence, an item already in its set, a level above the highest).
+void LatticeReader::ReadSequence(DOMElement* element, HashtableSQPair* table, const Where& where) {
   const int setCount = IntIn(element, "numberOfSets", 0, INT_MAX, where);
-  const int occurrence = IntIn(element, "occurrence", 0, INT_MAX, where);
+  const int occurrence = Int(element, "occurrence", where);
   const Elements children = Children(element, setCount + 1LL, where);
   Sequence sequence;
   int size = 0;
-  for (int k = 0; k < setCount && size <= level; ++k) {
+  for (int k = 0; k < setCount; ++k) {
     const Where refWhere{"ItemsetRef", static_cast<size_t>(k) + 1, &where};
     const TimedItemSet* set =
         itemSets_[IntIn(children[k], "itemsetRef", 1, numberOfSets_, refWhere) - 1].get();
-    sequence.AddTimedItemSet(set);
+    if (set == nullptr) continue;  // a number no Itemset gives: an empty set, left out of keys
     size += set->Size();
-  }
-  if (size != level) {
-    Reject(where.Text() + ": " +
-           (size > level ? "more than " + std::to_string(level) : std::to_string(size)) +
-           " items at level " + std::to_string(level));
+    if (size > kMaxKeyItems) {
+      Reject(where.Text() + ": more than " + std::to_string(kMaxKeyItems) + " items");
+    }
+    sequence.AddTimedItemSet(set);
   }
   auto key =
       setCount == 0 ? std::make_unique<NTSequence>() : std::make_unique<NTSequence>(&sequence);
 
   const DOMElement* list = children[setCount];
-  const int adjacentCount = IntIn(list, "numberOfAdjacentItems", 0, INT_MAX, where);
-  const Elements adjacent = Children(list, adjacentCount, where);
-  if (!adjacent.empty() && level == maxSequenceSize_) {
-    Reject(where.Text() + ": adjacent items at the highest level");
-  }
+  const Elements adjacent = Children(list, Int(list, "numberOfAdjacentItems", where), where);
   auto counter = std::make_unique<SequenceCounter>(0, occurrence, nullptr);
   std::vector<AdjacentItemSet::value_type> pairs;  // in document order: sorted once below
   for (size_t a = 0; a < adjacent.size(); ++a) {
     const Where pairWhere{"AdjacentItem", a + 1, &where};
     const std::int32_t item =
         items_[IntIn(adjacent[a], "itemRef", 1, numberOfItems_, pairWhere) - 1];
-    const int position = Int(adjacent[a], "position", pairWhere);
-    CheckExtension(*key, item, position, pairWhere);
-    pairs.emplace_back(item, position);
+    pairs.emplace_back(item, Int(adjacent[a], "position", pairWhere));
   }
   if (!pairs.empty()) {
     auto links = std::make_unique<AdjacentItemSet>();
     links->assign(std::move(pairs));
     counter->setAdjacentItems(links.release());
   }
-  if (!table->put(key.get(), counter.get())) {
-    Reject(where.Text() + ": the sequence is given twice");
-  }
-  key.release();
-  counter.release();
-}
-
-void LatticeReader::CheckExtension(const NTSequence& key, std::int32_t item, int position,
-                                   const Where& where) {
-  // Odd positions 2s+1 open a new set before set s (s up to nSets); even positions 2s add the
-  // item into set s, which must exist and not hold it yet.
-  const int setCount = key.getNSets();
-  bool valid = position >= 0 && position <= 2 * setCount + 1;
-  if (valid && position % 2 == 0) {
-    const int set = position / 2;
-    valid = set < setCount;
-    for (int i = 0; valid && i < key.getSizeOfSet(set); ++i) {
-      valid = key.getItemInSet(i, set) != item;
-    }
-  }
-  if (!valid) {
-    Reject(where.Text() + ": item " + std::to_string(item) + " at position " +
-           std::to_string(position) + " extends no set of the sequence");
+  // A sequence given twice in a level keeps its first entry.
+  if (table->put(key.get(), counter.get())) {
+    key.release();
+    counter.release();
   }
 }
 
@@ -400,27 +375,18 @@ ScoreModel* SequentialTranslator::ParseFromTree(xercesc::DOMDocument* document,
   levelTables_ = nullptr;
   numberOfSequences_ = 0;
   maxSequenceSize_ = 0;
-  std::string reason;
-  const char* failure = nullptr;
   try {
     CreateTranscoder(encoding);
     LatticeReader reader(document, *GetTranscoder(), &numberOfSequences_, &maxSequenceSize_);
     reader.Read();
     model_ = reader.TakeModel(&levelTables_).release();
-  } catch (Rejection& rejection) {
-    reason.swap(rejection.reason);
-    failure = reason.c_str();
-  } catch (const xercesc::XMLException&) {
-    failure = "the XML library failed";
-  } catch (const xercesc::DOMException&) {
-    failure = "the XML library failed";
+  } catch (const Rejection& rejection) {
+    Trace("QxQuorvis_940::SequentialTranslator: document rejected: %s", rejection.reason.c_str());
   } catch (...) {
-    failure = "out of memory";
+    // The document may be sound: say what stopped the reading.
+    Trace("QxQuorvis_940::SequentialTranslator: document not read: %s", CurrentFailure());
   }
-  if (model_ == nullptr) {
-    levelTables_ = nullptr;
-    Trace("QxQuorvis_940::SequentialTranslator: document rejected: %s", failure);
-  }
+  if (model_ == nullptr) levelTables_ = nullptr;
   Trace("Exit:%s", kParseName);
   return model_;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ScoreTranslator.h"
+#include "scoring/ScoringExport.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 class HashtableSQPair;
@@ -22,17 +23,25 @@ class SequentialAssocModel;
 // SequentialAssocModel. Items with a mapped value become variables of the model's host
 // dictionary.
 //
-// A document that breaks the lattice's limits gives a null model and one trace line (level 1)
-// saying why: a missing element or attribute, a number that is not an integer, an id or
-// reference outside its table, duplicate ids, a run or child list shorter than its count, a
-// negative count, a level outside 0..maxSequenceSize or given twice, a maxSequenceSize outside
-// 0..31, a table capacity below 1, a sequence whose items do not match its level or that is
-// given twice, an adjacent item that is no one-item extension of its sequence or would leave the
-// highest level, an item set without items, or a level 0 without the empty sequence.
+// Elements are taken by their place and counts, as the export writes them. Whatever lies inside
+// the lattice's limits loads, read as written: an item or item-set id given twice names the later
+// element; an item set may be empty; counts may be negative; a sequence is stored in the level
+// that lists it even when its number of items differs (look-ups never find it there); the first
+// of two equal sequences in a level is kept; a level given twice is the later one and a level
+// given by no element is empty; adjacent items are stored as given, and the dictionary never
+// matches one whose extension cannot exist or is not held.
+//
+// A document that breaks the limits gives a null model and one trace line (level 1) naming the
+// element and the reason: a missing element or attribute, a number that is not an integer, an
+// id or reference outside its table, a negative table size, a run or child list shorter than
+// its count, a level outside 0..maxSequenceSize, a maxSequenceSize above 31, a level above 0
+// whose table would have no room (numberOfSequences below 1), or a sequence of more than 31
+// items. A failure that is not the document's (memory running out) gives a null model and a
+// trace line saying what happened.
 //
 // The host owns the translator and every model it returns; the models outlive it. Xerces must
 // be initialised while the translator parses. No exception leaves it. Not thread-safe.
-class SequentialTranslator : public BaseTranslator {
+class CARMASEQ_SCORING_EXPORT SequentialTranslator : public BaseTranslator {
  public:
   SequentialTranslator();
   ~SequentialTranslator() override;
@@ -64,7 +73,6 @@ using GiveMyTranslatorFunction = ScoreTranslator* (*)();
 
 // The plug-in's entry: a new SequentialTranslator, or null when memory runs out. The host owns
 // and deletes it. Exported under this undecorated name.
-extern "C" __attribute__((visibility("default"))) QxQuorvis_940::ScoreTranslator*
-GiveMyTranslator();
+extern "C" CARMASEQ_SCORING_EXPORT QxQuorvis_940::ScoreTranslator* GiveMyTranslator();
 
 #endif  // CARMASEQ_SCORING_SEQUENTIALTRANSLATOR_H_

@@ -1,6 +1,6 @@
 // libFuzzer target: the lattice translator on arbitrary documents. Bytes that Xerces parses are
-// handed to ParseFromTree; an accepted document's model must hold only keys of its level's size
-// and must score cases.
+// handed to ParseFromTree; an accepted document's model must hold a table per level and keys of
+// at most 31 items, and must score cases whatever links its sequences carry.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,13 +22,15 @@ using QxQuorvis_940::MapCaseRecord;
 using QxQuorvis_940::ScoreResult;
 using QxQuorvis_940::SequentialAssocModel;
 
-// Every level's keys have that level's number of items.
+// A dictionary has at most 32 levels, every one with a table, and keys hold at most 31 items.
 void CheckLevels(const SequentialAssocModel& model) {
   const SEQUENCE_NAMESPACE_800::SequenceDictionary* dictionary = model.GetSequenceDictionary();
+  if (dictionary->getNumberOfLevels() > 32) std::abort();
   for (int level = 0; level < dictionary->getNumberOfLevels(); ++level) {
     const SEQUENCE_NAMESPACE_800::HashtableSQPair* table = dictionary->getLevelTable(level);
+    if (table == nullptr) std::abort();
     for (auto it = table->begin(); it != table->end(); ++it) {
-      if (it->key->size() != level) std::abort();
+      if (it->key->size() > 31) std::abort();
     }
   }
 }
@@ -36,7 +38,7 @@ void CheckLevels(const SequentialAssocModel& model) {
 void ScoreSome(SequentialAssocModel* model) {
   ScoreResult* result = nullptr;
   MapCaseRecord record;
-  for (const char* sequence : {"", "(1)", "(1 2)(3)", "(1)(2)(3)(4 5)"}) {
+  for (const char* sequence : {"", "(1)", "(1 2)(3)", "(1)(2)(3)(4 5)", "(1 2)(1 2)(2 3)(1 2 3)"}) {
     record.SetField("sequence", sequence);
     record.SetField("returnType", "currentItems");
     if (!model->GetScore(&record, result, false).IsOK()) std::abort();

@@ -9,6 +9,7 @@
 
 #include "ScoreValue.h"
 #include "dictionary/SeqConsequentDescriptor.h"
+#include "scoring/ScoringExport.h"
 
 namespace QxQuorvis_940 {
 
@@ -17,7 +18,7 @@ namespace QxQuorvis_940 {
 // uses VectorValue<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>; a host reads the records
 // with GetVectorValue after checking that GetType is kVector. Copyable.
 template <typename T>
-class VectorValue : public ScoreValue {
+class CARMASEQ_SCORING_EXPORT VectorValue : public ScoreValue {
  public:
   VectorValue() = default;
   explicit VectorValue(const std::vector<T>& values) : values_(values) {}

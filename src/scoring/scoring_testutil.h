@@ -1,11 +1,14 @@
 // Helpers for the scoring tests and fuzz targets: access to the model's text parser, a parser
-// set up for untrusted documents, and lattice documents written from a compact description.
+// set up for untrusted documents, lattice documents written from a compact description, the
+// model's listing and a capture of the trace lines.
 #ifndef CARMASEQ_SCORING_SCORING_TESTUTIL_H_
 #define CARMASEQ_SCORING_SCORING_TESTUTIL_H_
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +21,7 @@
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include "ScoringLog.h"
 #include "scoring/SequentialAssocModel.h"
 #include "scoring/SequentialTranslator.h"
 #include "sequence/Sequence.h"
@@ -89,6 +93,47 @@ class ModelLoader {
   DocumentParser parser_;
   SequentialTranslator translator_;
 };
+
+// Sends the plug-in's trace lines (level 1) to a temporary file while it lives. One at a time.
+class TraceCapture {
+ public:
+  TraceCapture() {
+    Open();
+    ScoringLog::GetInstance().SetTraceLevel(1);
+  }
+  ~TraceCapture() {
+    ScoringLog::GetInstance().SetTraceLevel(0);
+    ScoringLog::GetInstance().SetOutput(nullptr);
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  TraceCapture(const TraceCapture&) = delete;
+  TraceCapture& operator=(const TraceCapture&) = delete;
+
+  // The lines written since the last call; clears them.
+  std::string Take() {
+    std::string text;
+    if (file_ == nullptr) return text;
+    std::rewind(file_);
+    for (int c = std::fgetc(file_); c != EOF; c = std::fgetc(file_)) text.push_back(c);
+    std::fclose(file_);
+    Open();
+    return text;
+  }
+
+ private:
+  void Open() {
+    file_ = std::tmpfile();
+    ScoringLog::GetInstance().SetOutput(file_);
+  }
+  std::FILE* file_ = nullptr;
+};
+
+// The model's listing of its levels: every key with its count and links.
+inline std::string Listing(const SequentialAssocModel& model) {
+  std::ostringstream out;
+  model.Display(out);
+  return out.str();
+}
 
 // {{1, 2}, {3}} is <(1 2)(3)>.
 using Sets = std::vector<std::vector<int>>;
@@ -171,6 +216,16 @@ inline std::string LatticeDocument(const std::vector<LatticeEntry>& entries, int
   }
   doc += "</SeqAssociationLattice>\n</SequentialAssociationLattice>\n";
   return doc;
+}
+
+// N = 4; <(1)> 3, <(2)> 3, <(1 2)> 2, <(1)(2)> 2, with the links lattice construction gives.
+inline std::string ExampleLatticeDocument() {
+  return LatticeDocument({{{}, 4, {{1, 1}, {2, 1}}},
+                          {{{1}}, 3, {{2, 0}, {2, 3}}},
+                          {{{2}}, 3, {{1, 0}, {1, 1}}},
+                          {{{1, 2}}, 2, {}},
+                          {{{1}, {2}}, 2, {}}},
+                         4);
 }
 
 }  // namespace testutil

@@ -28,10 +28,10 @@ int main() {
   set.AddItem(1);
   history.AddTimedItemSet(&set);
   std::vector<cs::SeqConsequentDescriptor> predictions;
-  built.dictionary->GetFutureItems(predictions, &history, 5, true);
   std::ostringstream lattice;
-  built.dictionary->ExportLatticeXML(lattice, 0.5);
-  if (predictions.empty() || predictions[0].GetItem() != 3 ||
+  if (!built.dictionary->GetFutureItems(predictions, &history, 5, true).IsOK() ||
+      !built.dictionary->ExportLatticeXML(lattice, 0.5).IsOK() || predictions.empty() ||
+      predictions[0].GetItem() != 3 ||
       lattice.str().find("SequentialAssociationLattice") == std::string::npos) {
     std::puts("consumer: unexpected result");
     return 1;

@@ -14,12 +14,13 @@
 #include "ItemText.h"
 #include "ModelFile.h"
 #include "RuleText.h"
-#include "mining/DictionaryBuilder.h"
-#include "input/ItemNameMap.h"
-#include "input/SequenceDatabase.h"
-#include "mining/SequenceMiner.h"
+#include "StatusCheck.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "mining/DictionaryBuilder.h"
+#include "mining/SequenceMiner.h"
 
 namespace carmaseq_cli {
 
@@ -135,10 +136,8 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
     throw UsageError(error.what());
   }
   progress.Clear();
-  if (built.dictionary == nullptr) {
-    throw CommandError("mining failed (status " + std::to_string(built.status.GetErrorCode()) +
-                       ")");
-  }
+  CheckStatus(built.status, "mining");
+  if (built.dictionary == nullptr) throw CommandError("mining gave no dictionary");
   return built;
 }
 
@@ -147,7 +146,7 @@ std::vector<seq::SeqAssociationRule> Rules(seq::SequenceDictionary& dictionary,
   std::vector<seq::SeqAssociationRule> rules;
   const auto status =
       dictionary.GetRules(rules, s.mining.minSupport, 1, s.minConfidence, 1, 0, 1, s.sortBy, false);
-  if (!status.IsOK()) throw std::bad_alloc();
+  CheckStatus(status, "finding rules");
   return rules;
 }
 
@@ -164,9 +163,12 @@ void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats&
     const auto status =
         dictionary.ExportRulesXML(open(s.pmml), s.mining.minSupport, 1, s.minConfidence, 1, 0, 1,
                                   stats.maxItemsPerSet, stats.avgItemsPerSet, s.sortBy, false);
-    if (!status.IsOK()) throw std::bad_alloc();
+    CheckStatus(status, "writing " + s.pmml);
   }
-  if (!s.lattice.empty()) dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport);
+  if (!s.lattice.empty()) {
+    CheckStatus(dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport),
+                "writing " + s.lattice);
+  }
   if (!s.save.empty()) SaveDictionary(dictionary, s.saveFormat, open(s.save));
   if (!s.rulesCsv.empty()) {
     const auto rules = Rules(dictionary, s);

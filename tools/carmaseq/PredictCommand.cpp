@@ -1,7 +1,6 @@
 // carmaseq predict: the items a customer with a given history is likely to take next.
 #include <fstream>
 #include <iostream>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "Errors.h"
 #include "QueryModel.h"
 #include "RuleText.h"
+#include "StatusCheck.h"
 #include "sequence/Sequence.h"
 
 namespace carmaseq_cli {
@@ -33,7 +33,7 @@ void PredictOne(QueryModel& model, const PredictSettings& settings, const std::s
       settings.current
           ? model.dictionary->GetCurrentItems(items, &sequence, settings.top)
           : model.dictionary->GetFutureItems(items, &sequence, settings.top, settings.wholeOnly);
-  if (!status.IsOK()) throw std::bad_alloc();
+  CheckStatus(status, "predicting");
   out << (settings.current ? "joining the last item set of " : "after ") << text.Sequence(sequence)
       << ":\n";
   PrintPredictions(items, text, out);

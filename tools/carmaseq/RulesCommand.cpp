@@ -1,5 +1,4 @@
 // carmaseq rules: the sequential association rules of a saved dictionary.
-#include <new>
 #include <ostream>
 #include <vector>
 
@@ -7,6 +6,7 @@
 #include "Errors.h"
 #include "QueryModel.h"
 #include "RuleText.h"
+#include "StatusCheck.h"
 
 namespace carmaseq_cli {
 
@@ -55,7 +55,7 @@ int RunRules(const ParsedArgs& args, const Console& console) {
   const auto status =
       model->dictionary->GetRules(rules, minSupport, maxSupport, minConfidence, maxConfidence,
                                   minCause, maxCause, sortBy, args.Has("maximal"));
-  if (!status.IsOK()) throw std::bad_alloc();
+  CheckStatus(status, "finding rules");
   if (args.Has("csv")) {
     WriteRulesCsv(rules, model->text(), console.out);
     return kExitOk;

@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "Errors.h"
 #include "QueryModel.h"
+#include "StatusCheck.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
 
@@ -27,9 +28,12 @@ std::vector<Found> Search(QueryModel& model, const std::string& mode, const seq:
                           int minCount, int maxCount) {
   std::set<seq::Sequence*> found;
   seq::SequenceDictionary& dictionary = *model.dictionary;
-  if (mode == "contains") dictionary.FindSequences(&query, found, minCount, maxCount);
-  if (mode == "begins") dictionary.FindSequencesBeginning(&query, found, minCount, maxCount);
-  if (mode == "ends") dictionary.FindSequencesEnding(&query, found, minCount, maxCount);
+  QxCommon_940::QxStatus status;
+  if (mode == "contains") status = dictionary.FindSequences(&query, found, minCount, maxCount);
+  if (mode == "begins") {
+    status = dictionary.FindSequencesBeginning(&query, found, minCount, maxCount);
+  }
+  if (mode == "ends") status = dictionary.FindSequencesEnding(&query, found, minCount, maxCount);
   std::vector<Found> results;
   for (seq::Sequence* sequence : found) {
     const seq::SequenceCounter* counter = dictionary.getDescriptor(sequence);
@@ -37,6 +41,7 @@ std::vector<Found> Search(QueryModel& model, const std::string& mode, const seq:
         {counter != nullptr ? counter->getCount() : 0, model.text().Sequence(*sequence)});
     delete sequence;
   }
+  CheckStatus(status, "searching");
   std::sort(results.begin(), results.end(), [](const Found& a, const Found& b) {
     return a.count != b.count ? a.count > b.count : a.text < b.text;
   });

@@ -12,11 +12,11 @@
 
 #include "InputFiles.h"
 #include "ItemText.h"
+#include "dictionary/SequenceDictionary.h"
 #include "input/CsvReader.h"
-#include "mining/DictionaryBuilder.h"
 #include "input/ItemNameMap.h"
 #include "input/SequenceDatabase.h"
-#include "dictionary/SequenceDictionary.h"
+#include "mining/DictionaryBuilder.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
 
@@ -102,7 +102,7 @@ class ZakiMiningTest : public testing::Test {
     const double total = dictionary.getTotalCount();
     for (int k = 1; k < dictionary.getNumberOfLevels(); ++k) {
       std::vector<const seq::Sequence*> sequences;
-      dictionary.getSequencesOfSize(sequences, k, false);
+      EXPECT_TRUE(dictionary.getSequencesOfSize(sequences, k, false).IsOK());
       for (const seq::Sequence* sequence : sequences) {
         const double count = dictionary.getDescriptor(sequence)->getCount();
         mined[ItemText(&names).Sequence(*sequence)] = count / total;

@@ -180,10 +180,15 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   std::string target = encoding;
   model_.reset(translator_->ParseFromTree(document, target));
   if (model_ == nullptr) {
-    std::string reason = trace.Find("document rejected: ");
-    if (reason.empty()) reason = "see the trace";
+    // A document breaking the lattice's limits is rejected; one that could not be read for
+    // another reason (memory running out) is reported as such.
+    const std::string rejected = trace.Find("document rejected: ");
+    const std::string unread = trace.Find("document not read: ");
     throw ToolError(kExitDocument,
-                    "the plug-in rejected the lattice document " + path + ": " + reason);
+                    !unread.empty()
+                        ? "the plug-in could not read the lattice document " + path + ": " + unread
+                        : "the plug-in rejected the lattice document " + path + ": " +
+                              (rejected.empty() ? "see the trace" : rejected));
   }
   // The model keeps nothing of the document.
   parser_.reset();
@@ -193,10 +198,14 @@ ScoredCase PluginSession::Score(const CaseFields& record, const std::string& idF
   QxQuorvis_940::MapCaseRecord fields;
   for (const auto& [name, text] : record.fields) fields.SetField(name, text);
   const QxScore::QxStatus status = model_->GetScore(&fields, result_, false);
-  if (!status.IsOK() || result_ == nullptr) {
+  if (!status.IsOK()) {
     throw ToolError(kExitScoring, "line " + std::to_string(record.line) +
                                       ": the model failed to score the case (code " +
                                       std::to_string(status.GetErrorCode()) + ")");
+  }
+  if (result_ == nullptr) {
+    throw ToolError(kExitScoring, "line " + std::to_string(record.line) +
+                                      ": the model gave no result (see the trace)");
   }
   const QxQuorvis_940::ScoreValue* prediction = result_->GetPrediction();
   if (result_->GetScoreResultType() != kSequentialResultType || prediction == nullptr ||
