@@ -186,7 +186,9 @@ TEST_F(ProgramTest, OutputsAppearWholeOrNotAtAll) {
        }},
       {"$S l.xml records.csv --output records.csv", 2, "is the input records.csv"},
       {"printf 'id,sequence\\na,(1)\\nb,(2),x\\n' | $S l.xml - --output old.pmml", 5, "line 3"},
-      {"mkfifo f && (sleep 5 >f &) && { $S l.xml f --output old.pmml & pid=$!; sleep 2; "
+      // Killed once its temporary file exists; the FIFO, held open by the shell, never ends.
+      {"mkfifo f && exec 3<>f && { $S l.xml f --output old.pmml & pid=$!; n=0; "
+       "while [ ! -e .old.pmml.tmp-* ] && [ $n -lt 300 ]; do sleep 0.1; n=$((n+1)); done; "
        "kill -TERM $pid; wait $pid; }",
        128 + 15, ""},
   });
