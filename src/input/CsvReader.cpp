@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "input/CsvRecordReader.h"
 #include "input/ItemNameMap.h"
-#include "input/LineReader.h"
 #include "input/SequenceDatabase.h"
 #include "input/TimeParser.h"
 
@@ -36,53 +36,16 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// Splits line into *fields; returns false on an unterminated quote or text after a closing
-// quote.
-bool SplitFields(std::string_view line, char delimiter, std::vector<std::string>* fields) {
-  fields->clear();
-  std::size_t i = 0;
-  for (;;) {
-    std::size_t j = i;
-    while (j < line.size() && (line[j] == ' ' || line[j] == '\t') && line[j] != delimiter) ++j;
-    if (j < line.size() && line[j] == '"') {
-      std::string field;
-      for (++j;; ++j) {
-        if (j >= line.size()) return false;
-        if (line[j] != '"') {
-          field += line[j];
-        } else if (j + 1 < line.size() && line[j + 1] == '"') {
-          field += '"';
-          ++j;
-        } else {
-          break;
-        }
-      }
-      ++j;
-      while (j < line.size() && line[j] != delimiter && (line[j] == ' ' || line[j] == '\t')) ++j;
-      if (j < line.size() && line[j] != delimiter) return false;
-      fields->push_back(std::move(field));
-      i = j;
-    } else {
-      const std::size_t end = std::min(line.find(delimiter, i), line.size());
-      fields->emplace_back(TrimBlanks(line.substr(i, end - i)));
-      i = end;
-    }
-    if (i >= line.size()) return true;
-    ++i;  // past the delimiter
-  }
-}
-
 class CsvParser {
  public:
-  CsvParser(LineReader& reader, const CsvOptions& options, ItemNameMap* names)
+  CsvParser(CsvRecordReader& reader, const CsvOptions& options, ItemNameMap* names)
       : reader_(reader), options_(options), names_(names), times_(options.timeFormat) {}
 
   // Reads the whole input into rows_.
   void ReadAll() {
-    std::string_view line;
-    if (!NextNonBlank(&line)) reader_.Fail("no header line");
-    ReadHeader(line);
-    while (NextNonBlank(&line)) ReadRow(line);
+    if (!reader_.Next(&fields_)) reader_.Fail("no header line");
+    ReadHeader();
+    while (reader_.Next(&fields_)) ReadRow();
   }
 
   void Store(SequenceDatabase* db) {
@@ -105,22 +68,11 @@ class CsvParser {
   }
 
  private:
-  bool NextNonBlank(std::string_view* line) {
-    while (reader_.Next(line)) {
-      if (!TrimBlanks(*line).empty()) return true;
-    }
-    return false;
-  }
-
-  void ReadHeader(std::string_view line) {
-    delimiter_ = options_.delimiter != '\0'                  ? options_.delimiter
-                 : line.find('\t') != std::string_view::npos ? '\t'
-                                                             : ',';
-    if (!SplitFields(line, delimiter_, &fields_)) reader_.Fail("bad quoting in header");
+  void ReadHeader() {
     customerIndex_ = Column(options_.customerColumn);
     timeIndex_ = Column(options_.timeColumn);
     itemIndex_ = Column(options_.itemColumn);
-    needed_ = std::max({customerIndex_, timeIndex_, itemIndex_}) + 1;
+    headerFields_ = fields_.size();
   }
 
   std::size_t Column(const std::string& name) {
@@ -128,14 +80,16 @@ class CsvParser {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
       if (Lower(fields_[i]) == wanted) return i;
     }
-    reader_.Fail("no column named '" + name + "' in the header");
+    std::string columns;
+    for (const std::string& field : fields_)
+      columns += (columns.empty() ? "'" : ", '") + field + "'";
+    reader_.Fail("no column named '" + name + "' in the header; its columns are " + columns);
   }
 
-  void ReadRow(std::string_view line) {
-    if (!SplitFields(line, delimiter_, &fields_)) reader_.Fail("bad quoting");
-    if (fields_.size() < needed_) {
-      reader_.Fail("expected at least " + std::to_string(needed_) + " fields, found " +
-                   std::to_string(fields_.size()));
+  void ReadRow() {
+    if (fields_.size() != headerFields_) {
+      reader_.Fail(std::to_string(fields_.size()) + " fields, but the header names " +
+                   std::to_string(headerFields_) + " (quote a field that holds the separator)");
     }
     const std::string& customer = fields_[customerIndex_];
     const std::string& item = fields_[itemIndex_];
@@ -143,7 +97,11 @@ class CsvParser {
     if (item.empty()) reader_.Fail("empty item");
     Row row;
     if (!times_.Parse(fields_[timeIndex_], &row.time)) {
-      reader_.Fail("bad time '" + fields_[timeIndex_].substr(0, 40) + "'");
+      const std::string seen = fields_[timeIndex_].substr(0, 40);
+      reader_.Fail("bad time '" + seen + "'" +
+                   (options_.timeFormat.empty()
+                        ? "; give --time-format to read times written like '" + seen + "'"
+                        : " for the time format '" + options_.timeFormat + "'"));
     }
     const auto found = customers_.find(customer);
     if (found != customers_.end()) {
@@ -160,12 +118,11 @@ class CsvParser {
     rows_.push_back(row);
   }
 
-  LineReader& reader_;
+  CsvRecordReader& reader_;
   const CsvOptions& options_;
   ItemNameMap* names_;
   TimeParser times_;
-  char delimiter_ = ',';
-  std::size_t customerIndex_ = 0, timeIndex_ = 0, itemIndex_ = 0, needed_ = 0;
+  std::size_t customerIndex_ = 0, timeIndex_ = 0, itemIndex_ = 0, headerFields_ = 0;
   std::vector<std::string> fields_;
   std::unordered_map<std::string, std::int32_t> customers_;
   std::vector<Row> rows_;
@@ -175,7 +132,9 @@ class CsvParser {
 
 void ReadCsv(std::istream& in, const std::string& source, const CsvOptions& options,
              ItemNameMap* names, SequenceDatabase* db) {
-  LineReader reader(in, source);
+  CsvDialect dialect;
+  dialect.delimiter = options.delimiter;
+  CsvRecordReader reader(in, source, dialect);
   CsvParser parser(reader, options, names);
   parser.ReadAll();
   parser.Store(db);

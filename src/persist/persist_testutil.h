@@ -128,7 +128,7 @@ inline SequenceDictionary* RandomDictionary(unsigned seed) {
     }
   }
   dictionary->getDescriptor(nullptr, 0)->setCount(60);
-  dictionary->buildLattice();
+  EXPECT_TRUE(dictionary->buildLattice().IsOK());
   const std::unique_ptr<NTSequence> one(MakeKey({{1 + static_cast<int>(random() % 9)}}));
   if (SequenceCounter* stored = dictionary->getDescriptor(one.get())) {
     stored->addAdjacentItem(5, 99);

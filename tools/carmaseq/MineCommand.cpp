@@ -7,12 +7,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "AtomicFile.h"
 #include "Commands.h"
 #include "Errors.h"
 #include "InputFiles.h"
 #include "ItemText.h"
-#include "ModelFile.h"
+#include "OutputFiles.h"
 #include "RuleText.h"
 #include "StatusCheck.h"
 #include "dictionary/SequenceDictionary.h"
@@ -20,6 +19,7 @@
 #include "input/ItemNameMap.h"
 #include "input/SequenceDatabase.h"
 #include "mining/DictionaryBuilder.h"
+#include "mining/ModelFile.h"
 #include "mining/SequenceMiner.h"
 
 namespace carmaseq_cli {
@@ -34,10 +34,11 @@ struct MineSettings {
   std::string input;
   InputFormat format = InputFormat::kSpmf;
   seq::CsvOptions csv;
+  std::string delimiterText;  // as given
   seq::MiningOptions mining;
   std::string namesIn;
   std::string pmml, lattice, save, rulesCsv, itemMap;
-  SaveFormat saveFormat = SaveFormat::kBinary;
+  seq::ModelFormat saveFormat = seq::ModelFormat::kBinary;
   double minConfidence = 0;
   char sortBy = 'C';
   bool quiet = false;
@@ -73,6 +74,10 @@ seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
   mining.minGap = args.GetDouble("min-gap", 0, 0, 1e300);
   mining.maxGap = args.GetDouble("max-gap", 0, 0, 1e300);
   mining.slidingWindow = args.GetDouble("window", 0, 0, 1e300);
+  if (mining.maxGap > 0 && mining.minGap > mining.maxGap) {
+    throw UsageError("--min-gap " + args.Get("min-gap") + " is larger than --max-gap " +
+                     args.Get("max-gap"));
+  }
   return mining;
 }
 
@@ -83,6 +88,7 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   s.format = args.GetChoice("format", {"spmf", "csv"}, guessed) == "csv" ? InputFormat::kCsv
                                                                          : InputFormat::kSpmf;
   s.csv = ReadCsvOptions(args);
+  s.delimiterText = args.Get("delimiter");
   s.mining = ReadMiningOptions(args);
   s.namesIn = args.Get("names");
   s.pmml = args.Get("pmml");
@@ -90,10 +96,11 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   s.save = args.Get("save");
   s.rulesCsv = args.Get("rules-csv");
   s.itemMap = args.Get("item-map");
-  const std::string byName = SaveFormatForName(s.save) == SaveFormat::kObjectXml ? "xml" : "binary";
-  s.saveFormat = args.GetChoice("save-format", {"binary", "xml"}, byName) == "xml"
-                     ? SaveFormat::kObjectXml
-                     : SaveFormat::kBinary;
+  const bool xmlByName = seq::ModelFormatForName(s.save) == seq::ModelFormat::kObjectXml;
+  s.saveFormat =
+      args.GetChoice("save-format", {"binary", "xml"}, xmlByName ? "xml" : "binary") == "xml"
+          ? seq::ModelFormat::kObjectXml
+          : seq::ModelFormat::kBinary;
   s.minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
   s.sortBy = SortLetter(args.GetChoice("sort", {"support", "confidence", "cause"}, "confidence"));
   s.quiet = args.Has("quiet");
@@ -150,15 +157,42 @@ std::vector<seq::SeqAssociationRule> Rules(seq::SequenceDictionary& dictionary,
   return rules;
 }
 
+// What the saved model records about its input.
+seq::ModelSource Source(const MineSettings& s) {
+  seq::ModelSource source;
+  source.input = s.input;
+  source.format = s.format == InputFormat::kCsv ? "csv" : "spmf";
+  if (s.format == InputFormat::kCsv) {
+    source.customerColumn = s.csv.customerColumn;
+    source.timeColumn = s.csv.timeColumn;
+    source.itemColumn = s.csv.itemColumn;
+    source.delimiter = s.delimiterText;
+    source.timeFormat = s.csv.timeFormat;
+  }
+  source.minSupport = s.mining.minSupport;
+  source.maxItems = s.mining.maxItems;
+  source.minGap = s.mining.minGap;
+  source.maxGap = s.mining.maxGap;
+  source.window = s.mining.slidingWindow;
+  return source;
+}
+
+// Declares the inputs and every requested output, so that a wrong output path is reported
+// before any work.
+void DeclareFiles(const MineSettings& s, OutputFiles* files) {
+  files->AddInput(s.input);
+  if (!s.namesIn.empty()) files->AddInput(s.namesIn);
+  for (const std::string* path : {&s.pmml, &s.lattice, &s.save, &s.rulesCsv, &s.itemMap}) {
+    if (!path->empty()) files->Declare(*path);
+  }
+}
+
 // Writes every requested output to its temporary file, then commits them all, so that either
 // every output appears complete or none is changed.
 void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats& stats,
-                  const seq::ItemNameMap& names, const MineSettings& s, std::ostream& log) {
-  std::vector<std::unique_ptr<AtomicFile>> files;
-  auto open = [&files](const std::string& path) -> std::fstream& {
-    files.push_back(std::make_unique<AtomicFile>(path));
-    return files.back()->stream();
-  };
+                  const seq::ItemNameMap& names, const MineSettings& s, OutputFiles& files,
+                  std::ostream& log) {
+  auto open = [&files](const std::string& path) -> std::fstream& { return files.Open(path); };
   if (!s.pmml.empty()) {
     const auto status =
         dictionary.ExportRulesXML(open(s.pmml), s.mining.minSupport, 1, s.minConfidence, 1, 0, 1,
@@ -169,15 +203,17 @@ void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats&
     CheckStatus(dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport),
                 "writing " + s.lattice);
   }
-  if (!s.save.empty()) SaveDictionary(dictionary, s.saveFormat, open(s.save));
+  if (!s.save.empty()) {
+    seq::WriteModel(open(s.save), s.save, dictionary, names, Source(s), s.saveFormat);
+  }
   if (!s.rulesCsv.empty()) {
     const auto rules = Rules(dictionary, s);
     WriteRulesCsv(rules, ItemText(&names), open(s.rulesCsv));
     log << "rules: " << rules.size() << " with confidence >= " << s.minConfidence << "\n";
   }
   if (!s.itemMap.empty()) names.Save(open(s.itemMap));
-  for (auto& file : files) file->Commit();
-  for (auto& file : files) log << "wrote " << file->path() << "\n";
+  files.CommitAll();
+  for (const std::string& path : files.OpenedPaths()) log << "wrote " << path << "\n";
 }
 
 void PrintReadSummary(const seq::DatabaseStats& stats, const MineSettings& s, double seconds,
@@ -230,7 +266,7 @@ CommandDef MineDef() {
       {"names", "FILE", "item-name map to read (id<TAB>name); names SPMF item ids"},
       {"pmml", "FILE", "write the rules as a PMML 3.2 SequenceModel"},
       {"lattice", "FILE", "write the lattice document that carmaseq-score loads"},
-      {"save", "FILE", "save the dictionary for rules/predict/search/stats"},
+      {"save", "FILE", "save the model (dictionary, item names, settings) for later queries"},
       {"save-format", "binary|xml", "format of --save (default: xml for .xml names, else binary)"},
       {"rules-csv", "FILE", "write the rules as CSV"},
       {"item-map", "FILE", "write the item-name map (id<TAB>name)"},
@@ -252,6 +288,8 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   std::ostream null(nullptr);
   std::ostream& log = s.quiet ? null : console.out;
   seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
+  OutputFiles files;
+  DeclareFiles(s, &files);
   ProgressLine progress(console.err, console.showProgress && !s.quiet);
 
   Clock::time_point start = Clock::now();
@@ -260,12 +298,13 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   ReadTransactions(s.input, s.format, s.csv, &names, &db);
   progress.Clear();
   const seq::DatabaseStats stats = db.Stats();
+  if (stats.customers == 0) throw CommandError(s.input + ": no customers");
   PrintReadSummary(stats, s, SecondsSince(start), log);
 
   start = Clock::now();
   seq::BuildResult built = Mine(db, s, progress);
   PrintMineSummary(built.summary, s.mining.minSupport, SecondsSince(start), log);
-  WriteOutputs(*built.dictionary, stats, names, s, log);
+  WriteOutputs(*built.dictionary, stats, names, s, files, log);
   return kExitOk;
 }
 
