@@ -14,6 +14,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -55,19 +56,11 @@ class CandidateSets {
       : nSets_(base.getNSets()),
         buffer_(static_cast<size_t>(base.size() + base.getNSets() + 2)),
         sets_(static_cast<size_t>(nSets_ + 1)) {
-    const std::int32_t* items = base.items();
-    int at = 0;
-    for (int s = 0; s < nSets_; ++s) {
-      const int count = base.getSizeOfSet(s);
-      lastSetStart_ = at;
-      lastItems_ = items;
-      sets_[s] = &buffer_[at];
-      buffer_[at] = count;
-      std::copy(items, items + count, &buffer_[at + 1]);
-      items += count;
-      at += count + 1;
+    end_ = WriteCountedSets(base, buffer_.data(), sets_.data());
+    if (nSets_ > 0) {
+      lastSetStart_ = static_cast<int>(sets_[nSets_ - 1] - buffer_.data());
+      lastItems_ = base.items() + base.size() - sets_[nSets_ - 1][0];
     }
-    end_ = at;
   }
 
   int** sets() { return sets_.data(); }

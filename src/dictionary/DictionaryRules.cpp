@@ -11,6 +11,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -51,16 +52,7 @@ class KeySets {
   void Assign(const NTSequence& key) {
     buffer_.resize(static_cast<size_t>(key.size() + key.getNSets()));
     sets_.resize(static_cast<size_t>(key.getNSets()));
-    const std::int32_t* items = key.items();
-    int at = 0;
-    for (int s = 0; s < key.getNSets(); ++s) {
-      const int count = key.getSizeOfSet(s);
-      sets_[s] = &buffer_[at];
-      buffer_[at] = count;
-      std::copy(items, items + count, &buffer_[at + 1]);
-      items += count;
-      at += count + 1;
-    }
+    WriteCountedSets(key, buffer_.data(), sets_.data());
   }
 
   int** sets() { return sets_.data(); }

@@ -9,6 +9,7 @@
 #include "export/ReferenceIndex.h"
 #include "foundation/Exceptions.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
 #include "xml/XMLNodes.h"

@@ -9,6 +9,7 @@
 #include "export/ExportCommon.h"
 #include "export/ReferenceIndex.h"
 #include "foundation/Exceptions.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
