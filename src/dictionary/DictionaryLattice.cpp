@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dictionary/SequenceDictionary.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
@@ -344,7 +344,7 @@ class FrequentView {
 }  // namespace
 
 QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
-  try {
+  const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     const int top = LargestSequence();
     auto builder = std::make_unique<LatticeBuilder>();
     size_t records = 1;
@@ -364,13 +364,10 @@ QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
       builder->StoreLinks();
     }
     builder->StoreLinks();  // the top level: emptied sets only
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
-  latticeBuilt_ = true;
-  return QxStatus();
+    return QxStatus();
+  });
+  if (status.IsOK()) latticeBuilt_ = true;
+  return status;
 }
 
 // The walk grows every result leftward from the newest item set of the frequent-item view F:

@@ -12,7 +12,7 @@
 
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
@@ -209,7 +209,7 @@ void ScoreExtensions(SequenceDictionary& dictionary, const NTSequence& matched, 
 QxCommon_940::QxStatus SequenceDictionary::GetFutureItems(
     std::vector<SeqConsequentDescriptor>& predictions, const Sequence* sequence, int maxItems,
     bool wholeSequenceOnly) {
-  try {
+  return StatusOrOutOfMemory([&]() -> QxStatus {
     if (IsEmptyQuery(sequence)) {
       AppendSingleItems(*this, predictions, maxItems);
       return QxStatus();
@@ -229,16 +229,12 @@ QxCommon_940::QxStatus SequenceDictionary::GetFutureItems(
     }
     AppendBest(predictions, best, maxItems);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
+  });
 }
 
 QxCommon_940::QxStatus SequenceDictionary::GetCurrentItems(
     std::vector<SeqConsequentDescriptor>& predictions, const Sequence* sequence, int maxItems) {
-  try {
+  return StatusOrOutOfMemory([&]() -> QxStatus {
     if (IsEmptyQuery(sequence)) {
       AppendSingleItems(*this, predictions, maxItems);
       return QxStatus();
@@ -253,11 +249,7 @@ QxCommon_940::QxStatus SequenceDictionary::GetCurrentItems(
     }
     AppendBest(predictions, best, maxItems);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
+  });
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

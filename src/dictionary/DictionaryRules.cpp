@@ -9,7 +9,7 @@
 
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
@@ -149,7 +149,7 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
                                                     double minCause, double maxCause, char sortBy,
                                                     bool maximalOnly) {
   const size_t before = rules.size();
-  try {
+  const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     // The count band: the lower end truncated, the upper end rounded. Kept in double so that an
     // extreme fraction cannot overflow an integer.
     const double total = getTotalCount();
@@ -173,13 +173,11 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
     }
     if (!found.empty() && IsSortKey(sortBy)) AppendSorted(rules, found, sortBy, sets);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
+  });
+  if (status.GetErrorCode() == QxStatus::kOutOfMemory) {
     rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
-    return QxStatus(QxStatus::kOutOfMemory, false);
   }
+  return status;
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800
