@@ -20,7 +20,7 @@
 #include "input/SequenceDatabase.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
-#include "dictionary/query_testutil.h"
+#include "dictionary/dictionary_testutil.h"
 #include "scoring/VectorValue.h"
 #include "scoring/scoring_testutil.h"
 #include "sequence/Sequence.h"
