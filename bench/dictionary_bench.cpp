@@ -2,9 +2,9 @@
 // on about one million held sequences next to the bare table look-ups it has to make, and the
 // subsequence walk per customer history.
 //
-// The dictionary is counted from synthetic customers: every customer is a sequence of 2 to 5
-// item sets over a skewed catalogue, with at most 9 distinct items, and every one of its
-// subsequences is counted once.
+// The dictionary is counted from synthetic customers: every customer is a sequence of item sets
+// over a skewed catalogue, with at most 9 distinct items, and every one of its subsequences is
+// counted once.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "BenchCustomers.h"
 #include "dictionary/SequenceDictionary.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
@@ -25,33 +25,24 @@
 namespace {
 
 namespace cs = SEQUENCE_NAMESPACE_800;
-using SetList = std::vector<std::vector<int>>;
+using carmaseq_bench::BenchCustomers;
+using carmaseq_bench::DistinctItems;
+using carmaseq_bench::SetList;
 
 constexpr int kCatalogue = 3000;
 constexpr int kHeldTarget = 1000000;
 
-int SkewedItem(std::mt19937& random) {
-  const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
-  return static_cast<int>(kCatalogue * u * u);
-}
-
-// 2 to 5 sets of 1 to 3 items, all items distinct, at most `maxItems` items.
-SetList MakeCustomer(std::mt19937& random, int minSets, int maxSets, int maxItems) {
-  SetList sets(std::uniform_int_distribution<int>(minSets, maxSets)(random));
-  std::vector<int> used;
-  for (auto& set : sets) {
-    const int want = std::uniform_int_distribution<int>(1, 3)(random);
-    while (static_cast<int>(set.size()) < want && static_cast<int>(used.size()) < maxItems) {
-      const int item = SkewedItem(random);
-      if (std::find(used.begin(), used.end(), item) != used.end()) continue;
-      used.push_back(item);
-      set.push_back(item);
-    }
-    std::sort(set.begin(), set.end());
-  }
-  sets.erase(std::remove_if(sets.begin(), sets.end(), [](const auto& s) { return s.empty(); }),
-             sets.end());
-  return sets;
+// Customers of about 3.5 item sets of about 2 items over a skewed catalogue, cut to at most 9
+// distinct items.
+cs::GeneratorOptions CustomerShape(std::uint32_t seed) {
+  cs::GeneratorOptions options;
+  options.customers = 1000;
+  options.avgSetsPerCustomer = 3.5;
+  options.avgItemsPerSet = 2;
+  options.distinctItems = kCatalogue;
+  options.avgPatternItems = 3;
+  options.seed = seed;
+  return options;
 }
 
 // All non-empty subsequences of the customers, as counted arrays ready for the dictionary.
@@ -111,11 +102,11 @@ void Count(cs::SequenceDictionary& dictionary, CountedBatch& batch) {
 // Counts customers until the dictionary holds about kHeldTarget sequences.
 std::unique_ptr<cs::SequenceDictionary> CountCustomers(unsigned seed, int target) {
   auto dictionary = std::make_unique<cs::SequenceDictionary>(10);
-  std::mt19937 random(seed);
+  BenchCustomers customerStream(CustomerShape(seed));
   int customers = 0;
   while (dictionary->NumberOfSequences() < target) {
     CountedBatch batch;
-    for (int i = 0; i < 200; ++i) batch.Add(MakeCustomer(random, 2, 5, 9));
+    for (int i = 0; i < 200; ++i) batch.Add(DistinctItems(customerStream.Next(), 9));
     batch.Finish();
     Count(*dictionary, batch);
     customers += 200;
@@ -132,9 +123,9 @@ cs::SequenceDictionary& Held() {
 }
 
 void BM_IncrementCount(benchmark::State& state) {
-  std::mt19937 random(11);
+  BenchCustomers customerStream(CustomerShape(11));
   CountedBatch batch;
-  for (int i = 0; i < 400; ++i) batch.Add(MakeCustomer(random, 2, 5, 9));
+  for (int i = 0; i < 400; ++i) batch.Add(DistinctItems(customerStream.Next(), 9));
   batch.Finish();
   cs::SequenceDictionary dictionary(10);
   Count(dictionary, batch);  // every sequence held from now on
@@ -243,20 +234,25 @@ void BM_BuildLattice(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildLattice)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Histories of state.range(0) item sets of 1 to 3 items over the same catalogue.
+// Histories of state.range(0) item sets from customers of the same shape, laid end to end.
 void BM_GetSubsequences(benchmark::State& state) {
   cs::SequenceDictionary& dictionary = Held();
   if (!dictionary.isLatticeBuilt() && !dictionary.buildLattice().IsOK()) {
     state.SkipWithError("lattice construction failed");
     return;
   }
-  std::mt19937 random(17);
+  BenchCustomers customerStream(CustomerShape(17));
   std::vector<cs::Sequence> histories(256);
+  SetList sets;
   for (auto& history : histories) {
     for (int s = 0; s < state.range(0); ++s) {
+      if (sets.empty()) {
+        sets = customerStream.Next();
+        std::reverse(sets.begin(), sets.end());  // taken from the back
+      }
       cs::TimedItemSet set(0, s);
-      const int items = std::uniform_int_distribution<int>(1, 3)(random);
-      for (int i = 0; i < items; ++i) set.AddItem(SkewedItem(random));
+      for (int item : sets.back()) set.AddItem(item);
+      sets.pop_back();
       history.AddTimedItemSet(&set);
     }
   }

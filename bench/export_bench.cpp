@@ -2,8 +2,8 @@
 // PMML rules document, in time and bytes per second, next to the rule query the PMML export
 // starts with.
 //
-// The dictionary is counted from synthetic customers (2 to 5 item sets over a skewed catalogue,
-// at most 9 distinct items each; every subsequence counted once per customer), so that every
+// The dictionary is counted from synthetic customers (item sets over a skewed catalogue, at most
+// 9 distinct items each; every subsequence counted once per customer), so that every
 // rule's antecedent and consequent are held, and its lattice is built. Documents go to a stream
 // that counts and discards the bytes, so the figures are the cost of building and writing the
 // document, not of a disk.
@@ -15,10 +15,10 @@
 #include <memory>
 #include <new>
 #include <ostream>
-#include <random>
 #include <streambuf>
 #include <vector>
 
+#include "BenchCustomers.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
 #include "sequence/Sequence.h"
@@ -50,28 +50,14 @@ class CountingBuffer : public std::streambuf {
   std::int64_t bytes_ = 0;
 };
 
-int SkewedItem(std::mt19937& random) {
-  const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
-  return static_cast<int>(kCatalogue * u * u);
-}
-
-// Items are distinct within a customer, so every subset of its items is a distinct subsequence.
-// Each entry is (set index, item), sets in order and items ascending within a set.
-std::vector<std::pair<int, int>> MakeCustomer(std::mt19937& random) {
-  const int sets = std::uniform_int_distribution<int>(2, 5)(random);
-  std::vector<int> used;
+// Customers of about 3.5 item sets of about 2 items over a skewed catalogue, cut to at most 9
+// distinct items, so that every subset of a customer's items is a distinct subsequence. Each
+// entry is (set index, item), sets in order and items ascending within a set.
+std::vector<std::pair<int, int>> NextCustomer(carmaseq_bench::BenchCustomers& customers) {
+  const carmaseq_bench::SetList sets = carmaseq_bench::DistinctItems(customers.Next(), 9);
   std::vector<std::pair<int, int>> flat;
-  for (int s = 0; s < sets && used.size() < 9; ++s) {
-    const int want = std::uniform_int_distribution<int>(1, 3)(random);
-    std::vector<int> set;
-    while (static_cast<int>(set.size()) < want && used.size() < 9) {
-      const int item = SkewedItem(random);
-      if (std::find(used.begin(), used.end(), item) != used.end()) continue;
-      used.push_back(item);
-      set.push_back(item);
-    }
-    std::sort(set.begin(), set.end());
-    for (int item : set) flat.emplace_back(s, item);
+  for (size_t s = 0; s < sets.size(); ++s) {
+    for (int item : sets[s]) flat.emplace_back(static_cast<int>(s), item);
   }
   return flat;
 }
@@ -103,12 +89,19 @@ void CountCustomer(cs::SequenceDictionary& dictionary, const std::vector<std::pa
 
 std::unique_ptr<cs::SequenceDictionary> MakeDictionary() {
   auto dictionary = std::make_unique<cs::SequenceDictionary>(10);
-  std::mt19937 random(29);
+  cs::GeneratorOptions shape;
+  shape.customers = 1000;
+  shape.avgSetsPerCustomer = 3.5;
+  shape.avgItemsPerSet = 2;
+  shape.distinctItems = kCatalogue;
+  shape.avgPatternItems = 3;
+  shape.seed = 29;
+  carmaseq_bench::BenchCustomers customerStream(shape);
   std::vector<std::vector<int>> arrays;
   std::vector<int*> pointers;
   int customers = 0;
   while (dictionary->NumberOfSequences() < kHeldTarget) {
-    CountCustomer(*dictionary, MakeCustomer(random), arrays, pointers);
+    CountCustomer(*dictionary, NextCustomer(customerStream), arrays, pointers);
     ++customers;
   }
   const cs::Sequence empty;

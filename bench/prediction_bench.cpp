@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
-#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "BenchCustomers.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
@@ -20,7 +20,7 @@
 namespace {
 
 namespace cs = SEQUENCE_NAMESPACE_800;
-using SetList = std::vector<std::vector<int>>;
+using carmaseq_bench::SetList;
 
 constexpr int kCustomers = 40000;
 constexpr int kItems = 120;
@@ -28,32 +28,18 @@ constexpr int kMaxPatternItems = 4;  // counted subsequences hold at most this m
 constexpr double kMinCount = 3;
 constexpr int kQueries = 1000;
 
-// Customers of 3 to 7 baskets of 1 to 3 items; item popularity falls off like 1/rank.
-class CustomerGenerator {
- public:
-  explicit CustomerGenerator(unsigned seed) : random_(seed) {
-    std::vector<double> weights;
-    for (int i = 1; i <= kItems; ++i) weights.push_back(1.0 / i);
-    items_ = std::discrete_distribution<int>(weights.begin(), weights.end());
-  }
-
-  SetList Next() {
-    SetList customer(3 + random_() % 5);
-    for (auto& basket : customer) {
-      const size_t size = 1 + random_() % 3;
-      while (basket.size() < size) {
-        const int item = 1 + items_(random_);
-        if (std::find(basket.begin(), basket.end(), item) == basket.end()) basket.push_back(item);
-      }
-      std::sort(basket.begin(), basket.end());
-    }
-    return customer;
-  }
-
- private:
-  std::mt19937 random_;
-  std::discrete_distribution<int> items_;
-};
+// Customers of about 5 baskets of about 2 items; item popularity falls off like 1/rank.
+carmaseq_bench::BenchCustomers CustomerGenerator(std::uint32_t seed) {
+  cs::GeneratorOptions shape;
+  shape.customers = 1000;
+  shape.avgSetsPerCustomer = 5;
+  shape.avgItemsPerSet = 2;
+  shape.distinctItems = kItems;
+  shape.patterns = 20;
+  shape.avgPatternItems = 3;
+  shape.seed = seed;
+  return carmaseq_bench::BenchCustomers(shape);
+}
 
 // Adds 1 to the count of every distinct subsequence of customer with at most
 // kMaxPatternItems items, storing the ones not yet held.
@@ -136,14 +122,14 @@ cs::Sequence ToSequence(const SetList& sets) {
 // Built once: the counted, pruned dictionary with its lattice, and a pool of query histories.
 struct Fixture {
   Fixture() : dictionary(10) {
-    CustomerGenerator customers(7);
+    carmaseq_bench::BenchCustomers customers = CustomerGenerator(7);
     SubsequenceCounter counter(dictionary);
     for (int c = 0; c < kCustomers; ++c) counter.Count(customers.Next());
     const cs::Sequence empty;
     dictionary.getDescriptor(&empty)->setCount(kCustomers);
     dictionary.reduceAll(kMinCount);
     if (!dictionary.buildLattice().IsOK()) throw std::bad_alloc();
-    CustomerGenerator histories(11);
+    carmaseq_bench::BenchCustomers histories = CustomerGenerator(11);
     for (int q = 0; q < kQueries; ++q) queries.push_back(ToSequence(histories.Next()));
   }
 

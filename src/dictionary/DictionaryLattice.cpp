@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "dictionary/SequenceDictionary.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -242,18 +243,18 @@ class LatticeBuilder {
   void CollectEntry(const ISQCPair& entry, const HashtableSQPair& parents) {
     const NTSequence* child = entry.key;
     if (entry.value != nullptr) Register(entry.value);
-    const std::int32_t size = child->size();
     const std::int32_t* items = child->items();
-    const auto pattern = static_cast<std::uint32_t>(child->getPattern());
-    int set = 0;  // index of the item set holding item p
-    for (int p = 0; p < size; ++p) {
-      if (pending_ == kBatch) Flush(parents);
-      const bool alone = keys_[pending_].removeItem(p, child);
-      items_[pending_] = items[p];
-      positions_[pending_] = alone ? 2 * set + 1 : 2 * set;
-      ++pending_;
-      if ((pattern >> (size - 1 - p)) & 1u) ++set;  // item p ends its set
-    }
+    int set = 0;  // index of the item set holding the items visited
+    ForEachItemSet(*child, [&](ItemSpan span) {
+      for (const std::int32_t* item = span.items; item != span.items + span.count; ++item) {
+        if (pending_ == kBatch) Flush(parents);
+        const bool alone = keys_[pending_].removeItem(static_cast<int>(item - items), child);
+        items_[pending_] = *item;
+        positions_[pending_] = alone ? 2 * set + 1 : 2 * set;
+        ++pending_;
+      }
+      ++set;
+    });
   }
 
   // Gives counter a record of its own for the step that stores its links.
@@ -343,7 +344,7 @@ class FrequentView {
 }  // namespace
 
 QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
-  try {
+  const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     const int top = LargestSequence();
     auto builder = std::make_unique<LatticeBuilder>();
     size_t records = 1;
@@ -363,13 +364,10 @@ QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
       builder->StoreLinks();
     }
     builder->StoreLinks();  // the top level: emptied sets only
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
-  latticeBuilt_ = true;
-  return QxStatus();
+    return QxStatus();
+  });
+  if (status.IsOK()) latticeBuilt_ = true;
+  return status;
 }
 
 // The walk grows every result leftward from the newest item set of the frequent-item view F:

@@ -12,8 +12,9 @@
 
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -55,19 +56,11 @@ class CandidateSets {
       : nSets_(base.getNSets()),
         buffer_(static_cast<size_t>(base.size() + base.getNSets() + 2)),
         sets_(static_cast<size_t>(nSets_ + 1)) {
-    const std::int32_t* items = base.items();
-    int at = 0;
-    for (int s = 0; s < nSets_; ++s) {
-      const int count = base.getSizeOfSet(s);
-      lastSetStart_ = at;
-      lastItems_ = items;
-      sets_[s] = &buffer_[at];
-      buffer_[at] = count;
-      std::copy(items, items + count, &buffer_[at + 1]);
-      items += count;
-      at += count + 1;
+    end_ = WriteCountedSets(base, buffer_.data(), sets_.data());
+    if (nSets_ > 0) {
+      lastSetStart_ = static_cast<int>(sets_[nSets_ - 1] - buffer_.data());
+      lastItems_ = base.items() + base.size() - sets_[nSets_ - 1][0];
     }
-    end_ = at;
   }
 
   int** sets() { return sets_.data(); }
@@ -216,7 +209,7 @@ void ScoreExtensions(SequenceDictionary& dictionary, const NTSequence& matched, 
 QxCommon_940::QxStatus SequenceDictionary::GetFutureItems(
     std::vector<SeqConsequentDescriptor>& predictions, const Sequence* sequence, int maxItems,
     bool wholeSequenceOnly) {
-  try {
+  return StatusOrOutOfMemory([&]() -> QxStatus {
     if (IsEmptyQuery(sequence)) {
       AppendSingleItems(*this, predictions, maxItems);
       return QxStatus();
@@ -237,16 +230,12 @@ QxCommon_940::QxStatus SequenceDictionary::GetFutureItems(
     }
     AppendBest(predictions, best, maxItems);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
+  });
 }
 
 QxCommon_940::QxStatus SequenceDictionary::GetCurrentItems(
     std::vector<SeqConsequentDescriptor>& predictions, const Sequence* sequence, int maxItems) {
-  try {
+  return StatusOrOutOfMemory([&]() -> QxStatus {
     if (IsEmptyQuery(sequence)) {
       AppendSingleItems(*this, predictions, maxItems);
       return QxStatus();
@@ -262,11 +251,7 @@ QxCommon_940::QxStatus SequenceDictionary::GetCurrentItems(
     }
     AppendBest(predictions, best, maxItems);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
+  });
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

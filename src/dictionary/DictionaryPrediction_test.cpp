@@ -4,7 +4,7 @@
 
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
-#include "dictionary/query_testutil.h"
+#include "dictionary/dictionary_testutil.h"
 #include "foundation/QxStatus.h"
 
 namespace SEQUENCE_NAMESPACE_800 {

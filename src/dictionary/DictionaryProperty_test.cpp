@@ -19,16 +19,11 @@ namespace {
 
 using testutil::SetList;
 using Found = std::multiset<SetList>;
+using testutil::Contains;
+using testutil::ToSets;
 
 bool Includes(const std::vector<int>& outer, const std::vector<int>& inner) {
   return std::includes(outer.begin(), outer.end(), inner.begin(), inner.end());
-}
-
-// Each of the first qEnd sets of q inside its own set among the first sEnd sets of s, in order.
-bool Contains(const SetList& s, size_t sEnd, const SetList& q, size_t qEnd) {
-  size_t i = 0;
-  for (size_t k = 0; k < sEnd && i < qEnd; ++k) i += Includes(s[k], q[i]) ? 1 : 0;
-  return i == qEnd;
 }
 
 // Each set of q inside the set of s at the same place counted from `offset`.
@@ -37,15 +32,6 @@ bool ContainsAt(const SetList& s, const SetList& q, size_t offset) {
     if (!Includes(s[offset + i], q[i])) return false;
   }
   return true;
-}
-
-SetList ToSets(const NTSequence& key) {
-  std::unique_ptr<Sequence> sequence(key.createSequence());
-  SetList sets;
-  for (int i = 0; i < sequence->Length(); ++i) {
-    sets.emplace_back((*sequence)[i].Begin(), (*sequence)[i].End());
-  }
-  return sets;
 }
 
 class DictionaryPropertyTest : public testing::Test {
@@ -78,31 +64,7 @@ class DictionaryPropertyTest : public testing::Test {
   void Fill(int levels, int customers, int minCount) {
     dictionary_ = std::make_unique<SequenceDictionary>(levels);
     testutil::SetTotal(*dictionary_, customers);
-    for (int c = 0; c < customers; ++c) {
-      const SetList customer = RandomSequence(4, 2);
-      std::vector<std::pair<size_t, int>> flat;  // (set index, item)
-      for (size_t s = 0; s < customer.size(); ++s) {
-        for (int item : customer[s]) flat.emplace_back(s, item);
-      }
-      std::set<SetList> distinct;
-      for (unsigned mask = 1; mask < (1u << flat.size()); ++mask) {
-        SetList sub;
-        size_t lastSet = flat.size();
-        for (size_t i = 0; i < flat.size(); ++i) {
-          if (!(mask & (1u << i))) continue;
-          if (flat[i].first != lastSet) sub.emplace_back();
-          lastSet = flat[i].first;
-          sub.back().push_back(flat[i].second);
-        }
-        distinct.insert(sub);
-      }
-      for (const SetList& sub : distinct) {
-        testutil::Counted counted(sub);
-        if (dictionary_->incrementCount(counted.sets(), counted.n()) == nullptr) {
-          testutil::Hold(*dictionary_, sub, 1);
-        }
-      }
-    }
+    for (int c = 0; c < customers; ++c) testutil::CountCustomer(*dictionary_, RandomSequence(4, 2));
     dictionary_->reduceAll(minCount);
     held_.clear();
     for (int level = 0; level < levels; ++level) {

@@ -9,7 +9,7 @@
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
-#include "dictionary/query_testutil.h"
+#include "dictionary/dictionary_testutil.h"
 #include "foundation/QxStatus.h"
 #include "foundation/failing_new_testutil.h"
 

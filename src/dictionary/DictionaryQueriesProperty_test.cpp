@@ -12,7 +12,7 @@
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
-#include "dictionary/query_testutil.h"
+#include "dictionary/dictionary_testutil.h"
 #include "sequence/sequence_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -24,45 +24,17 @@ using Items = std::vector<int>;
 constexpr int kLevels = 6;  // sequences of up to 5 items
 constexpr int kAlphabet = 10;
 
-int SizeOf(const SetList& s) {
-  int size = 0;
-  for (const Items& set : s) size += static_cast<int>(set.size());
-  return size;
-}
-
 bool IsSubset(const Items& small, const Items& big) {
   return std::includes(big.begin(), big.end(), small.begin(), small.end());
 }
 
 // Whether x occurs in s: each set of x inside a set of s, in order.
 bool Occurs(const SetList& x, const SetList& s) {
-  size_t matched = 0;
-  for (size_t i = 0; i < s.size() && matched < x.size(); ++i) {
-    if (IsSubset(x[matched], s[i])) ++matched;
-  }
-  return matched == x.size();
-}
-
-// Inserts prefix and every extension of it by a subsequence of s[from..), up to kLevels-1 items.
-void Subsequences(const SetList& s, size_t from, SetList& prefix, std::set<SetList>& out) {
-  out.insert(prefix);
-  for (size_t i = from; i < s.size(); ++i) {
-    for (unsigned mask = 1; mask < (1u << s[i].size()); ++mask) {
-      prefix.emplace_back();
-      for (size_t b = 0; b < s[i].size(); ++b) {
-        if (mask & (1u << b)) prefix.back().push_back(s[i][b]);
-      }
-      if (SizeOf(prefix) < kLevels) Subsequences(s, i + 1, prefix, out);
-      prefix.pop_back();
-    }
-  }
+  return testutil::Contains(s, s.size(), x, x.size());
 }
 
 std::set<SetList> SubsequencesOf(const SetList& s) {
-  std::set<SetList> out;
-  SetList prefix;
-  Subsequences(s, 0, prefix, out);
-  return out;
+  return testutil::SubsequencesOf(s, kLevels - 1);
 }
 
 std::string Text(const SetList& s) { return testutil::ToText(testutil::ToSequence(s)); }
@@ -130,10 +102,7 @@ void CheckRules(RandomDictionary& d, char sortBy) {
     const Sequence& antecedent = rules[i].GetAntecedent();
     const Sequence& consequent = rules[i].GetConsequent();
     actual.insert(testutil::ToText(antecedent) + "=>" + testutil::ToText(consequent));
-    SetList whole;
-    for (int k = 0; k < antecedent.Length(); ++k) {
-      whole.emplace_back(antecedent[k].Begin(), antecedent[k].End());
-    }
+    SetList whole = testutil::ToSets(antecedent);
     whole.emplace_back(consequent[0].Begin(), consequent[0].End());
     const double count = d.Count(whole);
     EXPECT_EQ(count / total, rules[i].GetSupport());
@@ -163,7 +132,7 @@ void AddScores(const RandomDictionary& d, const SetList& query, const Items& exc
       continue;
     const double matched = d.Count(s);
     if (matched == 0) continue;
-    bool walked = d.largest > 2 || SizeOf(s) == 1;
+    bool walked = d.largest > 2 || testutil::SizeOf(s) == 1;
     for (size_t k = 0; k + 1 < s.size(); ++k) walked = walked && s[k].size() == 1;
     for (int a = 1; a <= kAlphabet; ++a) {
       if (std::count(excluded.begin(), excluded.end(), a) > 0) continue;

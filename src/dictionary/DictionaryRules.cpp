@@ -9,8 +9,9 @@
 
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -51,16 +52,7 @@ class KeySets {
   void Assign(const NTSequence& key) {
     buffer_.resize(static_cast<size_t>(key.size() + key.getNSets()));
     sets_.resize(static_cast<size_t>(key.getNSets()));
-    const std::int32_t* items = key.items();
-    int at = 0;
-    for (int s = 0; s < key.getNSets(); ++s) {
-      const int count = key.getSizeOfSet(s);
-      sets_[s] = &buffer_[at];
-      buffer_[at] = count;
-      std::copy(items, items + count, &buffer_[at + 1]);
-      items += count;
-      at += count + 1;
-    }
+    WriteCountedSets(key, buffer_.data(), sets_.data());
   }
 
   int** sets() { return sets_.data(); }
@@ -157,7 +149,7 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
                                                     double minCause, double maxCause, char sortBy,
                                                     bool maximalOnly) {
   const size_t before = rules.size();
-  try {
+  const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     // The count band: the lower end truncated, the upper end rounded. Kept in double so that an
     // extreme fraction cannot overflow an integer.
     const double total = getTotalCount();
@@ -181,13 +173,11 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
     }
     if (!found.empty() && IsSortKey(sortBy)) AppendSorted(rules, found, sortBy, sets);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
+  });
+  if (status.GetErrorCode() == QxStatus::kOutOfMemory) {
     rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
-    return QxStatus(QxStatus::kOutOfMemory, false);
   }
+  return status;
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -7,7 +7,7 @@
 
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
-#include "dictionary/query_testutil.h"
+#include "dictionary/dictionary_testutil.h"
 #include "foundation/QxStatus.h"
 #include "sequence/sequence_testutil.h"
 

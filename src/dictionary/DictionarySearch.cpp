@@ -7,6 +7,7 @@
 
 #include "dictionary/SequenceDictionary.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -135,18 +136,13 @@ QxCommon_940::QxStatus SequenceDictionary::getSequencesOfSize(std::vector<const 
   for (auto it = table->begin(); it != table->end(); ++it) {
     if (maximalOnly && it->value != nullptr && it->value->getNAdjacent() > 0) continue;
     const NTSequence& key = *it->key;
-    const auto pattern = static_cast<std::uint32_t>(key.getPattern());
     auto sequence = std::make_unique<Sequence>(key.getNSets());
-    TimedItemSet set(0, 0.0);
-    int index = 0;
-    for (int p = 0; p < key.size(); ++p) {
-      set.AddItem(key.items()[p]);
-      if ((pattern >> (key.size() - 1 - p)) & 1u) {  // item p ends its set
-        sequence->AddTimedItemSet(&set);
-        set.Clear();
-        set.SetTime(++index);
-      }
-    }
+    TimedItemSet set;
+    double time = 0.0;  // the sets are numbered from 0
+    ForEachItemSet(key, [&](ItemSpan items) {
+      set.AddAllItems(items.items, items.count, time++);
+      sequence->AddTimedItemSet(&set);
+    });
     out.push_back(sequence.get());
     sequence.release();
   }

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "foundation/QxPower.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
@@ -16,16 +17,6 @@
 namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
-
-// Runs f, turning an exhausted heap into the dictionary's own failure.
-template <typename F>
-auto GuardMemory(F f) -> decltype(f()) {
-  try {
-    return f();
-  } catch (const std::bad_alloc&) {
-    throw SeqExceptions::DictionaryFailure();
-  }
-}
 
 // Total number of items of n counted sets. Wide, so that garbage counts cannot wrap.
 std::int64_t CountedSize(int** sets, int n) {

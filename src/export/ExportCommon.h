@@ -1,15 +1,13 @@
 // What the rules document and the lattice document share: carmaseq's fixed texts, the Header
-// element, the item tables, the reported minimum support and the walk over a key's item sets.
+// element, the item tables and the reported minimum support.
 #ifndef CARMASEQ_EXPORT_EXPORTCOMMON_H_
 #define CARMASEQ_EXPORT_EXPORTCOMMON_H_
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "export/ReferenceIndex.h"
 #include "foundation/Visibility.h"
-#include "sequence/NTSequence.h"
 
 namespace QxXML_940 {
 class XMLElement;
@@ -46,22 +44,6 @@ CARMASEQ_EXPORT void AddItemTables(QxXML_940::XMLElement* parent, const Referenc
 // dictionary's last reduceAll and minSupport (NaN when the recorded one is NaN).
 CARMASEQ_EXPORT double ReportedMinimumSupport(const SequenceDictionary& dictionary,
                                               double minSupport);
-
-// Calls visit(ItemSpan) for each item set of key, in order. The spans point into key.
-template <typename Visit>
-void ForEachItemSet(const NTSequence& key, Visit visit) {
-  const auto pattern = static_cast<std::uint32_t>(key.getPattern());
-  const std::int32_t size = key.size();
-  const std::int32_t* items = key.items();
-  std::int32_t begin = 0;
-  for (std::int32_t p = 0; p < size; ++p) {
-    const bool endsSet = p + 1 == size || ((pattern >> (size - 1 - p)) & 1u) != 0;
-    if (endsSet) {
-      visit(ItemSpan{items + begin, p + 1 - begin});
-      begin = p + 1;
-    }
-  }
-}
 
 }  // namespace SEQUENCE_NAMESPACE_800
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <locale>
-#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -35,27 +34,13 @@ std::pair<std::string, std::string> ExportRandom(int d) {
   testutil::SetTotal(dictionary, customers);
   std::uniform_int_distribution<int> item(0, 4 + d % 7), count(1, 2), sets(1, 4);
   for (int c = 0; c < customers; ++c) {
-    std::vector<std::pair<int, int>> flat;  // (set index, item), ascending within a set
+    SetList customer;
     for (int s = sets(random), i = 0; i < s; ++i) {
       std::set<int> set;
       for (int n = count(random); n > 0; --n) set.insert(item(random));
-      for (int x : set) flat.emplace_back(i, x);
+      customer.emplace_back(set.begin(), set.end());
     }
-    std::set<SetList> distinct;
-    for (unsigned mask = 1; mask < (1u << flat.size()); ++mask) {
-      std::map<int, std::vector<int>> bySet;
-      for (size_t i = 0; i < flat.size(); ++i) {
-        if (mask & (1u << i)) bySet[flat[i].first].push_back(flat[i].second);
-      }
-      SetList sub;
-      for (auto& entry : bySet) sub.push_back(entry.second);
-      distinct.insert(sub);
-    }
-    for (const SetList& sub : distinct) {
-      testutil::Counted counted(sub);
-      if (!dictionary.incrementCount(counted.sets(), counted.n()))
-        testutil::Hold(dictionary, sub, 1);
-    }
+    testutil::CountCustomer(dictionary, customer);
   }
   dictionary.reduceAll(1.0 + d % 4);
   EXPECT_TRUE(dictionary.buildLattice().IsOK());

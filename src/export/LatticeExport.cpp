@@ -7,8 +7,9 @@
 #include "dictionary/SequenceDictionary.h"
 #include "export/ExportCommon.h"
 #include "export/ReferenceIndex.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
 #include "xml/XMLNodes.h"
@@ -81,7 +82,7 @@ void AddSequence(XMLElement* level, const ISQCPair& entry, std::int32_t id, doub
 // The whole document is built before the first byte is written; if memory runs out while
 // building, nothing is written and status 60000 is returned.
 QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, double minSupport) {
-  try {
+  return StatusOrOutOfMemory([&]() -> QxStatus {
     const int largest = LargestSequence();
     ReferenceIndex index;
     IndexLattice(*this, largest, &index);
@@ -126,9 +127,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, do
         QxXML_940::XMLDocType::Create("SequentialAssociationLattice", "sequentiallattice.dtd", 0));
     QxXML_940::WriteTree(os, docType.get(), root.get(), true);
     return QxStatus();
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
+  });
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -11,18 +11,13 @@
 #include <vector>
 
 #include "foundation/Visibility.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
 class Sequence;
 class TimedItemSet;
-
-// A run of items held elsewhere: one item set, ascending and duplicate-free.
-struct ItemSpan {
-  const std::int32_t* items;
-  std::int32_t count;
-};
 
 // Orders item sets lexicographically on their ascending items, a proper prefix first (the
 // TimedItemSet order), and lets a stored set be found from an ItemSpan without a copy.

@@ -8,7 +8,8 @@
 #include "dictionary/SequenceDictionary.h"
 #include "export/ExportCommon.h"
 #include "export/ReferenceIndex.h"
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
+#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
@@ -199,7 +200,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     std::ostream& os, double minSupport, double maxSupport, double minConfidence,
     double maxConfidence, double minCause, double maxCause, int maxNumberOfItemsPerTransaction,
     double avgNumberOfItemsPerTransaction, char sortBy, bool maximalOnly) {
-  try {
+  return StatusOrOutOfMemory([&]() -> QxStatus {
     std::vector<SeqAssociationRule> rules;
     const QxStatus status = GetRules(rules, minSupport, maxSupport, minConfidence, maxConfidence,
                                      minCause, maxCause, sortBy, maximalOnly);
@@ -245,11 +246,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
         QxXML_940::XMLDocType::Create("PMML", "sequentialmodel.dtd", 0));
     QxXML_940::WriteTree(os, docType.get(), root.get(), true);
     return status;
-  } catch (const std::bad_alloc&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  } catch (const SeqExceptions::DictionaryFailure&) {
-    return QxStatus(QxStatus::kOutOfMemory, false);
-  }
+  });
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dictionary/SequenceDictionary.h"
-#include "dictionary/query_testutil.h"
+#include "dictionary/dictionary_testutil.h"
 #include "export/export_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {

@@ -81,24 +81,13 @@ TEST(HashtableSQPairTest, GetManyFindsWhatGetFinds) {
   for (int n = 0; n <= static_cast<int>(keys.size()); n += 1 + n / 8) {
     std::vector<const ISQCPair*> found(static_cast<size_t>(n) + 1, nullptr);
     table.getMany(keys.data(), n, found.data());
-    for (int i = 0; i < n; ++i) ASSERT_EQ(table.get(keys[i]), found[i]) << "n " << n << " i " << i;
+    for (int i = 0; i < n; ++i) {
+      ASSERT_EQ(table.get(keys[i]), found[i]) << "n " << n << " i " << i;
+      const int item = keys[i]->items()[0];  // only the items tell the same-hash probes apart
+      ASSERT_EQ(item % 2 == 0 && item < 300, found[i] != nullptr) << "n " << n << " i " << i;
+    }
     EXPECT_EQ(nullptr, found[n]) << "n " << n;  // nothing written past the batch
   }
-}
-
-TEST(HashtableSQPairTest, KeysDifferingOnlyInTheirItemsAreDistinct) {
-  // Same hash, pattern and size: only the items tell these keys apart.
-  HashtableSQPair table(3);
-  const std::int32_t a[] = {5};
-  const std::int32_t b[] = {10};
-  const PackedSequence packedA{1, 1, 5, 1, a};
-  const PackedSequence packedB{1, 1, 5, 1, b};
-  NTSequence* keyA = new NTSequence;
-  keyA->reuseAs(&packedA);
-  NTSequence keyB;
-  keyB.reuseAs(&packedB);
-  ASSERT_TRUE(table.put(keyA, Counter(5)));
-  EXPECT_FALSE(table.containsKey(&keyB));
 }
 
 TEST(HashtableSQPairTest, PutOwnership) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "sequence/KeyItemSets.h"
 #include "sequence/Sequence.h"
 #include "sequence/TimedItemSet.h"
 
@@ -383,18 +384,13 @@ void NTSequence::getSetAsArray(int setIndex, int* out) const {
 
 Sequence* NTSequence::createSequence() const {
   std::unique_ptr<Sequence> sequence(new Sequence(nSets_));
-  const std::uint32_t pattern = static_cast<std::uint32_t>(pattern_);
-  std::int32_t start = 0;
   double time = 1.0;
-  for (std::int32_t i = 0; i < size_; ++i) {
-    // The last item closes a set even where a long key's pattern lost its bit.
-    if (!EndBit(pattern, size_, i) && i + 1 < size_) continue;
+  ForEachItemSet(*this, [&](ItemSpan items) {
     TimedItemSet set;
-    set.AddAllItems(items_.get() + start, i + 1 - start, time);
+    set.AddAllItems(items.items, items.count, time);
     sequence->AddTimedItemSet(&set);
     time += 1.0;
-    start = i + 1;
-  }
+  });
   return sequence.release();
 }
 
@@ -427,16 +423,10 @@ void NTSequence::display(std::ostream& os) const {
   os << "HashCode  " << hashCode_ << "\n"
      << "Pattern  " << pattern_ << "\n"
      << "<";
-  const std::uint32_t pattern = static_cast<std::uint32_t>(pattern_);
-  bool opened = false;
-  for (std::int32_t i = 0; i < size_; ++i) {
-    os << (opened ? " " : "(") << items_[i];
-    opened = true;
-    if (EndBit(pattern, size_, i) || i + 1 == size_) {
-      os << ")";
-      opened = false;
-    }
-  }
+  ForEachItemSet(*this, [&os](ItemSpan set) {
+    for (std::int32_t i = 0; i < set.count; ++i) os << (i == 0 ? "(" : " ") << set.items[i];
+    os << ")";
+  });
   os << ">\n";
 }
 

@@ -4,7 +4,7 @@
 #include <new>
 #include <ostream>
 
-#include "foundation/Exceptions.h"
+#include "foundation/MemoryGuard.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -38,12 +38,10 @@ void SequenceCounter::setStatsBucket(StatsBucket* statistics) {
 }
 
 void SequenceCounter::addAdjacentItem(int item, int position) {
-  try {
+  GuardMemory([&] {
     if (adjacent_ == nullptr) adjacent_ = new AdjacentItemSet;
     adjacent_->emplace(item, position);
-  } catch (const std::bad_alloc&) {
-    throw SeqExceptions::DictionaryFailure();
-  }
+  });
 }
 
 int SequenceCounter::getNAdjacent() const {
@@ -55,12 +53,10 @@ void SequenceCounter::clearAdjacentItems() {
 }
 
 void SequenceCounter::assignAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n) {
-  try {
+  GuardMemory([&] {
     if (adjacent_ == nullptr) adjacent_ = new AdjacentItemSet;
     adjacent_->assignSorted(pairs, n);
-  } catch (const std::bad_alloc&) {
-    throw SeqExceptions::DictionaryFailure();
-  }
+  });
 }
 
 void SequenceCounter::setAdjacentItems(AdjacentItemSet* items) {

@@ -144,8 +144,6 @@ class CARMASEQ_EXPORT XMLElement : public XMLInterface {
     return i < kInlineAttributes ? inline_[i] : overflow_[i - kInlineAttributes];
   }
   std::size_t GetChildCount() const { return children_.size(); }
-  // REQUIRES: i < GetChildCount().
-  const XMLInterface& GetChild(std::size_t i) const { return *children_[i]; }
 
  private:
   explicit XMLElement(std::string name);
@@ -189,9 +187,6 @@ class CARMASEQ_EXPORT XMLDocType : public XMLInterface {
   int AddExtension(const std::string& text);
 
   const std::string& GetName() const { return name_; }
-  const std::string& GetSystemId() const { return systemId_; }
-  const std::string& GetExtensions() const { return extensions_; }
-  std::int32_t GetUserValue() const { return userValue_; }
 
  private:
   XMLDocType(const std::string& name, const std::string& systemId, std::int32_t userValue);
