@@ -3,11 +3,9 @@
 namespace SEQUENCE_NAMESPACE_800 {
 
 MiningRun::MiningRun(const MiningOptions& options, const CompactDatabase& db,
-                     std::int32_t threshold, const SequenceMiner::Visitor& visitor)
-    : options_(options), db_(db), threshold_(threshold), visitor_(visitor) {
-  summary_.countThreshold = threshold;
-  summary_.perLevel.assign(options.maxItems + 1, 0);
-}
+                     std::int32_t threshold, const SequenceMiner::Visitor& visitor,
+                     const std::atomic<bool>* halt)
+    : options_(options), db_(db), threshold_(threshold), visitor_(visitor), halt_(halt) {}
 
 void MiningRun::StartRoot(std::int32_t x) {
   items_.assign(1, db_.OriginalId(x));
@@ -21,18 +19,7 @@ void MiningRun::Report(std::int32_t count) {
   found.numItems = static_cast<std::int32_t>(items_.size());
   found.numSets = static_cast<std::int32_t>(setEnds_.size());
   found.count = count;
-  ++summary_.sequences;
-  ++summary_.perLevel[found.numItems];
   visitor_(found);
-}
-
-void MiningRun::ReportProgress(std::size_t done, std::size_t total) {
-  if (!options_.progress || cancelled_) return;
-  MiningProgress progress;
-  progress.done = static_cast<std::int32_t>(done);
-  progress.total = static_cast<std::int32_t>(total);
-  progress.found = summary_.sequences;
-  options_.progress(progress);
 }
 
 void MiningRun::Push(std::int32_t x, bool newSet) {

@@ -1,8 +1,9 @@
 // The state one run of the miner shares between its two search strategies (the pattern being
-// grown, its report, cancellation and progress), and how the search works.
+// grown, its report, when to stop), and how the search works.
 #ifndef CARMASEQ_MINING_MININGRUN_H_
 #define CARMASEQ_MINING_MININGRUN_H_
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -54,12 +55,13 @@ inline std::uint64_t SetsAfterFirst(std::uint64_t mask) {
 }
 
 // One run of a search: the options, the pattern being grown (in original item ids) and its
-// report to the visitor, the summary, cancellation and progress. Not copyable; one thread.
+// report to the visitor, and when to stop. Not copyable; one thread.
 class MiningRun {
  public:
-  // REQUIRES: options, db and visitor outlive the run.
+  // Stops once options.cancel or halt (may be null) reads true.
+  // REQUIRES: options, db, visitor and halt outlive the run.
   MiningRun(const MiningOptions& options, const CompactDatabase& db, std::int32_t threshold,
-            const SequenceMiner::Visitor& visitor);
+            const SequenceMiner::Visitor& visitor, const std::atomic<bool>* halt);
   MiningRun(const MiningRun&) = delete;
   MiningRun& operator=(const MiningRun&) = delete;
 
@@ -69,12 +71,12 @@ class MiningRun {
   // Items in the current pattern.
   std::int32_t depth() const { return static_cast<std::int32_t>(items_.size()); }
   bool AtMaxDepth() const { return depth() == options_.maxItems; }
-  MiningSummary& summary() { return summary_; }
 
-  // Returns true iff the cancel flag has been seen set; once true, stays true.
+  // Returns true iff the cancel or halt flag has been seen set; once true, stays true.
   bool Cancelled() {
-    if (!cancelled_ && options_.cancel != nullptr &&
-        options_.cancel->load(std::memory_order_relaxed)) {
+    if (!cancelled_ &&
+        ((options_.cancel != nullptr && options_.cancel->load(std::memory_order_relaxed)) ||
+         (halt_ != nullptr && halt_->load(std::memory_order_relaxed)))) {
       cancelled_ = true;
     }
     return cancelled_;
@@ -85,8 +87,6 @@ class MiningRun {
   void StartRoot(std::int32_t x);
   // Reports the current pattern with its count.
   void Report(std::int32_t count);
-  // Reports progress after `done` of `total` one-item sequences, unless cancelled.
-  void ReportProgress(std::size_t done, std::size_t total);
 
   // The recursion step of both searches: for each item-set extension, then each sequence
   // extension, of the current pattern, makes the pattern that extension, calls
@@ -114,10 +114,10 @@ class MiningRun {
   const CompactDatabase& db_;
   const std::int32_t threshold_;
   const SequenceMiner::Visitor& visitor_;
+  const std::atomic<bool>* const halt_;
   bool cancelled_ = false;
   std::vector<std::int32_t> items_;    // the pattern's item ids, set after set
   std::vector<std::int32_t> setEnds_;  // one past the last item of each set
-  MiningSummary summary_;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800
