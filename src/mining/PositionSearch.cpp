@@ -49,7 +49,7 @@ void PositionSearch::Tally::Collect(std::int32_t threshold, std::size_t depth) {
   std::sort(out.begin(), out.end());
 }
 
-PositionSearch::PositionSearch(MiningRun& run, const Roots& roots)
+PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
     : run_(run), roots_(roots), db_(run.db()), children_(run.options().maxItems + 1) {
   const MiningOptions& options = run.options();
   minGap_ = options.minGap > 0 ? options.minGap : 0;

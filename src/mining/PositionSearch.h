@@ -29,23 +29,30 @@ class PositionSearch {
     std::int32_t Support() const { return static_cast<std::int32_t>(customers.size()); }
   };
 
-  // The projections of every one-item sequence, built in one pass over db. Read-only once built.
+  // The projections of every one-item sequence, built in one pass over db. Searches on several
+  // threads may share it as long as each root is mined, and then released, by one of them.
   class Roots {
    public:
     Roots(const CompactDatabase& db, bool window);
     const Projection& Of(std::int32_t x) const { return roots_[x]; }
+    // Frees the memory of root x, which then is empty.
+    void Release(std::int32_t x) { roots_[x] = Projection(); }
 
    private:
     std::vector<Projection> roots_;
   };
 
   // REQUIRES: run and roots outlive the search, and roots were built for run.db().
-  PositionSearch(MiningRun& run, const Roots& roots);
+  PositionSearch(MiningRun& run, Roots& roots);
   PositionSearch(const PositionSearch&) = delete;
   PositionSearch& operator=(const PositionSearch&) = delete;
 
-  // Reports the current pattern of run, the one-item sequence of x, and all its extensions.
-  void MineRoot(std::int32_t x) { Grow(roots_.Of(x)); }
+  // Reports the current pattern of run, the one-item sequence of x, and all its extensions, then
+  // releases root x.
+  void MineRoot(std::int32_t x) {
+    Grow(roots_.Of(x));
+    roots_.Release(x);
+  }
 
  private:
   // A set that a sequence extension may use, with the start its match gets.
@@ -94,7 +101,7 @@ class PositionSearch {
   std::uint32_t NextVisit();
 
   MiningRun& run_;
-  const Roots& roots_;
+  Roots& roots_;
   const CompactDatabase& db_;
   double minGap_ = 0, maxGap_ = 0, window_ = 0;
   bool timed_ = false;

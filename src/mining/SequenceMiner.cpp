@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -110,7 +111,7 @@ class Reporter {
 
 // Mines every one-item sequence, in ascending order of item, on the calling thread.
 template <typename Search, typename Shared>
-void MineOnThisThread(const MiningOptions& options, const CompactDatabase& db, const Shared& shared,
+void MineOnThisThread(const MiningOptions& options, const CompactDatabase& db, Shared& shared,
                       std::int32_t threshold, Reporter& reporter, std::atomic<bool>* halt) {
   const SequenceMiner::Visitor report = [&reporter](const MinedSequence& found) {
     reporter.Report(found);
@@ -129,7 +130,7 @@ void MineOnThisThread(const MiningOptions& options, const CompactDatabase& db, c
 // recording its subtree in a stream of its own; the calling thread replays the streams in
 // ascending order of item, so the reporter sees exactly what MineOnThisThread would report.
 template <typename Search, typename Shared>
-void MineWithWorkers(const MiningOptions& options, const CompactDatabase& db, const Shared& shared,
+void MineWithWorkers(const MiningOptions& options, const CompactDatabase& db, Shared& shared,
                      std::int32_t threshold, Reporter& reporter, MemoryGuard& guard,
                      std::atomic<bool>* halt, std::int32_t threads) {
   const std::size_t f = db.NumItems();
@@ -140,51 +141,71 @@ void MineWithWorkers(const MiningOptions& options, const CompactDatabase& db, co
   std::condition_variable changed;
   std::atomic<std::size_t> next{0};
 
+  std::exception_ptr failure;  // the first exception of a worker; guarded by mutex
+
   auto work = [&] {
-    MinedStream* stream = nullptr;
-    std::int64_t recorded = 0;
-    const SequenceMiner::Visitor record = [&](const MinedSequence& found) {
-      stream->Record(found);
-      if (++recorded % kMemoryCheckInterval == 0 && !guard.Recorded(kMemoryCheckInterval)) {
-        halt->store(true);
+    try {
+      MinedStream* stream = nullptr;
+      std::int64_t recorded = 0;
+      const SequenceMiner::Visitor record = [&](const MinedSequence& found) {
+        stream->Record(found);
+        if (++recorded % kMemoryCheckInterval == 0 && !guard.Recorded(kMemoryCheckInterval)) {
+          halt->store(true);
+        }
+      };
+      MiningRun run(options, db, threshold, record, halt);
+      Search search(run, shared);
+      for (std::size_t x = next++; x < f && !run.Cancelled(); x = next++) {
+        stream = &streams[x];
+        run.StartRoot(static_cast<std::int32_t>(x));
+        search.MineRoot(static_cast<std::int32_t>(x));
+        if (run.Cancelled()) break;
+        std::lock_guard<std::mutex> lock(mutex);
+        finished[x] = 1;
+        changed.notify_all();
       }
-    };
-    MiningRun run(options, db, threshold, record, halt);
-    Search search(run, shared);
-    for (std::size_t x = next++; x < f && !run.Cancelled(); x = next++) {
-      stream = &streams[x];
-      run.StartRoot(static_cast<std::int32_t>(x));
-      search.MineRoot(static_cast<std::int32_t>(x));
-      if (run.Cancelled()) break;
+    } catch (...) {
       std::lock_guard<std::mutex> lock(mutex);
-      finished[x] = 1;
-      changed.notify_all();
+      if (!failure) failure = std::current_exception();
+      halt->store(true);
     }
     std::lock_guard<std::mutex> lock(mutex);
     --running;
     changed.notify_all();
   };
-  std::vector<std::thread> workers;
-  for (std::int32_t t = 0; t < threads; ++t) workers.emplace_back(work);
 
-  for (std::size_t x = 0; x < f; ++x) {
-    {
-      std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock, [&] { return finished[x] || running == 0 || halt->load(); });
-      if (!finished[x]) break;  // the workers stopped: cancelled
+  std::vector<std::thread> workers;
+  // Stops the workers and waits for them; runs however the replay below ends.
+  auto stopWorkers = [&] {
+    halt->store(true);
+    for (std::thread& worker : workers) worker.join();
+  };
+  try {
+    for (std::int32_t t = 0; t < threads; ++t) {
+      workers.emplace_back(work);
     }
-    const bool complete = streams[x].Replay(
-        [&reporter](const MinedSequence& found) { return reporter.Report(found); });
-    streams[x].Release();
-    if (!complete) break;
-    reporter.RootsDone(static_cast<std::int32_t>(x + 1));
+    for (std::size_t x = 0; x < f; ++x) {
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return finished[x] || running == 0 || halt->load(); });
+        if (!finished[x]) break;  // the workers stopped: cancelled, out of budget or failed
+      }
+      const bool complete = streams[x].Replay(
+          [&reporter](const MinedSequence& found) { return reporter.Report(found); });
+      streams[x].Release();
+      if (!complete) break;
+      reporter.RootsDone(static_cast<std::int32_t>(x + 1));
+    }
+  } catch (...) {  // from the visitor, or a thread that could not start
+    stopWorkers();
+    throw;
   }
-  halt->store(true);  // workers still busy after an early stop give up
-  for (std::thread& worker : workers) worker.join();
+  stopWorkers();
+  if (failure) std::rethrow_exception(failure);
 }
 
 template <typename Search, typename Shared>
-void MineAll(const MiningOptions& options, const CompactDatabase& db, const Shared& shared,
+void MineAll(const MiningOptions& options, const CompactDatabase& db, Shared& shared,
              std::int32_t threshold, Reporter& reporter, MemoryGuard& guard,
              std::atomic<bool>* halt) {
   std::int32_t threads = options.threads;
@@ -249,7 +270,7 @@ MiningSummary SequenceMiner::Mine(const SequenceDatabase& db, const Visitor& vis
     const BitmapSearch::Tables tables(compact);
     MineAll<BitmapSearch>(options_, compact, tables, threshold, reporter, guard, &halt);
   } else {
-    const PositionSearch::Roots roots(compact, options_.slidingWindow > 0);
+    PositionSearch::Roots roots(compact, options_.slidingWindow > 0);
     MineAll<PositionSearch>(options_, compact, roots, threshold, reporter, guard, &halt);
   }
   summary.memoryLimitReached = guard.exceeded();
