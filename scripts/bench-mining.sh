@@ -17,7 +17,8 @@
 # there first, e.g. cmake --preset release && cmake --build build/release --target carmaseq_program)
 # CARMASEQ=path overrides the new program; BEFORE=path the old one (default: the build of the code
 # before this work, /work/base/build/release/tools/carmaseq/carmaseq, when present); DATA=dir
-# overrides ../shared/data; REPEAT=n sets the runs per row and program (default 3).
+# overrides ../shared/data; REPEAT=n sets the runs per row and program (default 3); ONLY=regex
+# keeps the rows whose "name support" matches (e.g. ONLY='quest10k 0.01').
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -107,6 +108,7 @@ echo "| data set | support | held | before: process s | step s | peak MiB | afte
 echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 for run in "${runs[@]}"; do
   IFS='|' read -r name file support items <<<"$run"
+  if [[ -n ${ONLY:-} && ! "$name $support" =~ $ONLY ]]; then continue; fi
   if [[ ! -f $data/$file ]]; then
     echo "bench-mining: skipping $name: $data/$file not found" >&2
     continue
