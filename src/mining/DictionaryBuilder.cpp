@@ -57,6 +57,10 @@ BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& opt
     CarmaSequenceDescriptor counter(/*ordinalOfEntry=*/0, /*maxMissed=*/0, found.count);
     dictionary->addSequence(sets.Fill(found), found.numSets, &counter);
   });
+  if (result.summary.memoryLimitReached) {
+    result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kOutOfMemory, false);
+    return result;
+  }
   if (result.summary.cancelled) {
     result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kCancelled, false);
     return result;

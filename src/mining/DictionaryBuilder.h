@@ -21,12 +21,13 @@ struct CARMASEQ_MINING_EXPORT BuildResult {
   BuildResult& operator=(BuildResult&&) noexcept;
   ~BuildResult();
 
-  // The finished dictionary; null when mining was cancelled or the lattice could not be built
-  // (status then says which).
+  // The finished dictionary; null when mining was cancelled, stopped at the memory budget or the
+  // lattice could not be built (status then says which).
   std::unique_ptr<SequenceDictionary> dictionary;
   MiningSummary summary;
-  // OK; code 1 (cancelled) when the miner's cancel flag stopped the run; otherwise the failing
-  // status of buildLattice (60000).
+  // OK; code 1 (cancelled) when the miner's cancel flag stopped the run; code 60000 (out of
+  // memory) when mining stopped at options.maxMemory (summary.memoryLimitReached says how far
+  // it got) or buildLattice failed for want of memory.
   QxCommon_940::QxStatus status;
 };
 

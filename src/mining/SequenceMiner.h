@@ -50,8 +50,18 @@ struct CARMASEQ_MINING_EXPORT MiningOptions {
   // When non-null, polled during mining; once it reads true, Mine stops early. Must outlive
   // Mine.
   const std::atomic<bool>* cancel = nullptr;
-  // When set, called on the mining thread (see MiningProgress).
+  // When set, called on the thread that calls Mine (see MiningProgress).
   std::function<void(const MiningProgress&)> progress;
+  // Threads that search; 0 means one per core. The number changes nothing but the speed: the
+  // visitor sees the same sequences in the same order, on the thread that calls Mine.
+  std::int32_t threads = 0;
+  // Memory budget of the whole process in bytes; 0 means DefaultMemoryBudget() (MemoryUse.h).
+  // Mining stops once the process's resident memory would pass it: the resident memory plus an
+  // allowance of kLatticeAllowance bytes per reported sequence, for the lattice a dictionary
+  // builds from them afterwards, and one for the sequences that threads have found but not yet
+  // reported (see MiningSummary::memoryLimitReached).
+  std::int64_t maxMemory = 0;
+  static constexpr std::int64_t kLatticeAllowance = 64;
 };
 
 // The outcome of one Mine call.
@@ -62,21 +72,43 @@ struct CARMASEQ_MINING_EXPORT MiningSummary {
   // perLevel[k]: sequences of k items reported; perLevel[0] is 0.
   std::vector<std::int64_t> perLevel;
   bool cancelled = false;  // stopped early: the report is incomplete
+  // Stopped at the memory budget: the report is incomplete.
+  bool memoryLimitReached = false;
+  std::int32_t firstItemsDone = 0;  // one-item sequences whose extensions were all reported
+  std::int32_t firstItems = 0;      // frequent one-item sequences
+};
+
+// The mining order: the one order in which Mine reports sequences, whatever the number of
+// threads, and so the order in which a built dictionary's held sequences enter its tables (whose
+// iteration order follows insertion). Read a sequence as its chain of growth steps from the first
+// item, each step an item and whether it starts a new item set. Sequence a precedes b iff
+//   - a is a proper prefix of b, or
+//   - at the first step where they differ, a's step adds its item to the last item set while
+//     b's starts a new set, or both do the same and a's item id is smaller.
+// For example (1) < (1 2) < (1 2)(1) < (1)(1) < (1)(2) < (2): a depth-first walk of the growth
+// tree in which every sequence comes before its extensions, item-set extensions before sequence
+// extensions, each kind by ascending item. Any producer of held sequences that sorts them with
+// MiningOrder fills a dictionary exactly as mining does.
+struct CARMASEQ_MINING_EXPORT MiningOrder {
+  // Returns true iff a precedes b in the mining order.
+  bool operator()(const MinedSequence& a, const MinedSequence& b) const;
 };
 
 // Depth-first pattern growth over the database: memory grows with the size of the database and
 // the depth of the search, never with the number of candidate sequences that turn out rare.
 // Every prefix of a reported sequence is reported too; with a maximum gap, other subsequences of
-// it may be rare (dropping an inner item set can widen a gap). Mine keeps its state per call, so
-// calls on one miner may run on several threads at once (the options' callbacks then must allow
-// it). Copyable.
+// it may be rare (dropping an inner item set can widen a gap). Mine searches with
+// options.threads threads (std::thread) and reports on the calling thread; it keeps its state
+// per call, so calls on one miner may run on several threads at once (the options' callbacks
+// then must allow it). Copyable.
 class CARMASEQ_MINING_EXPORT SequenceMiner {
  public:
-  // Called once per frequent sequence, in depth-first order: a sequence before its extensions.
+  // Called once per frequent sequence, in MiningOrder (a sequence before its extensions), on the
+  // thread that calls Mine.
   using Visitor = std::function<void(const MinedSequence&)>;
 
   // Throws std::invalid_argument when minSupport is negative or not a number, maxItems lies
-  // outside 0..31, or a time constraint is not a number.
+  // outside 0..31, a time constraint is not a number, or threads or maxMemory is negative.
   explicit SequenceMiner(MiningOptions options);
 
   const MiningOptions& options() const { return options_; }

@@ -1,5 +1,8 @@
 // carmaseq mine: transactions in, frequent sequences out as documents and a saved dictionary.
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -19,6 +22,7 @@
 #include "input/ItemNameMap.h"
 #include "input/SequenceDatabase.h"
 #include "mining/DictionaryBuilder.h"
+#include "mining/MemoryUse.h"
 #include "mining/ModelFile.h"
 #include "mining/SequenceMiner.h"
 
@@ -66,6 +70,34 @@ seq::CsvOptions ReadCsvOptions(const ParsedArgs& args) {
   return csv;
 }
 
+// A size such as 2G, 512M, 64k or 1500000 (bytes); K, M, G and T count in powers of 1024.
+std::int64_t ReadByteSize(const std::string& name, const std::string& text) {
+  std::size_t used = 0;
+  double value = -1;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  const std::string unit = text.substr(used);
+  const std::string units = "KMGT";
+  const std::size_t power = unit.empty() ? 0 : units.find(static_cast<char>(std::toupper(unit[0])));
+  const bool unitOk = unit.empty() || (power != std::string::npos &&
+                                       (unit.size() == 1 || (unit.size() == 2 && unit[1] == 'B')));
+  if (used == 0 || !unitOk || !(value > 0)) {
+    throw UsageError("option --" + name + " needs a size such as 2G, 512M or 1000000");
+  }
+  const double bytes = value * std::pow(1024.0, unit.empty() ? 0 : static_cast<double>(power + 1));
+  if (bytes >= 9e18) throw UsageError("option --" + name + " is too large");
+  return std::max<std::int64_t>(1, static_cast<std::int64_t>(bytes));
+}
+
+std::string GiB(std::int64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
+  return text;
+}
+
 seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
   if (!args.Has("min-support")) throw UsageError("option --min-support is required");
   seq::MiningOptions mining;
@@ -78,6 +110,8 @@ seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
     throw UsageError("--min-gap " + args.Get("min-gap") + " is larger than --max-gap " +
                      args.Get("max-gap"));
   }
+  mining.threads = static_cast<std::int32_t>(args.GetInt("threads", 0, 0, 1024));
+  if (args.Has("max-memory")) mining.maxMemory = ReadByteSize("max-memory", args.Get("max-memory"));
   return mining;
 }
 
@@ -143,6 +177,15 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
     throw UsageError(error.what());
   }
   progress.Clear();
+  if (built.summary.memoryLimitReached) {
+    const std::int64_t budget =
+        s.mining.maxMemory > 0 ? s.mining.maxMemory : seq::DefaultMemoryBudget();
+    throw CommandError("mining stopped at the memory limit of " + GiB(budget) + " after " +
+                       std::to_string(built.summary.sequences) + " sequences, with " +
+                       std::to_string(built.summary.firstItemsDone) + " of " +
+                       std::to_string(built.summary.firstItems) +
+                       " first items done; raise --min-support or set --max-items");
+  }
   CheckStatus(built.status, "mining");
   if (built.dictionary == nullptr) throw CommandError("mining gave no dictionary");
   return built;
@@ -258,6 +301,9 @@ CommandDef MineDef() {
       {"min-gap", "T", "matched item sets at least T apart (0 = off)"},
       {"max-gap", "T", "matched item sets at most T apart (0 = off)"},
       {"window", "T", "a whole match within T (0 = off)"},
+      {"threads", "N", "threads that mine (default 0: one per core); results do not depend on it"},
+      {"max-memory", "SIZE",
+       "stop, writing nothing, when mining would pass SIZE (e.g. 2G; default: 3/4 of memory)"},
       {"customer-column", "NAME", "CSV column of the customer (default customer)"},
       {"time-column", "NAME", "CSV column of the time (default time)"},
       {"item-column", "NAME", "CSV column of the item (default item)"},

@@ -1,0 +1,46 @@
+// The frequent items of a database in the compact form the miner searches.
+#ifndef CARMASEQ_MINING_COMPACTDATABASE_H_
+#define CARMASEQ_MINING_COMPACTDATABASE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+class SequenceDatabase;
+
+// The frequent items of a database, renumbered 0..F-1 in ascending order of their ids, with the
+// item sets and customers left empty dropped. Item positions, sets and customers are numbered
+// consecutively: customer c owns sets FirstSet(c) .. FirstSet(c + 1) - 1, set s owns item
+// positions FirstItem(s) .. FirstItem(s + 1) - 1. Read-only once built. Copyable.
+class CompactDatabase {
+ public:
+  // Keeps the items at least threshold customers hold.
+  CompactDatabase(const SequenceDatabase& db, std::int32_t threshold);
+
+  std::size_t NumItems() const { return originalId_.size(); }  // F
+  std::size_t NumCustomers() const { return firstSet_.size() - 1; }
+  std::int32_t OriginalId(std::int32_t x) const { return originalId_[x]; }
+  std::uint32_t FirstSet(std::size_t customer) const { return firstSet_[customer]; }
+  std::uint32_t FirstItem(std::uint32_t set) const { return firstItem_[set]; }
+  double SetTime(std::uint32_t set) const { return setTime_[set]; }
+  std::uint32_t SetOf(std::uint32_t position) const { return setOf_[position]; }
+  std::int32_t ItemAt(std::uint32_t position) const { return itemAt_[position]; }
+  const std::int32_t* Items() const { return itemAt_.data(); }
+  // The first item position of the customer's first set and one past its last.
+  std::uint32_t CustomerBegin(std::size_t c) const { return firstItem_[firstSet_[c]]; }
+  std::uint32_t CustomerEnd(std::size_t c) const { return firstItem_[firstSet_[c + 1]]; }
+
+ private:
+  std::vector<std::int32_t> originalId_;  // compact item -> item id
+  std::vector<std::uint32_t> firstSet_;   // one extra entry
+  std::vector<std::uint32_t> firstItem_;  // one extra entry
+  std::vector<double> setTime_;
+  std::vector<std::uint32_t> setOf_;  // item position -> set
+  std::vector<std::int32_t> itemAt_;  // item position -> compact item
+};
+
+}  // namespace SEQUENCE_NAMESPACE_800
+
+#endif  // CARMASEQ_MINING_COMPACTDATABASE_H_

@@ -1,0 +1,192 @@
+#include "mining/PositionSearch.h"
+
+#include <algorithm>
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+void PositionSearch::Projection::Clear() {
+  customers.clear();
+  begin.clear();
+  positions.clear();
+  starts.clear();
+}
+
+void PositionSearch::Projection::Append(std::uint32_t customer, std::uint32_t position) {
+  if (customers.empty() || customers.back() != customer) {
+    customers.push_back(customer);
+    begin.push_back(static_cast<std::uint32_t>(positions.size()));
+  }
+  positions.push_back(position);
+}
+
+PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) : roots_(db.NumItems()) {
+  // Every occurrence of every frequent item.
+  for (std::uint32_t c = 0; c < db.NumCustomers(); ++c) {
+    for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
+      Projection& proj = roots_[db.ItemAt(p)];
+      proj.Append(c, p);
+      if (window) proj.starts.push_back(db.SetOf(p));
+    }
+  }
+  for (Projection& proj : roots_) proj.Finish();
+}
+
+void PositionSearch::Tally::Resize(std::size_t items, std::size_t depths) {
+  customers.assign(items, 0);
+  lastVisit.assign(items, 0);
+  child.assign(items, -1);
+  frequent.resize(depths);
+}
+
+void PositionSearch::Tally::Collect(std::int32_t threshold, std::size_t depth) {
+  std::vector<std::int32_t>& out = frequent[depth];
+  out.clear();
+  for (std::int32_t x : touched) {
+    if (customers[x] >= threshold) out.push_back(x);
+    customers[x] = 0;
+  }
+  touched.clear();
+  std::sort(out.begin(), out.end());
+}
+
+PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
+    : run_(run), roots_(roots), db_(run.db()), children_(run.options().maxItems + 1) {
+  const MiningOptions& options = run.options();
+  minGap_ = options.minGap > 0 ? options.minGap : 0;
+  maxGap_ = options.maxGap > 0 ? options.maxGap : 0;
+  window_ = options.slidingWindow > 0 ? options.slidingWindow : 0;
+  timed_ = minGap_ > 0 || maxGap_ > 0 || window_ > 0;
+  itemSetTally_.Resize(db_.NumItems(), options.maxItems + 1);
+  sequenceTally_.Resize(db_.NumItems(), options.maxItems + 1);
+}
+
+std::uint32_t PositionSearch::NextVisit() {
+  if (++visit_ == 0) {
+    std::fill(itemSetTally_.lastVisit.begin(), itemSetTally_.lastVisit.end(), 0);
+    std::fill(sequenceTally_.lastVisit.begin(), sequenceTally_.lastVisit.end(), 0);
+    visit_ = 1;
+  }
+  return visit_;
+}
+
+void PositionSearch::Grow(const Projection& proj) {
+  run_.Report(proj.Support());
+  if (run_.AtMaxDepth() || run_.Cancelled()) return;
+  CountExtensions(proj);
+  const std::int32_t depth = run_.depth();
+  const std::vector<std::int32_t>& itemSetExtensions = itemSetTally_.frequent[depth];
+  const std::vector<std::int32_t>& sequenceExtensions = sequenceTally_.frequent[depth];
+  if (itemSetExtensions.empty() && sequenceExtensions.empty()) return;
+  std::vector<Projection>& children = children_[depth];
+  BuildExtensions(proj, children);
+  run_.ForEachExtension(itemSetExtensions, sequenceExtensions,
+                        [&](std::size_t child, const std::vector<std::int32_t>&, std::size_t) {
+                          Grow(children[child]);
+                        });
+}
+
+template <typename ItemSet, typename Sequence>
+void PositionSearch::WalkCustomer(const Projection& proj, std::size_t k, bool wantItemSet,
+                                  ItemSet itemSet, bool wantSequence, Sequence sequence) {
+  const std::uint32_t* positions = proj.positions.data();
+  const std::uint32_t b = proj.begin[k];
+  const std::uint32_t e = proj.begin[k + 1];
+  const bool window = window_ > 0;
+  if (wantItemSet) {
+    for (std::uint32_t i = b; i < e; ++i) {
+      const std::uint32_t start = window ? proj.starts[i] : 0;
+      const std::uint32_t setEnd = db_.FirstItem(db_.SetOf(positions[i]) + 1);
+      for (std::uint32_t p = positions[i] + 1; p < setEnd; ++p) itemSet(p, start);
+    }
+  }
+  if (!wantSequence) return;
+  if (!timed_) {
+    // Any later set of the customer may hold the appended item set.
+    const std::uint32_t from = db_.FirstItem(db_.SetOf(positions[b]) + 1);
+    const std::uint32_t to = db_.CustomerEnd(proj.customers[k]);
+    for (std::uint32_t p = from; p < to; ++p) sequence(p, 0);
+  } else {
+    ComputeReach(proj, k);
+    for (const Reach& r : reach_) {
+      for (std::uint32_t p = db_.FirstItem(r.set); p < db_.FirstItem(r.set + 1); ++p) {
+        sequence(p, r.start);
+      }
+    }
+  }
+}
+
+void PositionSearch::ComputeReach(const Projection& proj, std::size_t k) {
+  reach_.clear();
+  const std::uint32_t* positions = proj.positions.data();
+  const std::uint32_t b = proj.begin[k];
+  const std::uint32_t e = proj.begin[k + 1];
+  const std::uint32_t endSet = db_.FirstSet(proj.customers[k] + 1);
+  for (std::uint32_t j = db_.SetOf(positions[b]) + 1; j < endSet; ++j) {
+    const double tj = db_.SetTime(j);
+    bool ok = false;
+    std::uint32_t best = 0;
+    for (std::uint32_t i = b; i < e; ++i) {
+      const std::uint32_t si = db_.SetOf(positions[i]);
+      if (si >= j) break;
+      const double gap = tj - db_.SetTime(si);
+      if (minGap_ > 0 && !(gap >= minGap_)) continue;
+      if (maxGap_ > 0 && !(gap <= maxGap_)) continue;
+      if (window_ > 0) {
+        const std::uint32_t start = proj.starts[i];
+        if (!ok || db_.SetTime(start) > db_.SetTime(best)) best = start;
+      }
+      ok = true;
+    }
+    if (ok && window_ > 0 && !(tj - db_.SetTime(best) <= window_)) ok = false;
+    if (ok) reach_.push_back({j, best});
+  }
+}
+
+void PositionSearch::CountExtensions(const Projection& proj) {
+  const std::int32_t* items = db_.Items();
+  for (std::size_t k = 0; k < proj.customers.size(); ++k) {
+    const std::uint32_t visit = NextVisit();
+    WalkCustomer(
+        proj, k, true,
+        [&](std::uint32_t p, std::uint32_t) { itemSetTally_.Count(items[p], visit); }, true,
+        [&](std::uint32_t p, std::uint32_t) { sequenceTally_.Count(items[p], visit); });
+  }
+  const std::size_t depth = static_cast<std::size_t>(run_.depth());
+  itemSetTally_.Collect(run_.threshold(), depth);
+  sequenceTally_.Collect(run_.threshold(), depth);
+}
+
+void PositionSearch::BuildExtensions(const Projection& proj, std::vector<Projection>& out) {
+  const std::size_t depth = static_cast<std::size_t>(run_.depth());
+  const std::vector<std::int32_t>& itemSetExtensions = itemSetTally_.frequent[depth];
+  const std::vector<std::int32_t>& sequenceExtensions = sequenceTally_.frequent[depth];
+  const std::size_t n = itemSetExtensions.size() + sequenceExtensions.size();
+  if (out.size() < n) out.resize(n);
+  for (std::size_t i = 0; i < n; ++i) out[i].Clear();
+  std::int32_t next = 0;
+  for (std::int32_t x : itemSetExtensions) itemSetTally_.child[x] = next++;
+  for (std::int32_t x : sequenceExtensions) sequenceTally_.child[x] = next++;
+
+  const std::int32_t* items = db_.Items();
+  const bool window = window_ > 0;
+  for (std::size_t k = 0; k < proj.customers.size(); ++k) {
+    const std::uint32_t c = proj.customers[k];
+    auto append = [&](const std::vector<std::int32_t>& childOf, std::uint32_t p,
+                      std::uint32_t start) {
+      const std::int32_t child = childOf[items[p]];
+      if (child < 0) return;
+      out[child].Append(c, p);
+      if (window) out[child].starts.push_back(start);
+    };
+    WalkCustomer(
+        proj, k, !itemSetExtensions.empty(),
+        [&](std::uint32_t p, std::uint32_t start) { append(itemSetTally_.child, p, start); },
+        !sequenceExtensions.empty(),
+        [&](std::uint32_t p, std::uint32_t start) { append(sequenceTally_.child, p, start); });
+  }
+  for (std::size_t i = 0; i < n; ++i) out[i].Finish();
+  for (std::int32_t x : itemSetExtensions) itemSetTally_.child[x] = -1;
+  for (std::int32_t x : sequenceExtensions) sequenceTally_.child[x] = -1;
+}
+
+}  // namespace SEQUENCE_NAMESPACE_800

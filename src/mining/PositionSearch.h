@@ -1,0 +1,118 @@
+// The position strategy of the miner: a pattern's occurrences as item positions per supporting
+// customer, with the time constraints (see MiningRun.h for the whole search).
+#ifndef CARMASEQ_MINING_POSITIONSEARCH_H_
+#define CARMASEQ_MINING_POSITIONSEARCH_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "mining/MiningRun.h"
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+// Mines the extensions of one-item sequences over item positions, reporting through a
+// MiningRun. Not copyable; one thread.
+class PositionSearch {
+ public:
+  // Occurrences of a pattern: per supporting customer, the positions at which a match of it
+  // ends.
+  struct Projection {
+    std::vector<std::uint32_t> customers;  // compact customer index, ascending
+    std::vector<std::uint32_t> begin;      // customers.size() + 1 offsets into positions
+    std::vector<std::uint32_t> positions;  // match end positions per customer, ascending
+    std::vector<std::uint32_t> starts;     // with a window: latest start set of each position
+
+    void Clear();
+    void Append(std::uint32_t customer, std::uint32_t position);
+    void Finish() { begin.push_back(static_cast<std::uint32_t>(positions.size())); }
+    std::int32_t Support() const { return static_cast<std::int32_t>(customers.size()); }
+  };
+
+  // The projections of every one-item sequence, built in one pass over db. Searches on several
+  // threads may share it as long as each root is mined, and then released, by one of them.
+  class Roots {
+   public:
+    Roots(const CompactDatabase& db, bool window);
+    const Projection& Of(std::int32_t x) const { return roots_[x]; }
+    // Frees the memory of root x, which then is empty.
+    void Release(std::int32_t x) { roots_[x] = Projection(); }
+
+   private:
+    std::vector<Projection> roots_;
+  };
+
+  // REQUIRES: run and roots outlive the search, and roots were built for run.db().
+  PositionSearch(MiningRun& run, Roots& roots);
+  PositionSearch(const PositionSearch&) = delete;
+  PositionSearch& operator=(const PositionSearch&) = delete;
+
+  // Reports the current pattern of run, the one-item sequence of x, and all its extensions, then
+  // releases root x.
+  void MineRoot(std::int32_t x) {
+    Grow(roots_.Of(x));
+    roots_.Release(x);
+  }
+
+ private:
+  // A set that a sequence extension may use, with the start its match gets.
+  struct Reach {
+    std::uint32_t set;
+    std::uint32_t start;
+  };
+  // What a node knows, per item, about the extensions of one kind (item-set or sequence).
+  struct Tally {
+    std::vector<std::int32_t> customers;   // supporting customers counted so far
+    std::vector<std::uint32_t> lastVisit;  // visit stamp of the customer last counted
+    std::vector<std::int32_t> child;       // index of its projection, or -1
+    std::vector<std::int32_t> touched;     // items whose count is not 0
+    // Per depth: the frequent extensions of the node being expanded, ascending.
+    std::vector<std::vector<std::int32_t>> frequent;
+
+    void Resize(std::size_t items, std::size_t depths);
+    // Counts the customer of stamp visit for item x, once per visit.
+    void Count(std::int32_t x, std::uint32_t visit) {
+      if (lastVisit[x] != visit) {
+        lastVisit[x] = visit;
+        if (customers[x]++ == 0) touched.push_back(x);
+      }
+    }
+    // Moves the items counted at least threshold times into frequent[depth], ascending, and
+    // clears the counts.
+    void Collect(std::int32_t threshold, std::size_t depth);
+  };
+
+  // Reports the current pattern, whose projection is proj, and its extensions.
+  void Grow(const Projection& proj);
+  // Leaves the frequent extensions of the pattern in the tallies' frequent lists at its depth.
+  void CountExtensions(const Projection& proj);
+  // Builds into out the projections of those extensions, item-set extensions first.
+  void BuildExtensions(const Projection& proj, std::vector<Projection>& out);
+  // Calls itemSet(p, start) for every item position p that extends the last item set of
+  // customer k of proj, and sequence(p, start) for every one that can start a new item set,
+  // where start is the latest start set the extended match gets (used with a window).
+  // Positions are visited once per match they extend.
+  template <typename ItemSet, typename Sequence>
+  void WalkCustomer(const Projection& proj, std::size_t k, bool wantItemSet, ItemSet itemSet,
+                    bool wantSequence, Sequence sequence);
+  // The sets after the first position of customer k of proj that an appended item set may use.
+  void ComputeReach(const Projection& proj, std::size_t k);
+  // Advances the customer stamp, clearing the tallies' stamps when it wraps around.
+  std::uint32_t NextVisit();
+
+  MiningRun& run_;
+  Roots& roots_;
+  const CompactDatabase& db_;
+  double minGap_ = 0, maxGap_ = 0, window_ = 0;
+  bool timed_ = false;
+
+  Tally itemSetTally_, sequenceTally_;
+  std::uint32_t visit_ = 0;
+  std::vector<Reach> reach_;
+  // Per depth: the projections of the frequent extensions of the node being expanded.
+  std::vector<std::vector<Projection>> children_;
+};
+
+}  // namespace SEQUENCE_NAMESPACE_800
+
+#endif  // CARMASEQ_MINING_POSITIONSEARCH_H_
