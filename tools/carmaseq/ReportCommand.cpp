@@ -43,6 +43,7 @@ int RunReport(const ParsedArgs& args, const Console& console) {
   options.generator = "carmaseq " CARMASEQ_VERSION;
 
   const auto model = LoadQueryModel(args);
+  options.provenance = DescribeSource(model->source);
   AtomicFile page(args.Get("output"));
   WriteReport(*model->dictionary, model->text(), options, page.stream());
   page.Commit();

@@ -14,6 +14,7 @@
 #include "SvgScatterPlot.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
+#include "mining/ModelFile.h"
 #include "sequence/Sequence.h"
 #include "sequence/TimedItemSet.h"
 
@@ -245,6 +246,30 @@ void WriteReport(seq::SequenceDictionary& dictionary, const ItemText& text,
       << ". The page is self-contained: it loads nothing.</p></footer>\n"
          "<pre id=\"script-errors\" hidden></pre>\n<script>"
       << kReportScript << "</script>\n</body>\n</html>\n";
+}
+
+std::vector<std::pair<std::string, std::string>> DescribeSource(const seq::ModelSource& source) {
+  std::vector<std::pair<std::string, std::string>> lines;
+  const auto add = [&lines](const char* label, const std::string& value) {
+    if (!value.empty()) lines.emplace_back(label, value);
+  };
+  add("input", source.input == "-" ? "standard input" : source.input);
+  add("input format", source.format);
+  if (!source.itemColumn.empty()) {
+    add("columns (customer, time, item)",
+        source.customerColumn + ", " + source.timeColumn + ", " + source.itemColumn);
+  }
+  const bool tab = source.delimiter == "\t" || source.delimiter == "\\t";
+  add("delimiter", tab ? "tab" : source.delimiter);
+  add("time format", source.timeFormat);
+  if (source.maxItems > 0) add("items per sequence", "at most " + std::to_string(source.maxItems));
+  return lines;
+}
+
+void WriteReport(seq::SavedModel& model, const ReportOptions& options, std::ostream& out) {
+  ReportOptions filled = options;
+  if (filled.provenance.empty()) filled.provenance = DescribeSource(model.source);
+  WriteReport(*model.dictionary, ItemText(&model.names), filled, out);
 }
 
 }  // namespace carmaseq_cli

@@ -12,6 +12,8 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 class SequenceDictionary;
+struct ModelSource;
+struct SavedModel;
 }  // namespace SEQUENCE_NAMESPACE_800
 
 namespace carmaseq_cli {
@@ -35,6 +37,17 @@ struct ReportOptions {
 // REQUIRES: the dictionary's lattice is built.
 void WriteReport(SEQUENCE_NAMESPACE_800::SequenceDictionary& dictionary, const ItemText& text,
                  const ReportOptions& options, std::ostream& out);
+
+// What a model was mined from, as label and value pairs for ReportOptions::provenance: the input
+// and, when given, its format, columns, delimiter, time format and item limit.
+std::vector<std::pair<std::string, std::string>> DescribeSource(
+    const SEQUENCE_NAMESPACE_800::ModelSource& source);
+
+// The report of a saved model, items shown by the model's own names, the summary opening with
+// DescribeSource(model.source) unless options.provenance is already filled. Throws as the
+// other overload does.
+void WriteReport(SEQUENCE_NAMESPACE_800::SavedModel& model, const ReportOptions& options,
+                 std::ostream& out);
 
 }  // namespace carmaseq_cli
 
