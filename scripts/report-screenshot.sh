@@ -5,7 +5,8 @@
 set -euo pipefail
 
 report=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-output=$2
+mkdir -p "$(dirname "$2")"
+output=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 chromium=$(command -v chromium || command -v chromium-browser || true)
 if [[ -z $chromium ]]; then
   echo "report-screenshot: no chromium; run scripts/install-deps.sh" >&2
@@ -17,6 +18,6 @@ trap 'rm -rf "$profile"' EXIT
 "$chromium" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
   --disable-background-networking --disable-component-update --disable-sync \
   --user-data-dir="$profile" --hide-scrollbars --force-device-scale-factor=1 \
-  --window-size=960,1040 --screenshot="$output" "file://$report" 2>/dev/null >/dev/null
+  --window-size=960,1095 --screenshot="$output" "file://$report" 2>/dev/null >/dev/null
 [[ -s $output ]] || { echo "report-screenshot: no screenshot written" >&2; exit 1; }
 echo "$output"
