@@ -187,7 +187,9 @@ void WriteRuleTable(const RuleSelection& rules, const ReportOptions& options, co
                     std::ostream& out) {
   const std::size_t left = rules.found - rules.shown.size();
   out << "<section id=\"rules\">\n<h2>Rules</h2>\n<p id=\"rule-count\">";
-  if (left == 0) {
+  if (rules.found == 0) {
+    out << "No rule has confidence at least " << Short(options.minConfidence) << ".";
+  } else if (left == 0) {
     out << "All " << rules.found << " rules with confidence at least "
         << Short(options.minConfidence) << " are shown, best confidence first.";
   } else {
