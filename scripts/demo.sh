@@ -90,7 +90,7 @@ else
 fi
 
 section "6. The rules and strongest sequences as one HTML page (opens offline)"
-run "$carmaseq" report model.bin --output report.html
+run "$carmaseq" report model.bin -o report.html
 
 section "Files written to $out"
 ls -l rules.pmml lattice.xml model.bin rules.csv items.tsv report.html

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <set>
 
 #include "HtmlText.h"
-#include "ItemText.h"
+#include "SequenceLabel.h"
 #include "dictionary/SequenceDictionary.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
@@ -93,7 +94,7 @@ std::vector<Box> Layout(const std::vector<LatticeNode>& nodes, double* width, do
 }  // namespace
 
 std::vector<LatticeNode> StrongestSequences(seq::SequenceDictionary& dictionary,
-                                            const ItemText& text, std::size_t top) {
+                                            const seq::ItemNameMap* names, std::size_t top) {
   std::vector<seq::ISQCPair> entries = HeldEntries(dictionary);
   const std::size_t kept = std::min(top, entries.size());
   std::partial_sort(entries.begin(), entries.begin() + kept, entries.end(), Stronger);
@@ -104,7 +105,8 @@ std::vector<LatticeNode> StrongestSequences(seq::SequenceDictionary& dictionary,
   for (const seq::ISQCPair& entry : entries) {
     drawn.emplace(*entry.key, nodes.size());
     const std::unique_ptr<seq::Sequence> sequence(entry.key->createSequence());
-    nodes.push_back({text.Sequence(*sequence), entry.value->getCount(), entry.key->size(), 0, {}});
+    nodes.push_back(
+        {SequenceLabel(*sequence, names), entry.value->getCount(), entry.key->size(), 0, {}});
   }
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto extensions = HeldExtensions(dictionary, *entries[i].key, *entries[i].value);

@@ -10,16 +10,15 @@
 #include <vector>
 
 namespace SEQUENCE_NAMESPACE_800 {
+class ItemNameMap;
 class SequenceDictionary;
 }  // namespace SEQUENCE_NAMESPACE_800
 
 namespace carmaseq_cli {
 
-class ItemText;
-
 // One drawn sequence. Copyable.
 struct LatticeNode {
-  std::string text;                   // as ItemText writes it
+  std::string text;                   // as SequenceLabel writes it
   std::int32_t count;                 // customers holding it
   int items;                          // number of items
   int extensions;                     // its held one-item extensions in the whole dictionary
@@ -28,9 +27,11 @@ struct LatticeNode {
 
 // Returns the `top` held non-empty sequences with the highest counts (ties: fewer items first,
 // then key order), in that order, each with its links to the returned sequences that extend it
-// by one item. REQUIRES: the dictionary's lattice is built.
+// by one item. names may be null (items are then shown as ids). REQUIRES: the dictionary's
+// lattice is built.
 std::vector<LatticeNode> StrongestSequences(SEQUENCE_NAMESPACE_800::SequenceDictionary& dictionary,
-                                            const ItemText& text, std::size_t top);
+                                            const SEQUENCE_NAMESPACE_800::ItemNameMap* names,
+                                            std::size_t top);
 
 // Writes an <svg> with one column per number of items, each node a box holding the sequence's
 // text (shortened when long; the full text and its counts are in its <title>), and a line from

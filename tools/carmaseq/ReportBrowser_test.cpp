@@ -67,8 +67,7 @@ class ReportBrowserTest : public testing::Test {
     dir_ = new fs::path(pattern);
     Run("generate shop.txt --customers 300 --seed 5 --item-map items.tsv --quiet");
     Run("mine shop.txt --names items.tsv --min-support 0.1 --save model.bin --quiet");
-    Run("report model.bin --names items.tsv --top " + std::to_string(kShown) +
-        " --output report.html");
+    Run("report model.bin --names items.tsv --top " + std::to_string(kShown) + " -o report.html");
     Run("rules model.bin --top 1 > rules.txt");
     totalRules_ = std::stoi(Slurp(*dir_ / "rules.txt"));
   }

@@ -16,14 +16,14 @@ namespace carmaseq_cli {
 CommandDef ReportDef() {
   CommandDef def;
   def.name = "report";
-  def.synopsis = "MODEL --output FILE [options]";
+  def.synopsis = "MODEL -o FILE [options]";
   def.summary =
       "Writes one HTML page that opens offline: a summary of the model, a scatter plot and a "
       "sortable, filterable table of its rules, and a drawing of its strongest sequences.";
   def.minPositional = 1;
   def.maxPositional = 1;
   def.options = {
-      {"output", "FILE", "the HTML file to write (required)"},
+      {"output", "FILE", "the HTML file to write (required)", 'o'},
       NamesOption(),
       {"min-confidence", "FRACTION", "only rules of at least this confidence; default 0"},
       {"top", "N", "show at most N rules, the best by confidence (default 2000; 0 = all)"},
@@ -34,7 +34,7 @@ CommandDef ReportDef() {
 }
 
 int RunReport(const ParsedArgs& args, const Console& console) {
-  if (!args.Has("output")) throw UsageError("give the page to write with --output FILE");
+  if (!args.Has("output")) throw UsageError("give the page to write with -o FILE");
   ReportOptions options;
   options.title = args.positional()[0];
   options.minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
@@ -45,7 +45,7 @@ int RunReport(const ParsedArgs& args, const Console& console) {
   const auto model = LoadQueryModel(args);
   options.provenance = DescribeSource(model->source);
   AtomicFile page(args.Get("output"));
-  WriteReport(*model->dictionary, model->text(), options, page.stream());
+  WriteReport(*model->dictionary, &model->names, options, page.stream());
   page.Commit();
   console.out << page.path() << "\n";
   return kExitOk;

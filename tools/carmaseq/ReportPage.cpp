@@ -7,9 +7,9 @@
 #include <set>
 
 #include "HtmlText.h"
-#include "ItemText.h"
 #include "LatticeDrawing.h"
 #include "ReportAssets.h"
+#include "SequenceLabel.h"
 #include "SvgBarChart.h"
 #include "SvgScatterPlot.h"
 #include "dictionary/SeqAssociationRule.h"
@@ -53,23 +53,15 @@ RuleSelection SelectRules(seq::SequenceDictionary& dictionary, const ReportOptio
 }
 
 // A sequence as HTML, each item in a <span class="item"> for the filter to find.
-std::string SequenceHtml(const seq::Sequence& sequence, const ItemText& text) {
-  if (sequence.Length() == 0) return "()";
-  std::string html;
-  for (int i = 0; i < sequence.Length(); ++i) {
-    const seq::TimedItemSet& set = sequence[i];
-    html += '(';
-    for (auto it = set.Begin(); it != set.End(); ++it) {
-      if (it != set.Begin()) html += ", ";
-      html += "<span class=\"item\">" + EscapeHtml(text.Item(*it)) + "</span>";
-    }
-    html += ')';
-  }
-  return html;
+std::string SequenceHtml(const seq::Sequence& sequence, const seq::ItemNameMap* names) {
+  return SequenceLabel(sequence, [names](std::int32_t id) {
+    return "<span class=\"item\">" + EscapeHtml(ItemLabel(id, names)) + "</span>";
+  });
 }
 
-std::string RuleText(const seq::SeqAssociationRule& rule, const ItemText& text) {
-  return text.Sequence(rule.GetAntecedent()) + " => " + text.Sequence(rule.GetConsequent());
+std::string RuleText(const seq::SeqAssociationRule& rule, const seq::ItemNameMap* names) {
+  return SequenceLabel(rule.GetAntecedent(), names) + " => " +
+         SequenceLabel(rule.GetConsequent(), names);
 }
 
 std::string TimeConstraints(const seq::SequenceDictionary& dictionary) {
@@ -131,11 +123,11 @@ void WriteSummary(seq::SequenceDictionary& dictionary, const ReportOptions& opti
          "to below 0.8 (the last bar includes 1).</figcaption>\n</figure>\n</div>\n</section>\n";
 }
 
-void WritePlot(const RuleSelection& rules, const ItemText& text, std::ostream& out) {
+void WritePlot(const RuleSelection& rules, const seq::ItemNameMap* names, std::ostream& out) {
   std::vector<RulePoint> points;
   for (const seq::SeqAssociationRule& rule : rules.shown) {
     points.push_back(
-        {rule.GetSupport(), rule.GetConfidence(), rule.GetCause(), RuleText(rule, text)});
+        {rule.GetSupport(), rule.GetConfidence(), rule.GetCause(), RuleText(rule, names)});
   }
   out << "<section id=\"plot\">\n<h2 id=\"scatter-title\">The " << points.size()
       << " rules shown, by support and confidence</h2>\n<p>Each point is a rule: support across, "
@@ -152,12 +144,12 @@ void WritePlot(const RuleSelection& rules, const ItemText& text, std::ostream& o
   out << "</ol>\n</div>\n</section>\n";
 }
 
-void WriteRuleRows(const RuleSelection& rules, const ItemText& text, std::ostream& out) {
+void WriteRuleRows(const RuleSelection& rules, const seq::ItemNameMap* names, std::ostream& out) {
   for (std::size_t i = 0; i < rules.shown.size(); ++i) {
     const seq::SeqAssociationRule& rule = rules.shown[i];
     out << "<tr data-i=\"" << i << "\"><td class=\"num\" data-v=\"" << i + 1 << "\">" << i + 1
-        << "</td><td>" << SequenceHtml(rule.GetAntecedent(), text) << "</td><td>"
-        << SequenceHtml(rule.GetConsequent(), text) << "</td>";
+        << "</td><td>" << SequenceHtml(rule.GetAntecedent(), names) << "</td><td>"
+        << SequenceHtml(rule.GetConsequent(), names) << "</td>";
     for (const double measure : {rule.GetSupport(), rule.GetConfidence(), rule.GetCause()}) {
       out << "<td class=\"num\" data-v=\"" << Fixed(measure, 9) << "\">" << Fixed(measure, 4)
           << "</td>";
@@ -167,24 +159,25 @@ void WriteRuleRows(const RuleSelection& rules, const ItemText& text, std::ostrea
 }
 
 // The item names of the shown rules, for the filter box's suggestions.
-void WriteItemChoices(const RuleSelection& rules, const ItemText& text, std::ostream& out) {
-  std::set<std::string> names;
+void WriteItemChoices(const RuleSelection& rules, const seq::ItemNameMap* names,
+                      std::ostream& out) {
+  std::set<std::string> labels;
   for (const seq::SeqAssociationRule& rule : rules.shown) {
     for (const seq::Sequence* part : {&rule.GetAntecedent(), &rule.GetConsequent()}) {
       for (int i = 0; i < part->Length(); ++i) {
         for (auto it = (*part)[i].Begin(); it != (*part)[i].End(); ++it) {
-          names.insert(text.Item(*it));
+          labels.insert(ItemLabel(*it, names));
         }
       }
     }
   }
   out << "<datalist id=\"item-names\">";
-  for (const std::string& name : names) out << "<option value=\"" << EscapeHtml(name) << "\">";
+  for (const std::string& label : labels) out << "<option value=\"" << EscapeHtml(label) << "\">";
   out << "</datalist>\n";
 }
 
-void WriteRuleTable(const RuleSelection& rules, const ReportOptions& options, const ItemText& text,
-                    std::ostream& out) {
+void WriteRuleTable(const RuleSelection& rules, const ReportOptions& options,
+                    const seq::ItemNameMap* names, std::ostream& out) {
   const std::size_t left = rules.found - rules.shown.size();
   out << "<section id=\"rules\">\n<h2>Rules</h2>\n<p id=\"rule-count\">";
   if (rules.found == 0) {
@@ -200,20 +193,20 @@ void WriteRuleTable(const RuleSelection& rules, const ReportOptions& options, co
   out << "</p>\n<div id=\"controls\" hidden><label for=\"filter\">Only rules with the item </label>"
          "<input id=\"filter\" type=\"search\" list=\"item-names\" autocomplete=\"off\"> "
          "<output id=\"shown-count\" for=\"filter\"></output></div>\n";
-  WriteItemChoices(rules, text, out);
+  WriteItemChoices(rules, names, out);
   out << "<table id=\"rule-table\">\n<thead><tr><th class=\"num\" data-col=\"number\">#</th>"
          "<th data-col=\"antecedent\">antecedent</th><th data-col=\"consequent\">consequent</th>"
          "<th class=\"num\" data-col=\"support\">support</th><th class=\"num\" "
          "data-col=\"confidence\">confidence</th><th class=\"num\" data-col=\"cause\">cause</th>"
          "</tr></thead>\n<tbody>\n";
-  WriteRuleRows(rules, text, out);
+  WriteRuleRows(rules, names, out);
   out << "</tbody>\n</table>\n</section>\n";
 }
 
-void WriteLattice(seq::SequenceDictionary& dictionary, const ItemText& text,
+void WriteLattice(seq::SequenceDictionary& dictionary, const seq::ItemNameMap* names,
                   const ReportOptions& options, std::ostream& out) {
   const std::vector<LatticeNode> nodes =
-      StrongestSequences(dictionary, text, options.latticeSequences);
+      StrongestSequences(dictionary, names, options.latticeSequences);
   const double customers = dictionary.getTotalCount();
   out << "<section id=\"lattice-part\">\n<h2 id=\"lattice-title\">The " << nodes.size()
       << " strongest sequences</h2>\n<p>The " << nodes.size()
@@ -236,14 +229,14 @@ void WriteLattice(seq::SequenceDictionary& dictionary, const ItemText& text,
 
 }  // namespace
 
-void WriteReport(seq::SequenceDictionary& dictionary, const ItemText& text,
+void WriteReport(seq::SequenceDictionary& dictionary, const seq::ItemNameMap* names,
                  const ReportOptions& options, std::ostream& out) {
   const RuleSelection rules = SelectRules(dictionary, options);
   WriteHead(options, out);
   WriteSummary(dictionary, options, rules, out);
-  WritePlot(rules, text, out);
-  WriteRuleTable(rules, options, text, out);
-  WriteLattice(dictionary, text, options, out);
+  WritePlot(rules, names, out);
+  WriteRuleTable(rules, options, names, out);
+  WriteLattice(dictionary, names, options, out);
   out << "<footer><p>Written by " << EscapeHtml(options.generator)
       << ". The page is self-contained: it loads nothing.</p></footer>\n"
          "<pre id=\"script-errors\" hidden></pre>\n<script>"
@@ -271,7 +264,7 @@ std::vector<std::pair<std::string, std::string>> DescribeSource(const seq::Model
 void WriteReport(seq::SavedModel& model, const ReportOptions& options, std::ostream& out) {
   ReportOptions filled = options;
   if (filled.provenance.empty()) filled.provenance = DescribeSource(model.source);
-  WriteReport(*model.dictionary, ItemText(&model.names), filled, out);
+  WriteReport(*model.dictionary, &model.names, filled, out);
 }
 
 }  // namespace carmaseq_cli

@@ -11,14 +11,13 @@
 #include <vector>
 
 namespace SEQUENCE_NAMESPACE_800 {
+class ItemNameMap;
 class SequenceDictionary;
 struct ModelSource;
 struct SavedModel;
 }  // namespace SEQUENCE_NAMESPACE_800
 
 namespace carmaseq_cli {
-
-class ItemText;
 
 // What goes into a report besides the dictionary itself. Copyable.
 struct ReportOptions {
@@ -32,11 +31,12 @@ struct ReportOptions {
   std::string generator = "carmaseq";  // named in the page's footer
 };
 
-// Writes the report page of dictionary to out, items named by text. Throws std::bad_alloc when
-// the rule query runs out of memory. The stream's state is left for the caller to check.
-// REQUIRES: the dictionary's lattice is built.
-void WriteReport(SEQUENCE_NAMESPACE_800::SequenceDictionary& dictionary, const ItemText& text,
-                 const ReportOptions& options, std::ostream& out);
+// Writes the report page of dictionary to out, items named by names (ids when it is null). Throws
+// std::bad_alloc when the rule query runs out of memory. The stream's state is left for the caller
+// to check. REQUIRES: the dictionary's lattice is built.
+void WriteReport(SEQUENCE_NAMESPACE_800::SequenceDictionary& dictionary,
+                 const SEQUENCE_NAMESPACE_800::ItemNameMap* names, const ReportOptions& options,
+                 std::ostream& out);
 
 // What a model was mined from, as label and value pairs for ReportOptions::provenance: the input
 // and, when given, its format, columns, delimiter, time format and item limit.

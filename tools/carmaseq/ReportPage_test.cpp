@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "HtmlText.h"
-#include "ItemText.h"
 #include "LatticeDrawing.h"
 #include "SvgScatterPlot.h"
 #include "dictionary/SequenceDictionary.h"
@@ -90,7 +89,7 @@ class ReportPageTest : public testing::Test {
 
   std::string Page(const ReportOptions& options) {
     std::ostringstream out;
-    WriteReport(*dictionary_, ItemText(&names_), options, out);
+    WriteReport(*dictionary_, &names_, options, out);
     return out.str();
   }
 
@@ -133,7 +132,7 @@ TEST_F(ReportPageTest, ShowsAtMostMaxRulesAndSaysHowManyAreLeftOut) {
 }
 
 TEST_F(ReportPageTest, LatticeLinksTheStrongestSequencesToTheirDrawnExtensions) {
-  const std::vector<LatticeNode> nodes = StrongestSequences(*dictionary_, ItemText(nullptr), 4);
+  const std::vector<LatticeNode> nodes = StrongestSequences(*dictionary_, nullptr, 4);
   ASSERT_EQ(4u, nodes.size());
   const struct {
     const char* text;
