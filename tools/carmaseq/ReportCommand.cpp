@@ -1,9 +1,9 @@
 // carmaseq report: a saved dictionary as one self-contained HTML page.
 #include <ostream>
 
-#include "AtomicFile.h"
 #include "Commands.h"
 #include "Errors.h"
+#include "OutputFiles.h"
 #include "QueryModel.h"
 #include "ReportPage.h"
 
@@ -23,7 +23,7 @@ CommandDef ReportDef() {
   def.minPositional = 1;
   def.maxPositional = 1;
   def.options = {
-      {"output", "FILE", "the HTML file to write (required)", 'o'},
+      {"output", "FILE", "the HTML file to write (required; - for standard output)", 'o'},
       NamesOption(),
       {"min-confidence", "FRACTION", "only rules of at least this confidence; default 0"},
       {"top", "N", "show at most N rules, the best by confidence (default 2000; 0 = all)"},
@@ -42,12 +42,18 @@ int RunReport(const ParsedArgs& args, const Console& console) {
   options.latticeSequences = static_cast<std::size_t>(args.GetInt("lattice", 30, 1, 500));
   options.generator = "carmaseq " CARMASEQ_VERSION;
 
+  // The page is checked before the model is read, and appears only once complete.
+  const std::string output = args.Get("output");
+  OutputFiles files;
+  files.AddInput(args.positional()[0]);
+  if (args.Has("names")) files.AddInput(args.Get("names"));
+  if (output != "-") files.Declare(output);
   const auto model = LoadQueryModel(args);
   options.provenance = DescribeSource(model->source);
-  AtomicFile page(args.Get("output"));
-  WriteReport(*model->dictionary, &model->names, options, page.stream());
-  page.Commit();
-  console.out << page.path() << "\n";
+  std::ostream& out = output != "-" ? files.Open(output) : console.out;
+  WriteReport(*model->dictionary, &model->names, options, out);
+  files.CommitAll();
+  if (output != "-") console.out << output << "\n";
   return kExitOk;
 }
 
