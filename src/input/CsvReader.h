@@ -6,7 +6,6 @@
 #include <string>
 
 #include "foundation/Visibility.h"
-#include "input/CsvRecordReader.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
