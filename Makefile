@@ -2,7 +2,7 @@
 PREFIX ?= /usr/local
 DEPS_OK := $(shell scripts/install-deps.sh --check >/dev/null 2>&1 && echo yes)
 
-.PHONY: all deps test demo bench install fuzz clean
+.PHONY: all deps test demo report-png bench install fuzz clean
 
 all: test
 
@@ -20,6 +20,10 @@ demo: deps
 	cmake --preset release
 	cmake --build --preset release
 	scripts/demo.sh build/release
+
+# Remakes the README's screenshot from the demo's report.
+report-png: demo
+	scripts/report-screenshot.sh build/release/demo/report.html docs/report.png
 
 bench: deps
 	cmake --preset release

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job end to end on built-in data, with no input from the user: generate a seeded data
 # set of shoppers, mine it, write the PMML rules and lattice documents, show the top rules and
-# predictions with item names, and score a few customers through the scoring plug-in.
+# predictions with item names, score a few customers through the scoring plug-in, and write the
+# HTML report.
 # Usage: scripts/demo.sh BUILD_DIR   (a release build; `make demo` builds it and calls this)
 set -euo pipefail
 
@@ -88,7 +89,12 @@ else
     }' items.tsv scores.csv
 fi
 
+section "6. The rules and strongest sequences as one HTML page (opens offline)"
+run "$carmaseq" report model.bin -o report.html
+
 section "Files written to $out"
-ls -l rules.pmml lattice.xml model.bin rules.csv items.tsv
+ls -l rules.pmml lattice.xml model.bin rules.csv items.tsv report.html
+echo
+echo "Report: $out/report.html"
 echo
 echo "Next: carmaseq stats $out/model.bin; carmaseq search $out/model.bin --names $out/items.tsv --contains '(fish)'"

@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config make libgtest-dev libgmock-dev libbenchmark-dev
-          libxerces-c-dev libxml2-utils locales clang libclang-rt-dev time)
+          libxerces-c-dev libxml2-utils locales clang libclang-rt-dev time chromium
+          fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

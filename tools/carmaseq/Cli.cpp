@@ -28,6 +28,8 @@ constexpr Command kCommands[] = {
     {"search", "find held sequences that contain, begin or end with a sequence", SearchDef,
      RunSearch},
     {"stats", "show what a saved dictionary holds", StatsDef, RunStats},
+    {"report", "write an HTML page of a saved dictionary's rules and sequences", ReportDef,
+     RunReport},
     {"generate", "write synthetic customer histories with planted patterns", GenerateDef,
      RunGenerate},
 };

@@ -23,6 +23,9 @@ int RunSearch(const ParsedArgs& args, const Console& console);
 CommandDef StatsDef();
 int RunStats(const ParsedArgs& args, const Console& console);
 
+CommandDef ReportDef();
+int RunReport(const ParsedArgs& args, const Console& console);
+
 CommandDef GenerateDef();
 int RunGenerate(const ParsedArgs& args, const Console& console);
 

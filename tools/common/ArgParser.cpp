@@ -20,6 +20,14 @@ const OptionDef* FindOption(const CommandDef& def, const std::string& name) {
   return nullptr;
 }
 
+// The option whose one-letter alias is word ("-o"), or null.
+const OptionDef* FindLetter(const CommandDef& def, const std::string& word) {
+  for (const OptionDef& option : def.options) {
+    if (word.size() == 2 && option.letter != 0 && word[1] == option.letter) return &option;
+  }
+  return nullptr;
+}
+
 // "carmaseq mine", or the program alone.
 std::string Invocation(const CommandDef& def) {
   return def.name.empty() ? def.program : def.program + " " + def.name;
@@ -158,6 +166,10 @@ ParsedArgs ParseArgs(const CommandDef& def, const std::vector<std::string>& args
       parsed.helpRequested_ = true;
     } else if (word.compare(0, 2, "--") == 0) {
       i = TakeOption(def, args, i, &parsed.values_);
+    } else if (const OptionDef* option = FindLetter(def, word)) {
+      std::vector<std::string> longForm = {"--" + option->name};
+      if (i + 1 < args.size()) longForm.push_back(args[i + 1]);
+      i += TakeOption(def, longForm, 0, &parsed.values_);
     } else {
       throw UsageError("unknown option " + word + HelpHint(def));
     }
@@ -171,7 +183,9 @@ std::string FormatHelp(const CommandDef& def) {
   AppendWrapped(def.summary, 0, 0, &out);
   out += "\n\nOptions:\n";
   for (const OptionDef& option : def.options) {
-    std::string left = "  --" + option.name;
+    std::string left = option.letter != 0
+                           ? std::string("  -") + option.letter + ", --" + option.name
+                           : "  --" + option.name;
     if (!option.valueName.empty()) left += " " + option.valueName;
     AppendOption(left, option.help, &out);
   }

@@ -15,6 +15,7 @@ struct OptionDef {
   std::string name;       // without the leading "--"
   std::string valueName;  // shown in the help, e.g. "FILE"; empty for a flag
   std::string help;
+  char letter = 0;  // a one-letter alias ("-o" for letter 'o'), or 0 for none
 };
 
 // What a command accepts and how its --help reads. Copyable.
