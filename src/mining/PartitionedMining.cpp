@@ -1,5 +1,6 @@
 #include "mining/PartitionedMining.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <istream>
@@ -19,7 +20,8 @@ namespace {
 // maxGap f64, slidingWindow f64), the partition's customers (i64), the body, and a CRC-32C of
 // everything before it. Candidate body: a varint count of sequences, then per sequence its number
 // of sets, each set's size and its items (varints; items zigzag-coded) and its local count.
-// Counts body: the union's digest (u32), a varint count, then the counts as varints.
+// Counts body: the partition's item sets, items, largest item set and most item sets of a
+// customer (varints), the union's digest (u32), a varint count, then the counts as varints.
 constexpr char kMagic[8] = {'C', 'S', 'Q', 'P', 'A', 'R', 'T', '\0'};
 constexpr std::uint32_t kVersion = 1;
 constexpr char kCandidateKind = 'C';
@@ -278,7 +280,12 @@ PartitionCounts CountPartition(const SequenceDatabase& partition, const PatternL
                                const MiningOptions& options, int threads) {
   PartitionCounts counts;
   counts.settings = PartitionSettings::From(options);
-  counts.customers = partition.NumCustomers();
+  const DatabaseStats stats = partition.Stats();
+  counts.customers = stats.customers;
+  counts.itemSets = stats.itemSets;
+  counts.items = stats.items;
+  counts.maxItemsPerSet = stats.maxItemsPerSet;
+  counts.maxSetsPerCustomer = stats.maxSetsPerCustomer;
   counts.unionDigest = CandidateDigest(candidates);
   counts.counts = CountCandidates(partition, candidates, options, threads);
   if (counts.counts.size() != candidates.size()) throw PartitionError("cancelled");
@@ -317,6 +324,24 @@ BuildResult MergeCounts(const PatternList& candidates, const std::vector<Partiti
   return BuildDictionaryFromPatterns(frequent, n, options, dictionarySettings);
 }
 
+DatabaseStats MergedStats(const std::vector<PartitionCounts>& counts) {
+  DatabaseStats stats;
+  std::int64_t customers = 0;
+  for (const PartitionCounts& part : counts) {
+    customers += part.customers;
+    stats.itemSets += part.itemSets;
+    stats.items += part.items;
+    stats.maxItemsPerSet = std::max(stats.maxItemsPerSet, part.maxItemsPerSet);
+    stats.maxSetsPerCustomer = std::max(stats.maxSetsPerCustomer, part.maxSetsPerCustomer);
+  }
+  stats.customers = static_cast<std::int32_t>(
+      std::min<std::int64_t>(customers, std::numeric_limits<std::int32_t>::max()));
+  if (stats.itemSets > 0) {
+    stats.avgItemsPerSet = static_cast<double>(stats.items) / static_cast<double>(stats.itemSets);
+  }
+  return stats;
+}
+
 void WriteCandidateSet(const CandidateSet& set, std::ostream& out) {
   Encoder encoder;
   encoder.Header(kCandidateKind, set.settings, set.customers);
@@ -347,6 +372,10 @@ CandidateSet ReadCandidateSet(std::istream& in, const std::string& source) {
 void WritePartitionCounts(const PartitionCounts& counts, std::ostream& out) {
   Encoder encoder;
   encoder.Header(kCountsKind, counts.settings, counts.customers);
+  encoder.Varint(static_cast<std::uint64_t>(counts.itemSets));
+  encoder.Varint(static_cast<std::uint64_t>(counts.items));
+  encoder.Varint(static_cast<std::uint64_t>(counts.maxItemsPerSet));
+  encoder.Varint(static_cast<std::uint64_t>(counts.maxSetsPerCustomer));
   encoder.Fixed32(counts.unionDigest);
   encoder.Varint(counts.counts.size());
   for (const std::int64_t count : counts.counts) encoder.Varint(static_cast<std::uint64_t>(count));
@@ -357,6 +386,15 @@ PartitionCounts ReadPartitionCounts(std::istream& in, const std::string& source)
   Decoder decoder(in, source);
   PartitionCounts counts;
   decoder.Header(kCountsKind, &counts.settings, &counts.customers);
+  counts.itemSets = static_cast<std::int64_t>(decoder.Varint());
+  counts.items = static_cast<std::int64_t>(decoder.Varint());
+  const std::uint64_t maxItemsPerSet = decoder.Varint(), maxSetsPerCustomer = decoder.Varint();
+  if (counts.itemSets < 0 || counts.items < counts.itemSets || maxItemsPerSet > 1u << 30 ||
+      maxSetsPerCustomer > 1u << 30) {
+    decoder.Fail("records impossible input figures");
+  }
+  counts.maxItemsPerSet = static_cast<std::int32_t>(maxItemsPerSet);
+  counts.maxSetsPerCustomer = static_cast<std::int32_t>(maxSetsPerCustomer);
   counts.unionDigest = decoder.Fixed32();
   const std::uint64_t size = decoder.Length();
   counts.counts.reserve(size);

@@ -20,13 +20,12 @@
 
 #include "dictionary/SeqDictionarySettings.h"
 #include "foundation/Visibility.h"
+#include "input/SequenceDatabase.h"
 #include "mining/DictionaryBuilder.h"
 #include "mining/PatternList.h"
 #include "mining/SequenceMiner.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
-
-class SequenceDatabase;
 
 // A step's files do not fit together, or a file is damaged or not a partition file.
 class CARMASEQ_MINING_EXPORT PartitionError : public std::runtime_error {
@@ -56,10 +55,15 @@ struct CARMASEQ_MINING_EXPORT CandidateSet {
   PatternList patterns;
 };
 
-// Pass 2's result for one partition: the count of every sequence of the union, in its order.
+// Pass 2's result for one partition: the count of every sequence of the union, in its order,
+// and the partition's figures that documents report about the input.
 struct CARMASEQ_MINING_EXPORT PartitionCounts {
   PartitionSettings settings;
-  std::int64_t customers = 0;        // customers of the partition
+  std::int64_t customers = 0;       // customers of the partition
+  std::int64_t itemSets = 0;        // non-empty item sets of the partition
+  std::int64_t items = 0;           // item occurrences of the partition
+  std::int32_t maxItemsPerSet = 0;  // largest item set of the partition
+  std::int32_t maxSetsPerCustomer = 0;
   std::uint32_t unionDigest = 0;     // CandidateDigest of the union counted
   std::vector<std::int64_t> counts;  // one per sequence of the union
 };
@@ -89,6 +93,10 @@ CARMASEQ_MINING_EXPORT BuildResult MergeCounts(const PatternList& candidates,
                                                const std::vector<PartitionCounts>& counts,
                                                const MiningOptions& options,
                                                const SeqDictionarySettings& dictionarySettings);
+
+// The input figures of all partitions together, as SequenceDatabase::Stats gives them for all
+// customers at once, but for distinctItems, which the partitions cannot tell (0).
+CARMASEQ_MINING_EXPORT DatabaseStats MergedStats(const std::vector<PartitionCounts>& counts);
 
 // The files. Writers throw PartitionError when the stream fails; readers throw PartitionError
 // naming `source` for anything that is not an intact file of the expected kind and version.

@@ -287,7 +287,8 @@ void CheckShape(RawPattern* pattern, const std::string& source) {
 }
 
 // Gives string items ids in the byte order of their names and fills the list.
-ImportedPatterns Resolve(std::vector<RawPattern> raw, const std::string& source) {
+ImportedPatterns Resolve(std::vector<RawPattern> raw, const std::string& source,
+                         const ItemNameMap* known) {
   ImportedPatterns imported;
   std::set<std::string> names;
   bool sawName = false, sawId = false;
@@ -307,7 +308,22 @@ ImportedPatterns Resolve(std::vector<RawPattern> raw, const std::string& source)
       }
     }
   }
-  for (const std::string& name : names) imported.names.Intern(name);
+  if (known != nullptr && sawName) {
+    imported.names = *known;
+    for (const RawPattern& pattern : raw) {
+      for (const auto& set : pattern.sets) {
+        for (const RawItem& item : set) {
+          std::int32_t id;
+          if (!known->Find(item.name, &id)) {
+            throw SeqExceptions::InputError(source, pattern.line,
+                                            "item '" + item.name + "' is not in the names given");
+          }
+        }
+      }
+    }
+  } else {
+    for (const std::string& name : names) imported.names.Intern(name);
+  }
   for (const RawPattern& pattern : raw) {
     std::int32_t items[kMaxItems], setEnds[kMaxItems];
     std::int32_t n = 0, s = 0;
@@ -318,7 +334,7 @@ ImportedPatterns Resolve(std::vector<RawPattern> raw, const std::string& source)
         if (item.isName) imported.names.Find(item.name, &id);
         ids.push_back(id);
       }
-      std::sort(ids.begin(), ids.end());  // names sort as their ids already; numbers too
+      std::sort(ids.begin(), ids.end());
       for (const std::int32_t id : ids) items[n++] = id;
       setEnds[s++] = n;
     }
@@ -397,11 +413,12 @@ std::string SubsequenceText(const MinedSequence& sequence, std::int32_t skip,
 
 }  // namespace
 
-ImportedPatterns ReadSparkPatterns(std::istream& in, const std::string& source) {
-  return Resolve(ReadRaw(in, source), source);
+ImportedPatterns ReadSparkPatterns(std::istream& in, const std::string& source,
+                                   const ItemNameMap* known) {
+  return Resolve(ReadRaw(in, source), source, known);
 }
 
-ImportedPatterns ReadSparkPatternPath(const std::string& path) {
+ImportedPatterns ReadSparkPatternPath(const std::string& path, const ItemNameMap* known) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) throw SeqExceptions::InputError(path, 0, "cannot be read");
   const std::vector<std::string> files =
@@ -414,7 +431,7 @@ ImportedPatterns ReadSparkPatternPath(const std::string& path) {
     raw.insert(raw.end(), std::make_move_iterator(part.begin()),
                std::make_move_iterator(part.end()));
   }
-  return Resolve(std::move(raw), path);
+  return Resolve(std::move(raw), path, known);
 }
 
 void CheckImportedPatterns(const ImportedPatterns& imported, std::int32_t customers,

@@ -1,12 +1,19 @@
 // Importing patterns mined elsewhere.
 #include "mining/SparkPatterns.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dictionary/SequenceDictionary.h"
 #include "gtest/gtest.h"
+#include "input/SequenceDatabase.h"
+#include "input/SpmfFormat.h"
 #include "mining/DictionaryBuilder.h"
 #include "mining/mining_testutil.h"
 
@@ -103,6 +110,71 @@ TEST(SparkPatternsTest, RefusesSetsThatAreNotACompleteMiningResult) {
       EXPECT_NE(std::string::npos, std::string(error.what()).find(test.message)) << error.what();
     }
   }
+}
+
+// JSON text of a name.
+std::string Quoted(const std::string& name) {
+  std::string out = "\"";
+  for (const char c : name)
+    out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+  return out + "\"";
+}
+
+TEST(SparkPatternsTest, GroceriesPatternsWrittenAsPartFilesImportToTheMinedModel) {
+  const std::string data = std::string(CARMASEQ_SHARED_DIR) + "/data/groceries/";
+  std::ifstream spmf(data + "groceries.spmf.txt"), items(data + "groceries.items.tsv");
+  ASSERT_TRUE(spmf && items) << "groceries data not found under " << data;
+  SequenceDatabase db;
+  ReadSpmf(spmf, "groceries.spmf.txt", &db);
+  const ItemNameMap names = ItemNameMap::Load(items, "groceries.items.tsv");
+  MiningOptions options;
+  options.minSupport = 0.005;
+
+  // The patterns with item names, dealt round the part files last to first.
+  char folder[] = "/tmp/carmaseq-spark-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(folder));
+  const std::string dir = folder;
+  std::vector<std::string> lines;
+  SequenceMiner(options).Mine(db, [&](const MinedSequence& found) {
+    std::string sets;
+    for (std::int32_t k = 0, i = 0; k < found.numSets; ++k) {
+      sets += k > 0 ? ",[" : "[";
+      for (; i < found.setEnds[k]; ++i) {
+        sets += (i > (k > 0 ? found.setEnds[k - 1] : 0) ? "," : "") +
+                Quoted(names.Label(found.items[i]));
+      }
+      sets += "]";
+    }
+    lines.push_back("{\"sequence\":[" + sets + "],\"freq\":" + std::to_string(found.count) + "}");
+  });
+  for (int part = 0; part < 3; ++part) {
+    std::ofstream out(dir + "/part-0000" + std::to_string(part) + ".json");
+    for (std::size_t i = lines.size() - 1 - part; i < lines.size(); i -= 3) out << lines[i] << "\n";
+    std::ofstream(dir + "/.part-0000" + std::to_string(part) + ".json.crc") << "crc";
+  }
+  std::ofstream(dir + "/_SUCCESS");
+
+  const ImportedPatterns imported = ReadSparkPatternPath(dir, &names);
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(3417u, imported.patterns.size());
+  EXPECT_NO_THROW(CheckImportedPatterns(imported, db.NumCustomers(), options.minSupport));
+
+  SeqDictionarySettings settings;
+  settings.numberOfLevels = options.maxItems + 1;
+  BuildResult mined = BuildDictionary(db, options);
+  BuildResult built =
+      BuildDictionaryFromPatterns(imported.patterns, db.NumCustomers(), options, settings);
+  ASSERT_TRUE(mined.dictionary && built.dictionary);
+  const DatabaseStats stats = db.Stats();
+  std::ostringstream expected, actual;
+  for (auto [result, out] : {std::pair{&mined, &expected}, std::pair{&built, &actual}}) {
+    ASSERT_TRUE(result->dictionary->ExportLatticeXML(*out, options.minSupport).IsOK());
+    ASSERT_TRUE(result->dictionary
+                    ->ExportRulesXML(*out, options.minSupport, 1, 0, 1, 0, 1, stats.maxItemsPerSet,
+                                     stats.avgItemsPerSet, 'C', false)
+                    .IsOK());
+  }
+  EXPECT_TRUE(expected.str() == actual.str());
 }
 
 }  // namespace

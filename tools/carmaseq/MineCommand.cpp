@@ -1,6 +1,8 @@
 // carmaseq mine: transactions in, frequent sequences out as documents and a saved dictionary.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <new>
 #include <ostream>
@@ -13,13 +15,17 @@
 #include "InputFiles.h"
 #include "ItemText.h"
 #include "ModelFile.h"
+#include "PartitionSteps.h"
 #include "RuleText.h"
-#include "mining/DictionaryBuilder.h"
-#include "input/ItemNameMap.h"
-#include "input/SequenceDatabase.h"
-#include "mining/SequenceMiner.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
+#include "input/InputError.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "mining/DictionaryBuilder.h"
+#include "mining/PartitionedMining.h"
+#include "mining/SequenceMiner.h"
+#include "mining/SparkPatterns.h"
 
 namespace carmaseq_cli {
 
@@ -40,7 +46,11 @@ struct MineSettings {
   double minConfidence = 0;
   char sortBy = 'C';
   bool quiet = false;
+  std::int32_t partitions = 0;  // 0: mine all customers at once
 };
+
+std::vector<OptionDef> OutputOptions();
+void ReadOutputSettings(const ParsedArgs& args, MineSettings* s);
 
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -83,19 +93,8 @@ MineSettings ReadSettings(const ParsedArgs& args) {
                                                                          : InputFormat::kSpmf;
   s.csv = ReadCsvOptions(args);
   s.mining = ReadMiningOptions(args);
-  s.namesIn = args.Get("names");
-  s.pmml = args.Get("pmml");
-  s.lattice = args.Get("lattice");
-  s.save = args.Get("save");
-  s.rulesCsv = args.Get("rules-csv");
-  s.itemMap = args.Get("item-map");
-  const std::string byName = SaveFormatForName(s.save) == SaveFormat::kObjectXml ? "xml" : "binary";
-  s.saveFormat = args.GetChoice("save-format", {"binary", "xml"}, byName) == "xml"
-                     ? SaveFormat::kObjectXml
-                     : SaveFormat::kBinary;
-  s.minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
-  s.sortBy = SortLetter(args.GetChoice("sort", {"support", "confidence", "cause"}, "confidence"));
-  s.quiet = args.Has("quiet");
+  s.partitions = static_cast<std::int32_t>(args.GetInt("partitions", 0, 1, 100000));
+  ReadOutputSettings(args, &s);
   return s;
 }
 
@@ -121,6 +120,9 @@ class ProgressLine {
   bool shown_ = false;
 };
 
+seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const MineSettings& s,
+                                 std::int32_t parts);
+
 seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, ProgressLine& progress) {
   s.mining.progress = [&progress](const seq::MiningProgress& p) {
     progress.Show("mining: " + std::to_string(p.done) + "/" + std::to_string(p.total) +
@@ -128,7 +130,8 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
   };
   seq::BuildResult built;
   try {
-    built = seq::BuildDictionary(db, s.mining);
+    built = s.partitions > 0 ? MinePartitioned(db, s, s.partitions)
+                             : seq::BuildDictionary(db, s.mining);
   } catch (const SeqExceptions::DictionaryFailure&) {
     throw std::bad_alloc();
   } catch (const std::invalid_argument& error) {
@@ -201,6 +204,67 @@ void PrintMineSummary(const seq::MiningSummary& summary, double minSupport, doub
   out << "\n";
 }
 
+// The options of the outputs that mine, merge and import write.
+std::vector<OptionDef> OutputOptions() {
+  return {
+      {"names", "FILE", "item-name map to read (id<TAB>name); names SPMF item ids"},
+      {"pmml", "FILE", "write the rules as a PMML 3.2 SequenceModel"},
+      {"lattice", "FILE", "write the lattice document that carmaseq-score loads"},
+      {"save", "FILE", "save the dictionary for rules/predict/search/stats"},
+      {"save-format", "binary|xml", "format of --save (default: xml for .xml names, else binary)"},
+      {"rules-csv", "FILE", "write the rules as CSV"},
+      {"item-map", "FILE", "write the item-name map (id<TAB>name)"},
+      {"min-confidence", "FRACTION", "least confidence of the written rules (default 0)"},
+      {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
+      {"quiet", "", "print nothing but errors"},
+  };
+}
+
+// The settings of the outputs alone (merge and import have no transactions to read).
+void ReadOutputSettings(const ParsedArgs& args, MineSettings* s) {
+  s->namesIn = args.Get("names");
+  s->pmml = args.Get("pmml");
+  s->lattice = args.Get("lattice");
+  s->save = args.Get("save");
+  s->rulesCsv = args.Get("rules-csv");
+  s->itemMap = args.Get("item-map");
+  const std::string byName =
+      SaveFormatForName(s->save) == SaveFormat::kObjectXml ? "xml" : "binary";
+  s->saveFormat = args.GetChoice("save-format", {"binary", "xml"}, byName) == "xml"
+                      ? SaveFormat::kObjectXml
+                      : SaveFormat::kBinary;
+  s->minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
+  s->sortBy = SortLetter(args.GetChoice("sort", {"support", "confidence", "cause"}, "confidence"));
+  s->quiet = args.Has("quiet");
+}
+
+// Mining in partitions within this process: both passes over customer k mod parts, then the
+// merge; the same dictionary BuildDictionary gives.
+seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const MineSettings& s,
+                                 std::int32_t parts) {
+  std::vector<seq::SequenceDatabase> split(parts);
+  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
+    seq::SequenceDatabase& part = split[c % parts];
+    part.StartCustomer();
+    for (std::uint32_t set = db.customerBegin(c); set < db.customerBegin(c + 1); ++set) {
+      part.AddItemSet(db.items() + db.setBegin(set), db.setBegin(set + 1) - db.setBegin(set),
+                      db.setTime(set));
+    }
+  }
+  std::vector<seq::CandidateSet> candidates;
+  for (const seq::SequenceDatabase& part : split) {
+    candidates.push_back(seq::MineCandidates(part, s.mining));
+  }
+  const seq::PatternList all = seq::UnionCandidates(candidates);
+  std::vector<seq::PartitionCounts> counts;
+  for (const seq::SequenceDatabase& part : split) {
+    counts.push_back(seq::CountPartition(part, all, s.mining, DefaultThreads()));
+  }
+  seq::SeqDictionarySettings settings;
+  settings.numberOfLevels = s.mining.maxItems + 1;
+  return seq::MergeCounts(all, counts, s.mining, settings);
+}
+
 }  // namespace
 
 CommandDef MineDef() {
@@ -225,17 +289,10 @@ CommandDef MineDef() {
       {"item-column", "NAME", "CSV column of the item (default item)"},
       {"delimiter", "C", "CSV field separator, or 'tab' (default: from the header line)"},
       {"time-format", "FMT", "CSV time format such as %d-%m-%Y (default: numbers or ISO 8601)"},
-      {"names", "FILE", "item-name map to read (id<TAB>name); names SPMF item ids"},
-      {"pmml", "FILE", "write the rules as a PMML 3.2 SequenceModel"},
-      {"lattice", "FILE", "write the lattice document that carmaseq-score loads"},
-      {"save", "FILE", "save the dictionary for rules/predict/search/stats"},
-      {"save-format", "binary|xml", "format of --save (default: xml for .xml names, else binary)"},
-      {"rules-csv", "FILE", "write the rules as CSV"},
-      {"item-map", "FILE", "write the item-name map (id<TAB>name)"},
-      {"min-confidence", "FRACTION", "least confidence of the written rules (default 0)"},
-      {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
-      {"quiet", "", "print nothing but errors"},
+      {"partitions", "P", "mine in P partitions of whole customers, as a cluster would"},
   };
+  const std::vector<OptionDef> outputs = OutputOptions();
+  def.options.insert(def.options.end(), outputs.begin(), outputs.end());
   def.details =
       "SPMF input: one customer per line, item ids separated by blanks, -1 ends an item set,\n"
       "-2 ends the sequence. CSV input: a header line naming the customer, time and item\n"
@@ -263,6 +320,151 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   start = Clock::now();
   seq::BuildResult built = Mine(db, s, progress);
   PrintMineSummary(built.summary, s.mining.minSupport, SecondsSince(start), log);
+  WriteOutputs(*built.dictionary, stats, names, s, log);
+  return kExitOk;
+}
+
+}  // namespace carmaseq_cli
+
+namespace carmaseq_cli {
+
+CommandDef MergeDef() {
+  CommandDef def;
+  def.name = "merge";
+  def.synopsis = "COUNTS... --candidates FILE... --min-support FRACTION [options]";
+  def.summary =
+      "The last step of partitioned mining: sums every partition's count file, keeps the "
+      "sequences frequent over all customers and writes the outputs mine writes, identical to "
+      "mining all customers at once.";
+  def.minPositional = 1;
+  def.maxPositional = 1 << 20;
+  def.options = {
+      {"candidates", "FILE", "a candidate file; give every partition's (required)"},
+      {"min-support", "FRACTION", "the support of the run (required)"},
+      {"max-items", "N", "as given to candidates and count (default 9)"},
+      {"min-gap", "T", "as given to candidates and count"},
+      {"max-gap", "T", "as given to candidates and count"},
+      {"window", "T", "as given to candidates and count"},
+  };
+  const std::vector<OptionDef> outputs = OutputOptions();
+  def.options.insert(def.options.end(), outputs.begin(), outputs.end());
+  return def;
+}
+
+int RunMerge(const ParsedArgs& args, const Console& console) {
+  if (!args.Has("candidates")) throw UsageError("option --candidates is required");
+  MineSettings s;
+  s.mining = ReadStepMiningOptions(args);
+  ReadOutputSettings(args, &s);
+  std::ostream null(nullptr);
+  std::ostream& log = s.quiet ? null : console.out;
+  const seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
+  const seq::PatternList candidates = ReadCandidateUnion(args.GetAll("candidates"));
+  const std::vector<seq::PartitionCounts> counts = ReadCountFiles(args.positional());
+  seq::SeqDictionarySettings settings;
+  settings.numberOfLevels = s.mining.maxItems + 1;
+  seq::BuildResult built;
+  try {
+    built = seq::MergeCounts(candidates, counts, s.mining, settings);
+  } catch (const seq::PartitionError& error) {
+    throw CommandError(error.what());
+  }
+  if (built.dictionary == nullptr) {
+    throw CommandError("merging failed (status " + std::to_string(built.status.GetErrorCode()) +
+                       ")");
+  }
+  log << "merged " << counts.size() << " partitions: " << built.summary.customers << " customers, "
+      << candidates.size() << " candidates\n";
+  PrintMineSummary(built.summary, s.mining.minSupport, 0, log);
+  WriteOutputs(*built.dictionary, seq::MergedStats(counts), names, s, log);
+  return kExitOk;
+}
+
+CommandDef ImportDef() {
+  CommandDef def;
+  def.name = "import";
+  def.synopsis = "DIR-or-FILE --customers N [options]";
+  def.summary =
+      "Builds the dictionary, lattice and the outputs mine writes from frequent sequential "
+      "patterns mined elsewhere: JSON lines {\"sequence\":[[...],...],\"freq\":n}, one file "
+      "or a folder of part-*.json files as a distributed engine's PrefixSpan writes them.";
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
+      {"customers", "N", "how many customers the patterns were mined from (required)"},
+      {"min-support", "FRACTION",
+       "the support they were mined at (default: the least count over N); a pattern below it "
+       "is an error"},
+      {"max-items", "N", "longest sequence a saved dictionary may hold (1-31, default 9)"},
+      {"max-set-size", "N", "largest transaction of the input, for the PMML document"},
+      {"avg-set-size", "F", "mean transaction size of the input, for the PMML document"},
+  };
+  const std::vector<OptionDef> outputs = OutputOptions();
+  def.options.insert(def.options.end(), outputs.begin(), outputs.end());
+  def.details =
+      "Every pattern given is kept, whatever the order of the lines and files. Integer items\n"
+      "are item ids; string items are item names, numbered as --names says, or else in the\n"
+      "byte order of the names.\n"
+      "The patterns must form a complete mining result: a set that lacks a sub-sequence of\n"
+      "one of its patterns (a truncated file, a filter applied after mining) is refused.\n";
+  return def;
+}
+
+int RunImport(const ParsedArgs& args, const Console& console) {
+  if (!args.Has("customers")) throw UsageError("option --customers is required");
+  MineSettings s;
+  ReadOutputSettings(args, &s);
+  const auto customers = static_cast<std::int32_t>(
+      args.GetInt("customers", 1, 1, std::numeric_limits<std::int32_t>::max()));
+  std::ostream null(nullptr);
+  std::ostream& log = s.quiet ? null : console.out;
+  seq::ImportedPatterns imported;
+  const seq::ItemNameMap given = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
+  try {
+    imported =
+        seq::ReadSparkPatternPath(args.positional()[0], s.namesIn.empty() ? nullptr : &given);
+  } catch (const SeqExceptions::InputError& error) {
+    throw CommandError(error.what());
+  }
+  std::int64_t leastCount = customers;
+  std::int32_t largestSet = 0;
+  for (std::size_t i = 0; i < imported.patterns.size(); ++i) {
+    leastCount = std::min(leastCount, imported.patterns.count(i));
+    const seq::MinedSequence pattern = imported.patterns.Get(i);
+    for (std::int32_t k = 0, begin = 0; k < pattern.numSets; begin = pattern.setEnds[k++]) {
+      largestSet = std::max(largestSet, pattern.setEnds[k] - begin);
+    }
+  }
+  s.mining.minSupport =
+      args.GetDouble("min-support", static_cast<double>(leastCount) / customers, 0, 1);
+  s.mining.maxItems = static_cast<std::int32_t>(args.GetInt("max-items", 9, 1, 31));
+  try {
+    seq::CheckImportedPatterns(imported, customers, s.mining.minSupport);
+  } catch (const std::invalid_argument& error) {
+    throw CommandError(args.positional()[0] + ": " + error.what());
+  }
+  for (std::size_t i = 0; i < imported.patterns.size(); ++i) {
+    if (imported.patterns.NumItems(i) > s.mining.maxItems) {
+      throw CommandError(args.positional()[0] + ": pattern " + imported.patterns.Text(i) +
+                         " has more items than --max-items allows");
+    }
+  }
+  const seq::ItemNameMap& names = s.namesIn.empty() ? imported.names : given;
+  seq::SeqDictionarySettings settings;
+  settings.numberOfLevels = s.mining.maxItems + 1;
+  seq::BuildResult built =
+      seq::BuildDictionaryFromPatterns(imported.patterns, customers, s.mining, settings);
+  if (built.dictionary == nullptr) {
+    throw CommandError("building the lattice failed (status " +
+                       std::to_string(built.status.GetErrorCode()) + ")");
+  }
+  seq::DatabaseStats stats;
+  stats.customers = customers;
+  stats.maxItemsPerSet = static_cast<std::int32_t>(
+      args.GetInt("max-set-size", largestSet, 0, std::numeric_limits<std::int32_t>::max()));
+  stats.avgItemsPerSet = args.GetDouble("avg-set-size", std::nan(""), 0, 1e300);
+  log << args.positional()[0] << ": imported " << imported.patterns.size() << " patterns of "
+      << customers << " customers\n";
   WriteOutputs(*built.dictionary, stats, names, s, log);
   return kExitOk;
 }
