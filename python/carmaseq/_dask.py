@@ -1,15 +1,13 @@
 """Mining and scoring Dask DataFrames: one task per partition on the current Dask scheduler.
 
-Mining runs in two passes, each one task per partition of whole customers: pass 1 finds the
-sequences frequent in the partition at the same relative support (a sequence frequent overall is
-frequent in at least one partition), pass 2 counts every sequence of their union exactly. The
-client sums the counts and builds the same model that mining the whole frame at once gives.
+Mining runs the two passes of :mod:`carmaseq._partitioned`, each one task per partition of whole
+customers; the client unites the candidates and merges the counts into the model that mining the
+whole frame at once gives.
 """
 
-import numpy as np
 import pandas as pd
 
-from . import _carmaseq
+from . import _partitioned
 
 
 def is_dask_frame(data):
@@ -17,42 +15,8 @@ def is_dask_frame(data):
     return type(data).__module__.split(".")[0].startswith("dask") and hasattr(data, "to_delayed")
 
 
-def _uniques_in_order(frames_uniques):
-    seen = {}
-    for values in frames_uniques:
-        for value in values:
-            seen.setdefault(value, len(seen))
-    return list(seen)
-
-
 def _partition_summary(frame, customer, item):
     return frame[customer].unique(), frame[item].unique()
-
-
-def _coded(frame, item, codes):
-    """The partition with its items replaced by the frame-wide ids."""
-    if codes is None:
-        return frame
-    out = frame.copy()
-    ids = pd.Categorical(out[item], categories=codes).codes.astype(np.int64) + 1
-    out[item] = ids
-    return out
-
-
-def _partition_database(frame, customer, time, item, time_format, codes):
-    from ._input import database
-    return database(_coded(frame, item, codes), customer=customer, time=time, item=item,
-                    time_format=time_format)
-
-
-def _pass1(frame, options, columns, codes):
-    db = _partition_database(frame, *columns, codes)
-    return _carmaseq.mine_candidates(db._raw, options)
-
-
-def _pass2(frame, union, options, columns, codes):
-    db = _partition_database(frame, *columns, codes)
-    return _carmaseq.count_partition(db._raw, union, options, 1)
 
 
 def _split_by_customer(ddf, customer, customers_per_partition):
@@ -67,27 +31,24 @@ def _split_by_customer(ddf, customer, customers_per_partition):
 
 
 def mine_dask(ddf, options, *, customer, time, item, time_format):
-    """Mines a Dask DataFrame; see :func:`carmaseq.mine`. Returns (raw model, item labels)."""
+    """Mines a Dask DataFrame; see :func:`carmaseq.mine`. Returns the Model."""
     import dask
 
     parts = ddf.to_delayed()
     summaries = dask.compute(*[dask.delayed(_partition_summary)(p, customer, item)
                                for p in parts])
-    item_values = _uniques_in_order(items for _, items in summaries)
-    integer_items = pd.api.types.is_integer_dtype(ddf[item].dtype)
-    codes = None if integer_items else item_values
-    by_customer = _split_by_customer(ddf, customer, (c for c, _ in summaries))
-    parts = by_customer.to_delayed()
-    columns = (customer, time, item, time_format)
-
-    candidates = dask.compute(*[dask.delayed(_pass1)(p, options, columns, codes) for p in parts])
-    union = _carmaseq.unite_candidates(list(candidates))
-    counts = dask.compute(*[dask.delayed(_pass2)(p, union, options, columns, codes)
-                            for p in parts])
-    names = {} if codes is None else {i + 1: str(v) for i, v in enumerate(codes)}
-    raw = _carmaseq.merge_counts(union, list(counts), options, names)
-    labels = None if codes is None else {i + 1: v for i, v in enumerate(codes)}
-    return raw, labels
+    # Items numbered in order of first appearance over the partitions, as in the whole frame.
+    items = None
+    if not pd.api.types.is_integer_dtype(ddf[item].dtype):
+        items = list(dict.fromkeys(v for _, values in summaries for v in values))
+    parts = _split_by_customer(ddf, customer, (c for c, _ in summaries)).to_delayed()
+    step = dict(options, customer=customer, time=time, item=item, items=items)
+    files = dask.compute(*[dask.delayed(_partitioned.candidates)(p, time_format=time_format,
+                                                                 **step) for p in parts])
+    union = _partitioned.unite(files)
+    counts = dask.compute(*[dask.delayed(_partitioned.count)(p, union, time_format=time_format,
+                                                             **step) for p in parts])
+    return _partitioned.merge(union, counts, **step)
 
 
 # One scorer per lattice document and worker process, made at its first partition.
