@@ -60,6 +60,9 @@ class CandidateTrie {
     }
     for (std::size_t n = 0; n < nodes_.size(); ++n) {
       nodes_[n].childBegin = static_cast<std::uint32_t>(children_.size());
+      std::sort(children[n].begin(), children[n].end(), [](const TrieChild& a, const TrieChild& b) {
+        return a.item != b.item ? a.item < b.item : a.newSet < b.newSet;
+      });
       children_.insert(children_.end(), children[n].begin(), children[n].end());
       nodes_[n].childEnd = static_cast<std::uint32_t>(children_.size());
     }
@@ -107,33 +110,60 @@ class CustomerWalk {
       }
     }
     std::sort(occurrences_.begin(), occurrences_.end());
+    distinct_.clear();
+    for (std::uint32_t k = 0; k < occurrences_.size(); ++k) {
+      if (distinct_.empty() || distinct_.back().item != occurrences_[k].first) {
+        distinct_.push_back(ItemRange{occurrences_[k].first, k, k});
+      }
+      distinct_.back().end = k + 1;
+    }
     Walk(0, /*depth=*/0);
   }
 
  private:
   using Occurrence = std::pair<std::int32_t, std::uint32_t>;  // (item, item set)
+  struct ItemRange {
+    std::int32_t item;
+    std::uint32_t begin, end;  // the item's occurrences_
+  };
 
+  // Counts the node and walks on to each child whose item the customer holds: by looking up the
+  // children's items among the customer's, or the customer's among the children's, whichever
+  // list is shorter.
   void Walk(std::uint32_t node, std::size_t depth) {
     const TrieNode& here = trie_.node(node);
     if (here.candidate != kNoCandidate) ++counts_[here.candidate];
-    if (states_.size() <= depth + 1) states_.resize(depth + 2);
-    for (std::uint32_t k = here.childBegin; k < here.childEnd; ++k) {
-      const TrieChild& child = trie_.child(k);
-      const auto found = std::equal_range(occurrences_.begin(), occurrences_.end(),
-                                          Occurrence(child.item, 0), ItemLess);
-      if (found.first == found.second) continue;
-      std::vector<MatchState>& next = states_[depth + 1];
-      next.clear();
-      if (child.newSet) {
-        AppendSet(depth, found.first, found.second, &next);
-      } else {
-        JoinLastSet(states_[depth], child.item, &next);
+    if (here.childEnd - here.childBegin <= distinct_.size()) {
+      for (std::uint32_t k = here.childBegin; k < here.childEnd; ++k) {
+        const TrieChild& child = trie_.child(k);
+        const auto found = std::lower_bound(
+            distinct_.begin(), distinct_.end(), child.item,
+            [](const ItemRange& range, std::int32_t item) { return range.item < item; });
+        if (found != distinct_.end() && found->item == child.item) Extend(child, *found, depth);
       }
-      if (!next.empty()) Walk(child.node, depth + 1);
+      return;
+    }
+    const TrieChild* first = &trie_.child(here.childBegin);
+    const TrieChild* last = first + (here.childEnd - here.childBegin);
+    for (const ItemRange& range : distinct_) {
+      const TrieChild* child = std::lower_bound(
+          first, last, range.item,
+          [](const TrieChild& candidate, std::int32_t item) { return candidate.item < item; });
+      for (; child != last && child->item == range.item; ++child) Extend(*child, range, depth);
+      first = child;
     }
   }
 
-  static bool ItemLess(const Occurrence& a, const Occurrence& b) { return a.first < b.first; }
+  void Extend(const TrieChild& child, const ItemRange& range, std::size_t depth) {
+    std::vector<MatchState>& next = states_[depth + 1];
+    next.clear();
+    if (child.newSet) {
+      AppendSet(depth, occurrences_.begin() + range.begin, occurrences_.begin() + range.end, &next);
+    } else {
+      JoinLastSet(states_[depth], child.item, &next);
+    }
+    if (!next.empty()) Walk(child.node, depth + 1);
+  }
 
   // Matches of the sequence with a new last set {item}: one per item set holding the item that
   // some match of the parent can precede within the gaps, starting as late as possible.
@@ -184,7 +214,9 @@ class CustomerWalk {
   std::vector<std::int64_t>& counts_;
   std::uint32_t firstSet_ = 0;
   std::vector<Occurrence> occurrences_;
-  std::vector<std::vector<MatchState>> states_;  // states_[d]: matches at depth d of the walk
+  std::vector<ItemRange> distinct_;  // the customer's items, ascending
+  // states_[d]: matches at depth d of the walk; a sequence has at most 31 items.
+  std::vector<std::vector<MatchState>> states_ = std::vector<std::vector<MatchState>>(33);
 };
 
 // Counts batches of customers taken from *nextCustomer until none is left or the count is
