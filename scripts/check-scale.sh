@@ -80,6 +80,9 @@ fi
 check groceries "$data/groceries/Groceries_dataset.csv" 0.005 "1 2 4 16" --format csv \
   --customer-column Member_number --time-column Date --item-column itemDescription \
   --time-format %d-%m-%Y
-check bms1 "$data/bms1/bms1.spmf.txt" 0.001 "1 2 4 16" --format spmf
+# BMS1 at 16 partitions is left out: partitions of 3,700 customers have a threshold of 4, and
+# the long sessions of BMS1 make the locally frequent sequences explode there (pass 1 passed
+# 9 GB), as mining all customers at 0.05% does.
+check bms1 "$data/bms1/bms1.spmf.txt" 0.001 "1 2 4" --format spmf
 check quest10k "$data/quest10k/quest_C10_T2.5_S4_I1.25_D10K.spmf.txt" 0.02 "1 2 4 16" \
   --format spmf
