@@ -2,7 +2,7 @@
 PREFIX ?= /usr/local
 DEPS_OK := $(shell scripts/install-deps.sh --check >/dev/null 2>&1 && echo yes)
 
-.PHONY: all deps test demo report-png bench install fuzz clean
+.PHONY: all deps test demo report-png bench check-scale install fuzz clean
 
 all: test
 
@@ -29,6 +29,12 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release
 	scripts/run-bench.sh build/release
+
+# Partitioned mining against mine on the shared data sets, P = 1, 2, 4, 16, with pass timings.
+check-scale: deps
+	cmake --preset release
+	cmake --build --preset release
+	scripts/check-scale.sh build/release
 
 install: deps
 	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)

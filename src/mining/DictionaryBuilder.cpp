@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "input/SequenceDatabase.h"
 #include "dictionary/SequenceDictionary.h"
+#include "input/SequenceDatabase.h"
+#include "mining/PatternList.h"
 #include "sequence/SequenceCounter.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -32,6 +33,24 @@ class CountedSets {
   int* sets_[kMaxKeyItems] = {};
 };
 
+void CheckLevels(const SeqDictionarySettings& settings) {
+  if (settings.numberOfLevels < 1 || settings.numberOfLevels > kMaxKeyItems + 1) {
+    throw std::invalid_argument("number of levels must lie in 1..32");
+  }
+}
+
+// Records the time constraints and minimum support of options on a filled dictionary and builds
+// its lattice; result takes the dictionary when that succeeds.
+void Finish(std::unique_ptr<SequenceDictionary> dictionary, const MiningOptions& options,
+            std::int32_t customers, BuildResult* result) {
+  dictionary->setSlidingWindow(std::max(0.0, options.slidingWindow));
+  dictionary->setMinGap(std::max(0.0, options.minGap));
+  dictionary->setMaxGap(std::max(0.0, options.maxGap));
+  dictionary->reduceAll(options.minSupport * customers);
+  result->status = dictionary->buildLattice();
+  if (result->status.IsOK()) result->dictionary = std::move(dictionary);
+}
+
 }  // namespace
 
 BuildResult::BuildResult() = default;
@@ -42,9 +61,7 @@ BuildResult::~BuildResult() = default;
 BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& options,
                             const SeqDictionarySettings& settings) {
   static_cast<void>(SequenceMiner(options));  // rejects bad options before anything is clamped
-  if (settings.numberOfLevels < 1 || settings.numberOfLevels > kMaxKeyItems + 1) {
-    throw std::invalid_argument("number of levels must lie in 1..32");
-  }
+  CheckLevels(settings);
   MiningOptions mining = options;
   mining.maxItems = std::min(options.maxItems, settings.numberOfLevels - 1);
   const SequenceMiner miner(mining);
@@ -65,12 +82,31 @@ BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& opt
     result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kCancelled, false);
     return result;
   }
-  dictionary->setSlidingWindow(std::max(0.0, options.slidingWindow));
-  dictionary->setMinGap(std::max(0.0, options.minGap));
-  dictionary->setMaxGap(std::max(0.0, options.maxGap));
-  dictionary->reduceAll(options.minSupport * db.NumCustomers());
-  result.status = dictionary->buildLattice();
-  if (result.status.IsOK()) result.dictionary = std::move(dictionary);
+  Finish(std::move(dictionary), options, db.NumCustomers(), &result);
+  return result;
+}
+
+BuildResult BuildDictionaryFromPatterns(const PatternList& patterns, std::int32_t customers,
+                                        const MiningOptions& options,
+                                        const SeqDictionarySettings& settings) {
+  static_cast<void>(SequenceMiner(options));
+  CheckLevels(settings);
+  BuildResult result;
+  result.summary.customers = customers;
+  result.summary.countThreshold = SequenceMiner::CountThreshold(options.minSupport, customers);
+  result.summary.perLevel.assign(settings.numberOfLevels, 0);
+  auto dictionary = std::make_unique<SequenceDictionary>(settings);
+  dictionary->getDescriptor(nullptr, 0)->setCount(customers);
+  CountedSets sets;
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const MinedSequence sequence = patterns.Get(i);
+    if (sequence.numItems < 1 || sequence.numItems >= settings.numberOfLevels) continue;
+    CarmaSequenceDescriptor counter(/*ordinalOfEntry=*/0, /*maxMissed=*/0, sequence.count);
+    dictionary->addSequence(sets.Fill(sequence), sequence.numSets, &counter);
+    ++result.summary.sequences;
+    ++result.summary.perLevel[sequence.numItems];
+  }
+  Finish(std::move(dictionary), options, customers, &result);
   return result;
 }
 

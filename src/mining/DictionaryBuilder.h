@@ -4,13 +4,14 @@
 
 #include <memory>
 
-#include "mining/SequenceMiner.h"
 #include "dictionary/SeqDictionarySettings.h"
 #include "foundation/QxStatus.h"
 #include "foundation/Visibility.h"
+#include "mining/SequenceMiner.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
+class PatternList;
 class SequenceDatabase;
 class SequenceDictionary;
 
@@ -41,11 +42,21 @@ struct CARMASEQ_MINING_EXPORT BuildResult {
 // levels outside 1..32, and
 // SeqExceptions::DictionaryFailure when memory runs out while storing.
 CARMASEQ_MINING_EXPORT BuildResult BuildDictionary(const SequenceDatabase& db,
-                                            const MiningOptions& options,
-                                            const SeqDictionarySettings& settings);
+                                                   const MiningOptions& options,
+                                                   const SeqDictionarySettings& settings);
+// Stores `patterns` (1 to numberOfLevels - 1 items each; longer ones are skipped) in their list
+// order, with their counts, in a new dictionary created from settings whose level 0 counts
+// `customers`, then records the time constraints and minimum support of options as
+// BuildDictionary does and builds the lattice. The list in the canonical order (see PatternList)
+// gives the dictionary BuildDictionary gives. summary.sequences and perLevel describe what was
+// stored. Throws as BuildDictionary does.
+CARMASEQ_MINING_EXPORT BuildResult
+BuildDictionaryFromPatterns(const PatternList& patterns, std::int32_t customers,
+                            const MiningOptions& options, const SeqDictionarySettings& settings);
+
 // The same with default settings of options.maxItems + 1 levels.
 CARMASEQ_MINING_EXPORT BuildResult BuildDictionary(const SequenceDatabase& db,
-                                            const MiningOptions& options);
+                                                   const MiningOptions& options);
 
 }  // namespace SEQUENCE_NAMESPACE_800
 

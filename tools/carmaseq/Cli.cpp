@@ -32,6 +32,14 @@ constexpr Command kCommands[] = {
      RunReport},
     {"generate", "write synthetic customer histories with planted patterns", GenerateDef,
      RunGenerate},
+    {"partition", "split transactions into files of whole customers", PartitionDef, RunPartition},
+    {"candidates", "pass 1 of partitioned mining: one partition's frequent sequences",
+     CandidatesDef, RunCandidates},
+    {"count", "pass 2 of partitioned mining: one partition's counts of all candidates", CountDef,
+     RunCount},
+    {"merge", "sum the partitions' counts and write what mine writes", MergeDef, RunMerge},
+    {"import", "build the outputs of mine from patterns mined elsewhere (JSON lines)", ImportDef,
+     RunImport},
 };
 
 void PrintOverview(std::ostream& out) {
@@ -39,7 +47,7 @@ void PrintOverview(std::ostream& out) {
          "Finds sequential association rules in customers' histories.\n\nCommands:\n";
   for (const Command& command : kCommands) {
     const std::string name = command.name;
-    out << "  " << name << std::string(10 - name.size(), ' ') << command.purpose << "\n";
+    out << "  " << name << std::string(12 - name.size(), ' ') << command.purpose << "\n";
   }
   out << "\nRun 'carmaseq COMMAND --help' for a command's options.\n"
          "Example: carmaseq generate shop.csv && carmaseq mine shop.csv --min-support 0.02 "

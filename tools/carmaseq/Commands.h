@@ -29,6 +29,18 @@ int RunReport(const ParsedArgs& args, const Console& console);
 CommandDef GenerateDef();
 int RunGenerate(const ParsedArgs& args, const Console& console);
 
+// Partitioned mining and importing patterns mined elsewhere.
+CommandDef PartitionDef();
+int RunPartition(const ParsedArgs& args, const Console& console);
+CommandDef CandidatesDef();
+int RunCandidates(const ParsedArgs& args, const Console& console);
+CommandDef CountDef();
+int RunCount(const ParsedArgs& args, const Console& console);
+CommandDef MergeDef();
+int RunMerge(const ParsedArgs& args, const Console& console);
+CommandDef ImportDef();
+int RunImport(const ParsedArgs& args, const Console& console);
+
 }  // namespace carmaseq_cli
 
 #endif  // CARMASEQ_TOOLS_CARMASEQ_COMMANDS_H_

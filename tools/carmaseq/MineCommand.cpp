@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <new>
 #include <ostream>
@@ -15,16 +16,20 @@
 #include "InputFiles.h"
 #include "ItemText.h"
 #include "OutputFiles.h"
+#include "PartitionSteps.h"
 #include "RuleText.h"
 #include "StatusCheck.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
+#include "input/InputError.h"
 #include "input/ItemNameMap.h"
 #include "input/SequenceDatabase.h"
 #include "mining/DictionaryBuilder.h"
 #include "mining/MemoryUse.h"
 #include "mining/ModelFile.h"
+#include "mining/PartitionedMining.h"
 #include "mining/SequenceMiner.h"
+#include "mining/SparkPatterns.h"
 
 namespace carmaseq_cli {
 
@@ -46,6 +51,8 @@ struct MineSettings {
   double minConfidence = 0;
   char sortBy = 'C';
   bool quiet = false;
+  std::int32_t partitions = 0;  // mine in this many partitions; 0: all customers at once
+  std::string sourceFormat;     // what the model records as its input's format, when not csv/spmf
 };
 
 double SecondsSince(Clock::time_point start) {
@@ -98,6 +105,8 @@ std::string GiB(std::int64_t bytes) {
   return text;
 }
 
+}  // namespace
+
 seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
   if (!args.Has("min-support")) throw UsageError("option --min-support is required");
   seq::MiningOptions mining;
@@ -115,6 +124,41 @@ seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
   return mining;
 }
 
+namespace {
+
+// The options of the outputs that mine, merge and import write.
+std::vector<OptionDef> OutputOptions() {
+  return {
+      {"names", "FILE", "item-name map to read (id<TAB>name); names SPMF item ids"},
+      {"pmml", "FILE", "write the rules as a PMML 3.2 SequenceModel"},
+      {"lattice", "FILE", "write the lattice document that carmaseq-score loads"},
+      {"save", "FILE", "save the model (dictionary, item names, settings) for later queries"},
+      {"save-format", "binary|xml", "format of --save (default: xml for .xml names, else binary)"},
+      {"rules-csv", "FILE", "write the rules as CSV"},
+      {"item-map", "FILE", "write the item-name map (id<TAB>name)"},
+      {"min-confidence", "FRACTION", "least confidence of the written rules (default 0)"},
+      {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
+      {"quiet", "", "print nothing but errors"},
+  };
+}
+
+void ReadOutputSettings(const ParsedArgs& args, MineSettings* s) {
+  s->namesIn = args.Get("names");
+  s->pmml = args.Get("pmml");
+  s->lattice = args.Get("lattice");
+  s->save = args.Get("save");
+  s->rulesCsv = args.Get("rules-csv");
+  s->itemMap = args.Get("item-map");
+  const bool xmlByName = seq::ModelFormatForName(s->save) == seq::ModelFormat::kObjectXml;
+  s->saveFormat =
+      args.GetChoice("save-format", {"binary", "xml"}, xmlByName ? "xml" : "binary") == "xml"
+          ? seq::ModelFormat::kObjectXml
+          : seq::ModelFormat::kBinary;
+  s->minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
+  s->sortBy = SortLetter(args.GetChoice("sort", {"support", "confidence", "cause"}, "confidence"));
+  s->quiet = args.Has("quiet");
+}
+
 MineSettings ReadSettings(const ParsedArgs& args) {
   MineSettings s;
   s.input = args.positional()[0];
@@ -124,20 +168,8 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   s.csv = ReadCsvOptions(args);
   s.delimiterText = args.Get("delimiter");
   s.mining = ReadMiningOptions(args);
-  s.namesIn = args.Get("names");
-  s.pmml = args.Get("pmml");
-  s.lattice = args.Get("lattice");
-  s.save = args.Get("save");
-  s.rulesCsv = args.Get("rules-csv");
-  s.itemMap = args.Get("item-map");
-  const bool xmlByName = seq::ModelFormatForName(s.save) == seq::ModelFormat::kObjectXml;
-  s.saveFormat =
-      args.GetChoice("save-format", {"binary", "xml"}, xmlByName ? "xml" : "binary") == "xml"
-          ? seq::ModelFormat::kObjectXml
-          : seq::ModelFormat::kBinary;
-  s.minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
-  s.sortBy = SortLetter(args.GetChoice("sort", {"support", "confidence", "cause"}, "confidence"));
-  s.quiet = args.Has("quiet");
+  s.partitions = static_cast<std::int32_t>(args.GetInt("partitions", 0, 1, 100000));
+  ReadOutputSettings(args, &s);
   return s;
 }
 
@@ -163,6 +195,33 @@ class ProgressLine {
   bool shown_ = false;
 };
 
+// Mining in partitions within this process: both passes over customer k mod parts, then the
+// merge; the same dictionary BuildDictionary gives.
+seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::MiningOptions& options,
+                                 std::int32_t parts) {
+  std::vector<seq::SequenceDatabase> split(parts);
+  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
+    seq::SequenceDatabase& part = split[c % parts];
+    part.StartCustomer();
+    for (std::uint32_t set = db.customerBegin(c); set < db.customerBegin(c + 1); ++set) {
+      part.AddItemSet(db.items() + db.setBegin(set), db.setBegin(set + 1) - db.setBegin(set),
+                      db.setTime(set));
+    }
+  }
+  std::vector<seq::CandidateSet> candidates;
+  for (const seq::SequenceDatabase& part : split) {
+    candidates.push_back(seq::MineCandidates(part, options));
+  }
+  const seq::PatternList all = seq::UnionCandidates(candidates);
+  std::vector<seq::PartitionCounts> counts;
+  for (const seq::SequenceDatabase& part : split) {
+    counts.push_back(seq::CountPartition(part, all, options, StepThreads(options)));
+  }
+  seq::SeqDictionarySettings settings;
+  settings.numberOfLevels = options.maxItems + 1;
+  return seq::MergeCounts(all, counts, options, settings);
+}
+
 seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, ProgressLine& progress) {
   s.mining.progress = [&progress](const seq::MiningProgress& p) {
     progress.Show("mining: " + std::to_string(p.done) + "/" + std::to_string(p.total) +
@@ -170,7 +229,8 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
   };
   seq::BuildResult built;
   try {
-    built = seq::BuildDictionary(db, s.mining);
+    built = s.partitions > 0 ? MinePartitioned(db, s.mining, s.partitions)
+                             : seq::BuildDictionary(db, s.mining);
   } catch (const SeqExceptions::DictionaryFailure&) {
     throw std::bad_alloc();
   } catch (const std::invalid_argument& error) {
@@ -204,7 +264,9 @@ std::vector<seq::SeqAssociationRule> Rules(seq::SequenceDictionary& dictionary,
 seq::ModelSource Source(const MineSettings& s) {
   seq::ModelSource source;
   source.input = s.input;
-  source.format = s.format == InputFormat::kCsv ? "csv" : "spmf";
+  source.format = !s.sourceFormat.empty()         ? s.sourceFormat
+                  : s.format == InputFormat::kCsv ? "csv"
+                                                  : "spmf";
   if (s.format == InputFormat::kCsv) {
     source.customerColumn = s.csv.customerColumn;
     source.timeColumn = s.csv.timeColumn;
@@ -309,17 +371,10 @@ CommandDef MineDef() {
       {"item-column", "NAME", "CSV column of the item (default item)"},
       {"delimiter", "C", "CSV field separator, or 'tab' (default: from the header line)"},
       {"time-format", "FMT", "CSV time format such as %d-%m-%Y (default: numbers or ISO 8601)"},
-      {"names", "FILE", "item-name map to read (id<TAB>name); names SPMF item ids"},
-      {"pmml", "FILE", "write the rules as a PMML 3.2 SequenceModel"},
-      {"lattice", "FILE", "write the lattice document that carmaseq-score loads"},
-      {"save", "FILE", "save the model (dictionary, item names, settings) for later queries"},
-      {"save-format", "binary|xml", "format of --save (default: xml for .xml names, else binary)"},
-      {"rules-csv", "FILE", "write the rules as CSV"},
-      {"item-map", "FILE", "write the item-name map (id<TAB>name)"},
-      {"min-confidence", "FRACTION", "least confidence of the written rules (default 0)"},
-      {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
-      {"quiet", "", "print nothing but errors"},
+      {"partitions", "P", "mine in P partitions of whole customers, as a cluster would"},
   };
+  const std::vector<OptionDef> outputs = OutputOptions();
+  def.options.insert(def.options.end(), outputs.begin(), outputs.end());
   def.details =
       "SPMF input: one customer per line, item ids separated by blanks, -1 ends an item set,\n"
       "-2 ends the sequence. CSV input: a header line naming the customer, time and item\n"
@@ -350,6 +405,167 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   start = Clock::now();
   seq::BuildResult built = Mine(db, s, progress);
   PrintMineSummary(built.summary, s.mining.minSupport, SecondsSince(start), log);
+  WriteOutputs(*built.dictionary, stats, names, s, files, log);
+  return kExitOk;
+}
+
+}  // namespace carmaseq_cli
+
+namespace carmaseq_cli {
+
+CommandDef MergeDef() {
+  CommandDef def;
+  def.name = "merge";
+  def.synopsis = "COUNTS... --candidates FILE... --min-support FRACTION [options]";
+  def.summary =
+      "The last step of partitioned mining: sums every partition's count file, keeps the "
+      "sequences frequent over all customers and writes the outputs mine writes, identical to "
+      "mining all customers at once.";
+  def.minPositional = 1;
+  def.maxPositional = 1 << 20;
+  def.options = {
+      {"candidates", "FILE", "a candidate file; give every partition's (required)"},
+      {"min-support", "FRACTION", "the support of the run (required)"},
+      {"max-items", "N", "as given to candidates and count (default 9)"},
+      {"min-gap", "T", "as given to candidates and count"},
+      {"max-gap", "T", "as given to candidates and count"},
+      {"window", "T", "as given to candidates and count"},
+  };
+  const std::vector<OptionDef> outputs = OutputOptions();
+  def.options.insert(def.options.end(), outputs.begin(), outputs.end());
+  return def;
+}
+
+int RunMerge(const ParsedArgs& args, const Console& console) {
+  if (!args.Has("candidates")) throw UsageError("option --candidates is required");
+  MineSettings s;
+  s.mining = ReadMiningOptions(args);
+  ReadOutputSettings(args, &s);
+  s.input = std::to_string(args.positional().size()) + " count files";
+  s.sourceFormat = "partitions";
+  std::ostream null(nullptr);
+  std::ostream& log = s.quiet ? null : console.out;
+  OutputFiles files;
+  for (const std::string& path : args.positional()) files.AddInput(path);
+  for (const std::string& path : args.GetAll("candidates")) files.AddInput(path);
+  DeclareFiles(s, &files);
+  const seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
+  const seq::PatternList candidates = ReadCandidateUnion(args.GetAll("candidates"));
+  const std::vector<seq::PartitionCounts> counts = ReadCountFiles(args.positional());
+  seq::SeqDictionarySettings settings;
+  settings.numberOfLevels = s.mining.maxItems + 1;
+  seq::BuildResult built;
+  try {
+    built = seq::MergeCounts(candidates, counts, s.mining, settings);
+  } catch (const seq::PartitionError& error) {
+    throw CommandError(error.what());
+  }
+  CheckStatus(built.status, "merging");
+  if (built.dictionary == nullptr) throw CommandError("merging gave no dictionary");
+  log << "merged " << counts.size() << " partitions: " << built.summary.customers << " customers, "
+      << candidates.size() << " candidates\n";
+  PrintMineSummary(built.summary, s.mining.minSupport, 0, log);
+  WriteOutputs(*built.dictionary, seq::MergedStats(counts), names, s, files, log);
+  return kExitOk;
+}
+
+CommandDef ImportDef() {
+  CommandDef def;
+  def.name = "import";
+  def.synopsis = "DIR-or-FILE --customers N [options]";
+  def.summary =
+      "Builds the dictionary, lattice and the outputs mine writes from frequent sequential "
+      "patterns mined elsewhere: JSON lines {\"sequence\":[[...],...],\"freq\":n}, one file "
+      "or a folder of part-*.json files as a distributed engine's PrefixSpan writes them.";
+  def.minPositional = 1;
+  def.maxPositional = 1;
+  def.options = {
+      {"customers", "N", "how many customers the patterns were mined from (required)"},
+      {"min-support", "FRACTION",
+       "the support they were mined at (default: the least count over N); a pattern below it "
+       "is an error"},
+      {"max-items", "N", "longest sequence a saved dictionary may hold (1-31, default 9)"},
+      {"max-set-size", "N", "largest transaction of the input, for the PMML document"},
+      {"avg-set-size", "F", "mean transaction size of the input, for the PMML document"},
+  };
+  const std::vector<OptionDef> outputs = OutputOptions();
+  def.options.insert(def.options.end(), outputs.begin(), outputs.end());
+  def.details =
+      "Every pattern given is kept, whatever the order of the lines and files. Integer items\n"
+      "are item ids; string items are item names, numbered as --names says, or else in the\n"
+      "byte order of the names. The patterns must form a complete mining result: a set that\n"
+      "lacks a sub-sequence of one of its patterns (a truncated file, a filter applied after\n"
+      "mining) is refused, naming the first missing sub-sequence.\n";
+  return def;
+}
+
+namespace {
+
+// The largest item set among the patterns: what the PMML document reports unless told.
+std::int32_t LargestSet(const seq::PatternList& patterns) {
+  std::int32_t largest = 0;
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const seq::MinedSequence pattern = patterns.Get(i);
+    for (std::int32_t k = 0, begin = 0; k < pattern.numSets; begin = pattern.setEnds[k++]) {
+      largest = std::max(largest, pattern.setEnds[k] - begin);
+    }
+  }
+  return largest;
+}
+
+}  // namespace
+
+int RunImport(const ParsedArgs& args, const Console& console) {
+  if (!args.Has("customers")) throw UsageError("option --customers is required");
+  MineSettings s;
+  ReadOutputSettings(args, &s);
+  s.input = args.positional()[0];
+  s.sourceFormat = "patterns";
+  const auto customers = static_cast<std::int32_t>(
+      args.GetInt("customers", 1, 1, std::numeric_limits<std::int32_t>::max()));
+  std::ostream null(nullptr);
+  std::ostream& log = s.quiet ? null : console.out;
+  OutputFiles files;
+  DeclareFiles(s, &files);
+  const seq::ItemNameMap given = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
+  seq::ImportedPatterns imported;
+  try {
+    imported = seq::ReadSparkPatternPath(s.input, s.namesIn.empty() ? nullptr : &given);
+  } catch (const SeqExceptions::InputError& error) {
+    throw CommandError(error.what());
+  }
+  std::int64_t leastCount = customers;
+  for (std::size_t i = 0; i < imported.patterns.size(); ++i) {
+    leastCount = std::min(leastCount, imported.patterns.count(i));
+  }
+  s.mining.minSupport =
+      args.GetDouble("min-support", static_cast<double>(leastCount) / customers, 0, 1);
+  s.mining.maxItems = static_cast<std::int32_t>(args.GetInt("max-items", 9, 1, 31));
+  try {
+    seq::CheckImportedPatterns(imported, customers, s.mining.minSupport);
+  } catch (const std::invalid_argument& error) {
+    throw CommandError(s.input + ": " + error.what());
+  }
+  for (std::size_t i = 0; i < imported.patterns.size(); ++i) {
+    if (imported.patterns.NumItems(i) > s.mining.maxItems) {
+      throw CommandError(s.input + ": pattern " + imported.patterns.Text(i) +
+                         " has more items than --max-items allows");
+    }
+  }
+  const seq::ItemNameMap& names = s.namesIn.empty() ? imported.names : given;
+  seq::SeqDictionarySettings settings;
+  settings.numberOfLevels = s.mining.maxItems + 1;
+  seq::BuildResult built =
+      seq::BuildDictionaryFromPatterns(imported.patterns, customers, s.mining, settings);
+  CheckStatus(built.status, "building the lattice");
+  if (built.dictionary == nullptr) throw CommandError("importing gave no dictionary");
+  seq::DatabaseStats stats;
+  stats.customers = customers;
+  stats.maxItemsPerSet = static_cast<std::int32_t>(args.GetInt(
+      "max-set-size", LargestSet(imported.patterns), 0, std::numeric_limits<std::int32_t>::max()));
+  stats.avgItemsPerSet = args.GetDouble("avg-set-size", std::nan(""), 0, 1e300);
+  log << s.input << ": imported " << imported.patterns.size() << " patterns of " << customers
+      << " customers\n";
   WriteOutputs(*built.dictionary, stats, names, s, files, log);
   return kExitOk;
 }
