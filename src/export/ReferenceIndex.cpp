@@ -34,11 +34,15 @@ void ReferenceIndex::AddItemSet(ItemSpan items) {
 
 void ReferenceIndex::AddItemSet(const TimedItemSet& set) { AddItemSet(SpanOf(set)); }
 
-void ReferenceIndex::AddSequence(const NTSequence& key) { pendingSequences_.push_back(key); }
-
-void ReferenceIndex::AddSequence(const Sequence& sequence) {
-  pendingSequences_.emplace_back(&sequence);
+const NTSequence* ReferenceIndex::AddSequence(const NTSequence& key) {
+  copies_.push_back(key);
+  pendingSequences_.push_back(&copies_.back());
+  return &copies_.back();
 }
+
+void ReferenceIndex::AddHeldSequence(const NTSequence* key) { pendingSequences_.push_back(key); }
+
+void ReferenceIndex::AddSequence(const Sequence& sequence) { AddSequence(NTSequence(&sequence)); }
 
 // Each pending list is made unique (through a hash set where keys repeat a lot), sorted, and
 // entered in key order: with the hint at the end of the map an insertion costs constant time
@@ -52,7 +56,6 @@ void ReferenceIndex::AssignNumbers() {
   EnterPendingSequences();
   Number(items_);
   Number(itemSets_);
-  Number(sequences_);
   BuildHashIndexes();
 }
 
@@ -71,18 +74,21 @@ void ReferenceIndex::EnterPendingItemSets() {
   std::vector<std::int32_t>().swap(pendingItemSets_);
 }
 
-// Keys are sorted through pointers: a key has no cheap move.
+// The keys numbered before and the pending ones are made unique and sorted together.
 void ReferenceIndex::EnterPendingSequences() {
+  if (pendingSequences_.empty()) return;
   std::unordered_set<const NTSequence*, KeyPointerHash, KeyPointerEqual> distinct;
-  distinct.reserve(pendingSequences_.size());
-  std::vector<const NTSequence*> order;
-  for (const NTSequence& key : pendingSequences_) {
-    if (distinct.insert(&key).second) order.push_back(&key);
+  distinct.reserve(sequences_.size() + pendingSequences_.size());
+  SequenceList order;
+  for (const SequenceList* list : {&sequences_, &pendingSequences_}) {
+    for (const NTSequence* key : *list) {
+      if (distinct.insert(key).second) order.push_back(key);
+    }
   }
   std::sort(order.begin(), order.end(),
             [](const NTSequence* a, const NTSequence* b) { return *a < *b; });
-  for (const NTSequence* key : order) sequences_.emplace_hint(sequences_.end(), *key, 0);
-  std::deque<NTSequence>().swap(pendingSequences_);
+  sequences_.swap(order);
+  SequenceList().swap(pendingSequences_);
 }
 
 void ReferenceIndex::BuildHashIndexes() {
@@ -97,7 +103,8 @@ void ReferenceIndex::BuildHashIndexes() {
   }
   sequenceNumbers_.clear();
   sequenceNumbers_.reserve(sequences_.size());
-  for (const auto& [key, number] : sequences_) sequenceNumbers_.emplace(&key, number);
+  std::int32_t number = 0;
+  for (const NTSequence* key : sequences_) sequenceNumbers_.emplace(key, ++number);
 }
 
 std::int32_t ReferenceIndex::GetItemNumber(std::int32_t item) const {

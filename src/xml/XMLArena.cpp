@@ -1,7 +1,5 @@
 #include "xml/XMLArena.h"
 
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -23,17 +21,15 @@ void MakeRoomForOne(std::vector<T>& v) {
   if (v.size() == v.capacity()) v.reserve(2 * v.capacity() + 8);
 }
 
-// Maps twice the chunk size and keeps the aligned chunk inside it.
-void* MapAlignedChunk() {
-  const std::size_t span = 2 * XMLArena::kChunkSize;
-  void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) throw std::bad_alloc();
-  const auto begin = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t aligned = (begin + XMLArena::kChunkSize - 1) & ~(XMLArena::kChunkSize - 1);
-  if (aligned > begin) munmap(raw, aligned - begin);
-  const std::uintptr_t tail = aligned + XMLArena::kChunkSize;
-  if (begin + span > tail) munmap(reinterpret_cast<void*>(tail), begin + span - tail);
-  return reinterpret_cast<void*>(aligned);
+// Chunks come from malloc, so that memory the process freed before (e.g. a query's results) is
+// used again. Each is a little shorter than its alignment, so that consecutive chunks with their
+// malloc headers pack without a gap.
+constexpr std::size_t kChunkBytes = XMLArena::kChunkSize - 64;
+
+void* NewAlignedChunk() {
+  void* chunk = nullptr;
+  if (posix_memalign(&chunk, XMLArena::kChunkSize, kChunkBytes) != 0) throw std::bad_alloc();
+  return chunk;
 }
 
 }  // namespace
@@ -42,7 +38,7 @@ XMLArena::~XMLArena() {
   // An adopted node may own an arena of its own; nothing adopted lives in this one.
   for (XMLInterface* node : adopted_) delete node;
   for (void* block : large_) std::free(block);
-  for (void* chunk : chunks_) munmap(chunk, kChunkSize);
+  for (void* chunk : chunks_) std::free(chunk);
 }
 
 XMLArena* XMLArena::Of(const void* p) {
@@ -52,12 +48,12 @@ XMLArena* XMLArena::Of(const void* p) {
 
 void XMLArena::NewChunk() {
   MakeRoomForOne(chunks_);
-  void* chunk = MapAlignedChunk();
+  void* chunk = NewAlignedChunk();
   chunks_.push_back(chunk);
-  usage_ += kChunkSize;
+  usage_ += kChunkBytes;
   *static_cast<XMLArena**>(chunk) = this;
   top_ = static_cast<char*>(chunk) + kChunkHeader;
-  end_ = static_cast<char*>(chunk) + kChunkSize;
+  end_ = static_cast<char*>(chunk) + kChunkBytes;
 }
 
 void* XMLArena::Allocate(std::size_t size) {

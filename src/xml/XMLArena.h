@@ -20,7 +20,7 @@ class XMLInterface;
 // destructors of the nodes placed in it are not run. Not copyable. Not thread-safe.
 class CARMASEQ_EXPORT XMLArena {
  public:
-  static constexpr std::size_t kChunkSize = std::size_t{1} << 20;
+  static constexpr std::size_t kChunkSize = std::size_t{1} << 16;
   static constexpr std::size_t kLargeBlock = kChunkSize / 4;
 
   XMLArena() = default;
