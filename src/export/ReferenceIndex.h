@@ -60,16 +60,6 @@ struct ItemSpanEqual {
   }
 };
 
-// Hashing and equality of keys reached through pointers, by the keys' contents.
-struct KeyPointerHash {
-  std::size_t operator()(const NTSequence* key) const {
-    return static_cast<std::uint32_t>(key->HashCode());
-  }
-};
-struct KeyPointerEqual {
-  bool operator()(const NTSequence* a, const NTSequence* b) const { return *a == *b; }
-};
-
 // Three ordered maps of one export, filled in two phases:
 //  1. The Add functions collect keys; nothing is ordered or numbered yet.
 //  2. AssignNumbers enters the collected keys into the maps (an equal key is held once) and
@@ -116,7 +106,8 @@ class CARMASEQ_EXPORT ReferenceIndex {
   // order.
   void AssignNumbers();
 
-  // The number of a held key, or -1.
+  // The number of a held key, or -1. Fastest for the keys AddHeldSequence was given and the
+  // copies AddSequence returned.
   std::int32_t GetItemNumber(std::int32_t item) const;
   std::int32_t GetItemSetNumber(ItemSpan items) const;
   std::int32_t GetItemSetNumber(const TimedItemSet& set) const;
@@ -155,8 +146,8 @@ class CARMASEQ_EXPORT ReferenceIndex {
   // sequence keys.
   std::unordered_map<std::int32_t, std::int32_t> itemNumbers_;
   std::unordered_map<ItemSpan, std::int32_t, ItemSpanHash, ItemSpanEqual> itemSetNumbers_;
-  std::unordered_map<const NTSequence*, std::int32_t, KeyPointerHash, KeyPointerEqual>
-      sequenceNumbers_;
+  // The number of every sequence key given to the index, by the key's address.
+  std::unordered_map<const NTSequence*, std::int32_t> keyNumbers_;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

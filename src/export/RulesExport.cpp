@@ -108,12 +108,13 @@ RuleRecord IndexRule(const SeqAssociationRule& rule, const SequenceDictionary& d
   record.consequent = AddKey(dictionary, NTSequence(&rule.GetConsequent()), index);
   const NTSequence wholeKey(&whole);
   record.sets = wholeKey.getNSets();
-  const ISQCPair* held = HeldEntry(dictionary, wholeKey);
-  if (held != nullptr && held->value != nullptr) {
-    record.hasOccurrence = true;
-    record.occurrence = held->value->getCount();
+  if (const ISQCPair* held = HeldEntry(dictionary, wholeKey)) {
+    index->AddHeldSequence(held->key);
+    record.hasOccurrence = held->value != nullptr;
+    if (record.hasOccurrence) record.occurrence = held->value->getCount();
+  } else {
+    index->AddSequence(wholeKey);
   }
-  AddKey(dictionary, wholeKey, index);
   for (int s = 0; s < whole.Length(); ++s) {
     const TimedItemSet& set = whole[s];
     for (auto item = set.Begin(); item != set.End(); ++item) index->AddItem(*item);
