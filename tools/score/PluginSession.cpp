@@ -1,14 +1,11 @@
 #include "PluginSession.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
-#include <utility>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
-#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXException.hpp>
@@ -17,10 +14,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/TransService.hpp>
-#include <xercesc/util/XMLEntityResolver.hpp>
 #include <xercesc/util/XMLException.hpp>
-#include <xercesc/util/XMLResourceIdentifier.hpp>
-#include <xercesc/util/XMLString.hpp>
 
 #include "ScoreCaseRecord.h"
 #include "ScoreDictVar.h"
@@ -55,9 +49,7 @@ std::string Utf8(const XMLCh* text) {
 class FirstError : public xercesc::ErrorHandler {
  public:
   void warning(const xercesc::SAXParseException&) override {}
-  // Validity errors (the document against its document type) are not failures: the plug-in
-  // checks what it reads, as it did before the document type was read.
-  void error(const xercesc::SAXParseException&) override {}
+  void error(const xercesc::SAXParseException& e) override { Keep(e); }
   void fatalError(const xercesc::SAXParseException& e) override { Keep(e); }
   void resetErrors() override { message_.clear(); }
   const std::string& message() const { return message_; }
@@ -71,62 +63,24 @@ class FirstError : public xercesc::ErrorHandler {
   std::string message_;
 };
 
-// The document type the lattice export declares, and where the program finds its copy.
-constexpr char kLatticeDtd[] = "sequentiallattice.dtd";
-
-std::string ProgramDirectory() {
-  std::string path(4096, '\0');
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (length <= 0) return ".";
-  path.resize(static_cast<size_t>(length));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-// The installed document type, else the one of the build; empty when neither is there.
-std::string FindLatticeDtd() {
-  const std::string candidates[] = {ProgramDirectory() + "/" + CARMASEQ_SCORE_INSTALLED_DTD,
-                                    CARMASEQ_SCORE_BUILD_DTD};
-  for (const std::string& candidate : candidates) {
-    if (access(candidate.c_str(), R_OK) == 0) return candidate;
-  }
-  return std::string();
-}
-
-// True iff the prolog of the document at path declares the lattice document type by its system
-// identifier (as the lattice export writes it).
-bool DeclaresLatticeDtd(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string head(4096, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<size_t>(in.gcount()));
-  const size_t doctype = head.find("<!DOCTYPE");
-  if (doctype == std::string::npos) return false;
-  const size_t end = head.find('>', doctype);
-  const size_t system = head.find("SYSTEM", doctype);
-  if (end == std::string::npos || system == std::string::npos || system > end) return false;
-  const std::string quoted = std::string("\"") + kLatticeDtd + "\"";
-  const size_t id = head.find_first_not_of(" \t\r\n", system + 6);
-  return id != std::string::npos && head.compare(id, quoted.size(), quoted) == 0;
-}
-
-// Hands the parser the program's copy of the lattice document type and refuses every other
-// external entity.
-class LatticeDtdResolver : public xercesc::XMLEntityResolver {
+// The host's parser: the lattice document carries everything in attributes, and the line breaks
+// between its elements would each become a text node, half the nodes of the tree. Character data
+// that is all white space is therefore dropped before it becomes a node.
+class LatticeParser : public xercesc::XercesDOMParser {
  public:
-  explicit LatticeDtdResolver(std::string path) : path_(std::move(path)) {}
-
-  xercesc::InputSource* resolveEntity(xercesc::XMLResourceIdentifier* resource) override {
-    if (resource == nullptr || resource->getSystemId() == nullptr) return nullptr;
-    if (Utf8(resource->getSystemId()) != kLatticeDtd) return nullptr;
-    XMLCh* path = xercesc::XMLString::transcode(path_.c_str());
-    xercesc::InputSource* source = new xercesc::LocalFileInputSource(path);
-    xercesc::XMLString::release(&path);
-    return source;
+  void docCharacters(const XMLCh* const chars, const XMLSize_t length,
+                     const bool cdataSection) override {
+    if (!cdataSection && IsAllSpace(chars, length)) return;
+    xercesc::XercesDOMParser::docCharacters(chars, length, cdataSection);
   }
 
  private:
-  std::string path_;
+  static bool IsAllSpace(const XMLCh* chars, XMLSize_t length) {
+    for (XMLSize_t i = 0; i < length; ++i) {
+      if (chars[i] != ' ' && chars[i] != '\n' && chars[i] != '\t' && chars[i] != '\r') return false;
+    }
+    return true;
+  }
 };
 
 // Captures the trace lines written while it lives, unless tracing is already on (the lines then
@@ -211,23 +165,13 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   }
   xercesReady_ = true;
 
-  // Entity expansion is bounded. The lattice document type is read from the program's own copy
-  // (no other external entity is fetched): knowing which elements hold only elements, the parser
-  // drops the line breaks between them instead of making a text node of each, which halves the
-  // nodes of the tree. The parser validates to learn that; validity errors are ignored.
+  // The document type is not fetched, and entity expansion is bounded.
   xercesc::SecurityManager security;
   security.setEntityExpansionLimit(10000);
   FirstError errors;
-  const std::string dtd = DeclaresLatticeDtd(path) ? FindLatticeDtd() : std::string();
-  LatticeDtdResolver resolver(dtd);
-  parser_ = std::make_unique<xercesc::XercesDOMParser>();
-  parser_->setLoadExternalDTD(!dtd.empty());
-  parser_->setXMLEntityResolver(&resolver);
+  parser_ = std::make_unique<LatticeParser>();
+  parser_->setLoadExternalDTD(false);
   parser_->setDisableDefaultEntityResolution(true);
-  parser_->setValidationScheme(xercesc::XercesDOMParser::Val_Auto);
-  parser_->setValidationConstraintFatal(false);
-  parser_->setIncludeIgnorableWhitespace(false);
-  parser_->setCreateCommentNodes(false);
   parser_->setSecurityManager(&security);
   parser_->setErrorHandler(&errors);
   std::string failure;
@@ -244,8 +188,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   }
   parser_->setErrorHandler(nullptr);
   parser_->setSecurityManager(nullptr);
-  parser_->setXMLEntityResolver(nullptr);
-  if (failure.empty() && !errors.message().empty()) failure = errors.message();
+  if (failure.empty() && parser_->getErrorCount() != 0) failure = errors.message();
   xercesc::DOMDocument* document = parser_->getDocument();
   if (failure.empty() && document == nullptr) failure = "no document";
   if (!failure.empty()) {
