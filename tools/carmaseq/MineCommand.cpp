@@ -13,13 +13,14 @@
 #include "InputFiles.h"
 #include "ItemText.h"
 #include "ModelFile.h"
+#include "Progress.h"
 #include "RuleText.h"
-#include "mining/DictionaryBuilder.h"
-#include "input/ItemNameMap.h"
-#include "input/SequenceDatabase.h"
-#include "mining/SequenceMiner.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "mining/DictionaryBuilder.h"
+#include "mining/SequenceMiner.h"
 
 namespace carmaseq_cli {
 
@@ -99,32 +100,11 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   return s;
 }
 
-// Shows mining progress on one terminal line, rewritten in place.
-class ProgressLine {
- public:
-  ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
-  ~ProgressLine() { Clear(); }
-
-  void Show(const std::string& text) {
-    if (!enabled_) return;
-    err_ << "\r" << text << "\x1b[K" << std::flush;
-    shown_ = true;
-  }
-  void Clear() {
-    if (shown_) err_ << "\r\x1b[K" << std::flush;
-    shown_ = false;
-  }
-
- private:
-  std::ostream& err_;
-  bool enabled_;
-  bool shown_ = false;
-};
-
-seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, ProgressLine& progress) {
+seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress& progress) {
+  progress.Start("mining");
   s.mining.progress = [&progress](const seq::MiningProgress& p) {
-    progress.Show("mining: " + std::to_string(p.done) + "/" + std::to_string(p.total) +
-                  " first items, " + std::to_string(p.found) + " sequences");
+    progress.SetTotal(p.total);
+    progress.Update(p.done);
   };
   seq::BuildResult built;
   try {
@@ -134,7 +114,7 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
   } catch (const std::invalid_argument& error) {
     throw UsageError(error.what());
   }
-  progress.Clear();
+  progress.Finish();
   if (built.dictionary == nullptr) {
     throw CommandError("mining failed (status " + std::to_string(built.status.GetErrorCode()) +
                        ")");
@@ -154,26 +134,37 @@ std::vector<seq::SeqAssociationRule> Rules(seq::SequenceDictionary& dictionary,
 // Writes every requested output to its temporary file, then commits them all, so that either
 // every output appears complete or none is changed.
 void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats& stats,
-                  const seq::ItemNameMap& names, const MineSettings& s, std::ostream& log) {
+                  const seq::ItemNameMap& names, const MineSettings& s, std::ostream& log,
+                  Progress& progress) {
   std::vector<std::unique_ptr<AtomicFile>> files;
   auto open = [&files](const std::string& path) -> std::fstream& {
     files.push_back(std::make_unique<AtomicFile>(path));
     return files.back()->stream();
   };
   if (!s.pmml.empty()) {
+    progress.Start("writing the rules document " + s.pmml);
     const auto status =
         dictionary.ExportRulesXML(open(s.pmml), s.mining.minSupport, 1, s.minConfidence, 1, 0, 1,
                                   stats.maxItemsPerSet, stats.avgItemsPerSet, s.sortBy, false);
     if (!status.IsOK()) throw std::bad_alloc();
   }
-  if (!s.lattice.empty()) dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport);
-  if (!s.save.empty()) SaveDictionary(dictionary, s.saveFormat, open(s.save));
+  if (!s.lattice.empty()) {
+    progress.Start("writing the lattice document " + s.lattice);
+    dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport);
+  }
+  if (!s.save.empty()) {
+    progress.Start("saving " + s.save);
+    SaveDictionary(dictionary, s.saveFormat, open(s.save));
+  }
   if (!s.rulesCsv.empty()) {
+    progress.Start("writing the rules " + s.rulesCsv);
     const auto rules = Rules(dictionary, s);
     WriteRulesCsv(rules, ItemText(&names), open(s.rulesCsv));
+    progress.Finish();
     log << "rules: " << rules.size() << " with confidence >= " << s.minConfidence << "\n";
   }
   if (!s.itemMap.empty()) names.Save(open(s.itemMap));
+  progress.Finish();
   for (auto& file : files) file->Commit();
   for (auto& file : files) log << "wrote " << file->path() << "\n";
 }
@@ -235,6 +226,7 @@ CommandDef MineDef() {
       {"min-confidence", "FRACTION", "least confidence of the written rules (default 0)"},
       {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
       {"quiet", "", "print nothing but errors"},
+      {"progress", "", "show progress also when standard error is not a terminal"},
   };
   def.details =
       "SPMF input: one customer per line, item ids separated by blanks, -1 ends an item set,\n"
@@ -250,20 +242,21 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   std::ostream null(nullptr);
   std::ostream& log = s.quiet ? null : console.out;
   seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
-  ProgressLine progress(console.err, console.showProgress && !s.quiet);
+  Progress progress(console.err,
+                    Progress::ModeFor(s.quiet, args.Has("progress"), console.showProgress));
 
   Clock::time_point start = Clock::now();
   seq::SequenceDatabase db;
-  progress.Show("reading " + s.input);
+  progress.Start("reading " + s.input);
   ReadTransactions(s.input, s.format, s.csv, &names, &db);
-  progress.Clear();
+  progress.Finish();
   const seq::DatabaseStats stats = db.Stats();
   PrintReadSummary(stats, s, SecondsSince(start), log);
 
   start = Clock::now();
   seq::BuildResult built = Mine(db, s, progress);
   PrintMineSummary(built.summary, s.mining.minSupport, SecondsSince(start), log);
-  WriteOutputs(*built.dictionary, stats, names, s, log);
+  WriteOutputs(*built.dictionary, stats, names, s, log, progress);
   return kExitOk;
 }
 

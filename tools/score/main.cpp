@@ -1,6 +1,8 @@
 // carmaseq-score: scores case records with the scoring plug-in, as a host framework would.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -10,6 +12,7 @@
 
 #include "CaseReader.h"
 #include "PluginSession.h"
+#include "Progress.h"
 #include "ResultWriter.h"
 #include "ScoringLog.h"
 
@@ -60,6 +63,9 @@ Options:
   --encoding NAME       encoding of the document's text in the model
                         (default UTF-8)
   --trace               write the plug-in's trace lines to standard error
+  --quiet               show no progress
+  --progress            show progress also when standard error is not a
+                        terminal (a line per tenth done)
   -h, --help            show this help
 
 Exit status:
@@ -77,6 +83,8 @@ struct Options {
   std::string idField = "id";
   std::string encoding = "UTF-8";
   bool trace = false;
+  bool quiet = false;
+  bool progress = false;
   bool help = false;
   std::string document;
   std::string records = "-";
@@ -103,8 +111,10 @@ Options ParseArguments(int argc, char** argv) {
       options.help = true;
       continue;
     }
-    if (arg == "--trace") {
-      options.trace = true;
+    if (arg == "--trace" || arg == "--quiet" || arg == "--progress") {
+      (arg == "--trace"   ? options.trace
+       : arg == "--quiet" ? options.quiet
+                          : options.progress) = true;
       continue;
     }
     bool matched = false;
@@ -155,6 +165,11 @@ std::string ProgramDirectory() {
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
+double FileSize(const std::string& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 ? static_cast<double>(status.st_size) : 0;
+}
+
 // The plug-in installed with the program, the one next to it, or the one of the build.
 std::string DefaultPlugin() {
   const std::string directory = ProgramDirectory();
@@ -169,9 +184,14 @@ std::string DefaultPlugin() {
 
 void Run(const Options& options) {
   if (options.trace) QxQuorvis_940::ScoringLog::GetInstance().SetTraceLevel(1);
+  carmaseq_cli::Progress progress(
+      std::cerr,
+      carmaseq_cli::Progress::ModeFor(options.quiet, options.progress, isatty(STDERR_FILENO) == 1));
   PluginSession session;
   session.LoadPlugin(options.plugin.empty() ? DefaultPlugin() : options.plugin);
+  progress.Start("loading " + options.document);
   session.LoadDocument(options.document, options.encoding);
+  progress.Finish();
 
   std::ifstream recordFile;
   if (options.records != "-") {
@@ -194,11 +214,21 @@ void Run(const Options& options) {
       options.outputFormat == "csv" ? NewCsvWriter(out) : NewJsonLinesWriter(out);
   CaseFields record;
   const std::string source = options.records == "-" ? "standard input" : options.records;
+  // The share done is the share of the records file read, when it is a file.
+  progress.Start("scoring " + source, options.records == "-" ? 0 : FileSize(options.records));
+  std::int64_t scored = 0;
   try {
-    while (reader->Next(&record)) writer->Write(session.Score(record, options.idField));
+    while (reader->Next(&record)) {
+      writer->Write(session.Score(record, options.idField));
+      if (++scored % 256 == 0) {
+        progress.Update(options.records == "-" ? static_cast<double>(scored)
+                                               : static_cast<double>(recordFile.tellg()));
+      }
+    }
   } catch (const RecordError& e) {
     throw ToolError(kExitRecord, source + ": malformed record at " + e.what());
   }
+  progress.Finish();
   out.flush();
   if (!out) throw ToolError(kExitFile, "cannot write the results");
 }
