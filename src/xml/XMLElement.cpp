@@ -150,12 +150,10 @@ void XMLElement::operator delete(void* p) {
 }
 
 XMLArena& XMLElement::Arena() const { return *XMLArena::Of(this); }
-bool XMLElement::OwnsArena() const { return (nameAndFlags_ & kOwnsArena) != 0; }
 std::uint32_t XMLElement::NameId() const { return nameAndFlags_ & kIdMask; }
 const std::string& XMLElement::GetName() const { return XMLName::FromId(NameId()).text(); }
 
-// ---------------------------------------------------------------------------------------------
-// Attributes
+// --- Attributes
 
 XMLElement::Unit* XMLElement::Units() {
   Unit* room = reinterpret_cast<Unit*>(this + 1);
@@ -316,8 +314,7 @@ XMLAttribute XMLElement::GetAttribute(std::size_t i) const {
   return attribute;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Children
+// --- Children
 
 std::size_t XMLElement::GetChildCount() const {
   return children_ == nullptr ? 0 : children_->count;
@@ -393,8 +390,7 @@ void XMLElement::Reserve(std::size_t attributes, std::size_t children) {
   EnsureChildRoom(children);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Copies
+// --- Copies
 
 void XMLElement::CopyContentTo(XMLElement* target) const {
   ForEachAttribute([target](std::uint32_t nameId, int kind, const Unit* head) {
@@ -424,8 +420,7 @@ XMLElement* XMLElement::Clone() const {
   return copy.release();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Writing
+// --- Writing
 
 // The start tag with its attributes and, for an element without children, the closing "/>".
 void XMLElement::AppendStartTag(std::string* out, const ExportFormat& fmt) const {

@@ -179,7 +179,6 @@ class CARMASEQ_EXPORT XMLElement : public XMLInterface {
   static XMLElement* Place(XMLArena& arena, std::uint32_t nameId, bool ownsArena);
 
   XMLArena& Arena() const;
-  bool OwnsArena() const;
   std::uint32_t NameId() const;
   Unit* Units();
   const Unit* Units() const;
