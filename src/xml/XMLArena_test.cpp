@@ -73,7 +73,8 @@ TEST(XMLArenaTest, LargeTreesWithHandedOverNodesCloneAndWrite) {
     if (i % 1000 == 0) {
       XMLElement* other = XMLElement::Create("o");
       other->AddElement(XMLString::Create("t<"));
-      EXPECT_EQ(static_cast<int>(root->GetChildCount()) + 1, root->AddElement(other));
+      const int before = static_cast<int>(root->GetChildCount());
+      EXPECT_EQ(before + 1, root->AddElement(other));
       expected += "\n<o>t&lt;</o>";
     }
   }
