@@ -17,7 +17,8 @@ set(CARMASEQ_PUBLIC_HEADERS
   dictionary/SeqAssociationRule.h dictionary/SeqConsequentDescriptor.h
   dictionary/SeqDictionarySettings.h dictionary/SequenceDictionary.h
   dictionary/SequenceSemiLattice.h
-  xml/ExportFormat.h xml/NumberFormat.h xml/XMLNodes.h xml/XMLUtil.h xml/XMLWriter.h
+  xml/ExportFormat.h xml/NumberFormat.h xml/XMLArena.h xml/XMLName.h xml/XMLNodes.h xml/XMLUtil.h
+  xml/XMLWriter.h
   persist/XMLObj.h
   input/CsvReader.h input/InputError.h input/ItemNameMap.h input/SequenceDatabase.h
   input/SequenceGenerator.h input/SpmfFormat.h input/TimeParser.h

@@ -18,28 +18,26 @@ QxXML_940::XMLElement* CreateExportHeader(const std::string& description) {
   return header.release();
 }
 
-QxXML_940::XMLElement* AddChildElement(QxXML_940::XMLElement* parent, const char* name,
-                                       std::size_t attributes, std::size_t children) {
-  std::unique_ptr<QxXML_940::XMLElement> child(QxXML_940::XMLElement::Create(name));
-  child->Reserve(attributes, children);
-  QxXML_940::XMLElement* added = child.get();
-  parent->AddElement(child.release());
-  return added;
+QxXML_940::XMLElement* AddChildElement(QxXML_940::XMLElement* parent, const char* name) {
+  return parent->AddChild(QxXML_940::XMLName(name));
 }
 
 void AddItemTables(QxXML_940::XMLElement* parent, const ReferenceIndex& index) {
+  static const QxXML_940::XMLName kItem("Item"), kItemset("Itemset"), kItemRef("ItemRef"),
+      kId("id"), kValue("value"), kNumberOfItems("numberOfItems"), kItemRefAttribute("itemRef");
   parent->Reserve(0, parent->GetChildCount() + index.Items().size() + index.ItemSets().size());
   for (const auto& [item, number] : index.Items()) {
-    QxXML_940::XMLElement* element = AddChildElement(parent, "Item", 2);
-    element->AddAttribute("id", number);
-    element->AddAttribute("value", item);
+    QxXML_940::XMLElement* element = parent->AddChild(kItem);
+    element->AddAttribute(kId, number);
+    element->AddAttribute(kValue, item);
   }
   for (const auto& [items, number] : index.ItemSets()) {
-    QxXML_940::XMLElement* element = AddChildElement(parent, "Itemset", 2, items.size());
-    element->AddAttribute("id", number);
-    element->AddAttribute("numberOfItems", static_cast<double>(items.size()));
+    QxXML_940::XMLElement* element = parent->AddChild(kItemset);
+    element->AddAttribute(kId, number);
+    element->AddAttribute(kNumberOfItems, static_cast<double>(items.size()));
+    element->Reserve(0, items.size());
     for (std::int32_t item : items) {
-      AddChildElement(element, "ItemRef", 1)->AddAttribute("itemRef", index.GetItemNumber(item));
+      element->AddChild(kItemRef)->AddAttribute(kItemRefAttribute, index.GetItemNumber(item));
     }
   }
 }

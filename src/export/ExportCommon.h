@@ -30,11 +30,10 @@ inline constexpr char kExportExtender[] = "carmaseq";
 // Caller owns the result.
 CARMASEQ_EXPORT QxXML_940::XMLElement* CreateExportHeader(const std::string& description);
 
-// Appends a new element named name to parent and returns it; parent owns it. The new element
-// has room for the given numbers of attributes and children (see XMLElement::Reserve).
+// Appends a new element named name to parent and returns it; parent owns it. For elements made
+// a few times per document; the many-times ones use XMLElement::AddChild with a kept name.
 CARMASEQ_EXPORT QxXML_940::XMLElement* AddChildElement(QxXML_940::XMLElement* parent,
-                                                       const char* name, std::size_t attributes = 0,
-                                                       std::size_t children = 0);
+                                                       const char* name);
 
 // Appends one Item per item of index and then one Itemset per item set, each in key order, with
 // their numbers: the item and item-set tables both documents carry.

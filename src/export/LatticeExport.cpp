@@ -20,6 +20,24 @@ namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
 using QxXML_940::XMLElement;
+using QxXML_940::XMLName;
+
+// The names of the document, interned once.
+const XMLName kLatticeLevel("LatticeLevel");
+const XMLName kSequence("Sequence");
+const XMLName kItemsetRef("ItemsetRef");
+const XMLName kSeqAdjacentList("SeqAdjacentList");
+const XMLName kAdjacentItem("AdjacentItem");
+const XMLName kId("id");
+const XMLName kSupport("support");
+const XMLName kOccurrence("occurrence");
+const XMLName kNumberOfSets("numberOfSets");
+const XMLName kItemsetRefAttribute("itemsetRef");
+const XMLName kNumberOfAdjacentItems("numberOfAdjacentItems");
+const XMLName kItemRef("itemRef");
+const XMLName kPosition("position");
+const XMLName kLevel("level");
+const XMLName kNumberOfSequences("numberOfSequences");
 
 // The levels are read straight from their tables in iteration order: the order and content
 // getSequencesOfSize gives, without a Sequence per entry. A level without a table (the empty
@@ -51,29 +69,27 @@ void AddSequence(XMLElement* level, const ISQCPair& entry, std::int32_t id, doub
   const NTSequence& key = *entry.key;
   const SequenceCounter* counter = entry.value;
   const std::int32_t sets = key.getNSets();
-  XMLElement* element = AddChildElement(level, "Sequence", counter == nullptr ? 2 : 4,
-                                        static_cast<std::size_t>(sets) + 1);
-  element->AddAttribute("id", id);
+  XMLElement* element = level->AddChild(kSequence);
+  element->AddAttribute(kId, id);
   if (counter != nullptr) {
-    element->AddAttribute("support", counter->getCount() / total);
-    element->AddAttribute("occurrence", counter->getCount());
+    element->AddAttribute(kSupport, counter->getCount() / total);
+    element->AddAttribute(kOccurrence, counter->getCount());
   }
-  element->AddAttribute("numberOfSets", sets);
+  element->AddAttribute(kNumberOfSets, sets);
+  element->Reserve(0, static_cast<std::size_t>(sets) + 1);
   ForEachItemSet(key, [&](ItemSpan set) {
-    AddChildElement(element, "ItemsetRef", 1)
-        ->AddAttribute("itemsetRef", index.GetItemSetNumber(set));
+    element->AddChild(kItemsetRef)->AddAttribute(kItemsetRefAttribute, index.GetItemSetNumber(set));
   });
   const std::int32_t adjacentCount = counter == nullptr ? 0 : counter->getNAdjacent();
-  XMLElement* list =
-      AddChildElement(element, "SeqAdjacentList", 1,
-                      adjacentCount > 0 ? static_cast<std::size_t>(adjacentCount) : 0);
-  list->AddAttribute("numberOfAdjacentItems", adjacentCount);
+  XMLElement* list = element->AddChild(kSeqAdjacentList);
+  list->AddAttribute(kNumberOfAdjacentItems, adjacentCount);
+  list->Reserve(0, adjacentCount > 0 ? static_cast<std::size_t>(adjacentCount) : 0);
   const AdjacentItemSet* adjacent = counter == nullptr ? nullptr : counter->getAdjacentItems();
   if (adjacent == nullptr) return;
   for (const auto& [item, position] : *adjacent) {
-    XMLElement* link = AddChildElement(list, "AdjacentItem", 2);
-    link->AddAttribute("itemRef", index.GetItemNumber(item));
-    link->AddAttribute("position", position);
+    XMLElement* link = list->AddChild(kAdjacentItem);
+    link->AddAttribute(kItemRef, index.GetItemNumber(item));
+    link->AddAttribute(kPosition, position);
   }
 }
 
@@ -97,9 +113,9 @@ QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, do
     field->AddAttribute("name", "item");
     field->AddAttribute("optype", "categorical");
 
-    XMLElement* lattice = AddChildElement(
-        root.get(), "SeqAssociationLattice", 0,
-        1 + index.Items().size() + index.ItemSets().size() + static_cast<std::size_t>(largest) + 1);
+    XMLElement* lattice = AddChildElement(root.get(), "SeqAssociationLattice");
+    lattice->Reserve(0, 1 + index.Items().size() + index.ItemSets().size() +
+                            static_cast<std::size_t>(largest) + 1);
     XMLElement* stats = AddChildElement(lattice, "SeqInputStats");
     stats->AddAttribute("numberOfTransactions", total);
     stats->AddAttribute("minimumSupport", ReportedMinimumSupport(*this, minSupport));
@@ -113,11 +129,11 @@ QxCommon_940::QxStatus SequenceDictionary::ExportLatticeXML(std::ostream& os, do
     for (int k = 0; k <= largest; ++k) {
       const HashtableSQPair* table = getLevelTable(k);
       const std::int32_t size = table == nullptr ? 0 : table->getSize();
-      XMLElement* level = AddChildElement(lattice, "LatticeLevel", 2,
-                                          size > 0 ? static_cast<std::size_t>(size) : 0);
-      level->AddAttribute("level", k);
-      level->AddAttribute("numberOfSequences", size);
+      XMLElement* level = lattice->AddChild(kLatticeLevel);
+      level->AddAttribute(kLevel, k);
+      level->AddAttribute(kNumberOfSequences, size);
       if (table == nullptr) continue;
+      level->Reserve(0, static_cast<std::size_t>(size));
       for (auto it = table->begin(); it != table->end(); ++it) {
         AddSequence(level, *it, ++id, total, index);
       }

@@ -34,11 +34,15 @@ void ReferenceIndex::AddItemSet(ItemSpan items) {
 
 void ReferenceIndex::AddItemSet(const TimedItemSet& set) { AddItemSet(SpanOf(set)); }
 
-void ReferenceIndex::AddSequence(const NTSequence& key) { pendingSequences_.push_back(key); }
-
-void ReferenceIndex::AddSequence(const Sequence& sequence) {
-  pendingSequences_.emplace_back(&sequence);
+const NTSequence* ReferenceIndex::AddSequence(const NTSequence& key) {
+  copies_.push_back(key);
+  pendingSequences_.push_back(&copies_.back());
+  return &copies_.back();
 }
+
+void ReferenceIndex::AddHeldSequence(const NTSequence* key) { pendingSequences_.push_back(key); }
+
+void ReferenceIndex::AddSequence(const Sequence& sequence) { AddSequence(NTSequence(&sequence)); }
 
 // Each pending list is made unique (through a hash set where keys repeat a lot), sorted, and
 // entered in key order: with the hint at the end of the map an insertion costs constant time
@@ -52,7 +56,6 @@ void ReferenceIndex::AssignNumbers() {
   EnterPendingSequences();
   Number(items_);
   Number(itemSets_);
-  Number(sequences_);
   BuildHashIndexes();
 }
 
@@ -71,18 +74,28 @@ void ReferenceIndex::EnterPendingItemSets() {
   std::vector<std::int32_t>().swap(pendingItemSets_);
 }
 
-// Keys are sorted through pointers: a key has no cheap move.
+// The keys numbered before and the pending ones are sorted together; keys of equal content get
+// one number, and the first of them stands for them in the list. Most keys are added many times
+// through the same pointer, so the pointers are made unique first, which is cheap.
 void ReferenceIndex::EnterPendingSequences() {
-  std::unordered_set<const NTSequence*, KeyPointerHash, KeyPointerEqual> distinct;
-  distinct.reserve(pendingSequences_.size());
-  std::vector<const NTSequence*> order;
-  for (const NTSequence& key : pendingSequences_) {
-    if (distinct.insert(&key).second) order.push_back(&key);
-  }
+  if (pendingSequences_.empty()) return;
+  SequenceList order;
+  order.reserve(keyNumbers_.size() + pendingSequences_.size());
+  for (const auto& entry : keyNumbers_) order.push_back(entry.first);
+  order.insert(order.end(), pendingSequences_.begin(), pendingSequences_.end());
+  SequenceList().swap(pendingSequences_);
+  std::sort(order.begin(), order.end());
+  order.erase(std::unique(order.begin(), order.end()), order.end());
   std::sort(order.begin(), order.end(),
             [](const NTSequence* a, const NTSequence* b) { return *a < *b; });
-  for (const NTSequence* key : order) sequences_.emplace_hint(sequences_.end(), *key, 0);
-  std::deque<NTSequence>().swap(pendingSequences_);
+  sequences_.clear();
+  keyNumbers_.clear();
+  keyNumbers_.reserve(order.size());
+  for (const NTSequence* key : order) {
+    if (sequences_.empty() || *sequences_.back() != *key) sequences_.push_back(key);
+    keyNumbers_.emplace(key, static_cast<std::int32_t>(sequences_.size()));
+  }
+  sequences_.shrink_to_fit();
 }
 
 void ReferenceIndex::BuildHashIndexes() {
@@ -95,9 +108,6 @@ void ReferenceIndex::BuildHashIndexes() {
     itemSetNumbers_.emplace(ItemSpan{items.data(), static_cast<std::int32_t>(items.size())},
                             number);
   }
-  sequenceNumbers_.clear();
-  sequenceNumbers_.reserve(sequences_.size());
-  for (const auto& [key, number] : sequences_) sequenceNumbers_.emplace(&key, number);
 }
 
 std::int32_t ReferenceIndex::GetItemNumber(std::int32_t item) const {
@@ -112,8 +122,15 @@ std::int32_t ReferenceIndex::GetItemSetNumber(const TimedItemSet& set) const {
   return GetItemSetNumber(SpanOf(set));
 }
 
+// Keys the index was given are found by their address; others by their content.
 std::int32_t ReferenceIndex::GetSequenceNumber(const NTSequence& key) const {
-  return Find(sequenceNumbers_, &key);
+  const auto found = keyNumbers_.find(&key);
+  if (found != keyNumbers_.end()) return found->second;
+  const auto at =
+      std::lower_bound(sequences_.begin(), sequences_.end(), &key,
+                       [](const NTSequence* a, const NTSequence* b) { return *a < *b; });
+  if (at == sequences_.end() || **at != key) return -1;
+  return static_cast<std::int32_t>(at - sequences_.begin()) + 1;
 }
 
 std::int32_t ReferenceIndex::GetSequenceNumber(const Sequence& sequence) const {

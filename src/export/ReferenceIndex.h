@@ -55,23 +55,14 @@ struct ItemSpanEqual {
   }
 };
 
-// Hashing and equality of keys reached through pointers, by the keys' contents.
-struct KeyPointerHash {
-  std::size_t operator()(const NTSequence* key) const {
-    return static_cast<std::uint32_t>(key->HashCode());
-  }
-};
-struct KeyPointerEqual {
-  bool operator()(const NTSequence* a, const NTSequence* b) const { return *a == *b; }
-};
-
 // Three ordered maps of one export, filled in two phases:
 //  1. The Add functions collect keys; nothing is ordered or numbered yet.
 //  2. AssignNumbers enters the collected keys into the maps (an equal key is held once) and
 //     numbers the keys of each map 1, 2, 3, ... in key order:
 //       - items ascending by id;
 //       - item sets in the TimedItemSet order (times play no part);
-//       - sequences in the Sequence order (set by set, a proper prefix first), held as keys.
+//       - sequences in the Sequence order (set by set, a proper prefix first), held as keys
+//         (copies, or keys the caller keeps alive, see AddHeldSequence).
 // The look-ups and the maps show the state of the last AssignNumbers: a key that was not held
 // then (never added, or added since) gives -1.
 //
@@ -79,12 +70,14 @@ struct KeyPointerEqual {
 // so adding only appends to a list, AssignNumbers sorts each list once, and look-ups go through
 // hash indexes over the maps' keys.
 //
-// The index owns copies of everything added to it. Not copyable. Not thread-safe.
+// The index owns copies of everything added to it, except keys added with AddHeldSequence. Not
+// copyable. Not thread-safe.
 class CARMASEQ_EXPORT ReferenceIndex {
  public:
   using ItemMap = std::map<std::int32_t, std::int32_t>;
   using ItemSetMap = std::map<std::vector<std::int32_t>, std::int32_t, ItemSetLess>;
-  using SequenceMap = std::map<NTSequence, std::int32_t>;
+  // The sequence keys in key order; the number of a key is its position plus one.
+  using SequenceList = std::vector<const NTSequence*>;
 
   ReferenceIndex() = default;
   ReferenceIndex(const ReferenceIndex&) = delete;
@@ -95,8 +88,12 @@ class CARMASEQ_EXPORT ReferenceIndex {
   // REQUIRES: items ascending and duplicate-free.
   void AddItemSet(ItemSpan items);
   void AddItemSet(const TimedItemSet& set);
-  // REQUIRES: key holds at most 31 items.
-  void AddSequence(const NTSequence& key);
+  // Adds a copy of key and returns it; the copy lives as long as the index. REQUIRES: key holds
+  // at most 31 items.
+  const NTSequence* AddSequence(const NTSequence& key);
+  // Adds *key without copying it (for keys a dictionary holds). REQUIRES: *key outlives the index
+  // and does not change.
+  void AddHeldSequence(const NTSequence* key);
   // The sequence is held as its key (times dropped). REQUIRES: at most 31 items.
   void AddSequence(const Sequence& sequence);
 
@@ -104,7 +101,8 @@ class CARMASEQ_EXPORT ReferenceIndex {
   // order.
   void AssignNumbers();
 
-  // The number of a held key, or -1.
+  // The number of a held key, or -1. Fastest for the keys AddHeldSequence was given and the
+  // copies AddSequence returned.
   std::int32_t GetItemNumber(std::int32_t item) const;
   std::int32_t GetItemSetNumber(ItemSpan items) const;
   std::int32_t GetItemSetNumber(const TimedItemSet& set) const;
@@ -113,7 +111,7 @@ class CARMASEQ_EXPORT ReferenceIndex {
 
   const ItemMap& Items() const { return items_; }
   const ItemSetMap& ItemSets() const { return itemSets_; }
-  const SequenceMap& Sequences() const { return sequences_; }
+  const SequenceList& Sequences() const { return sequences_; }
 
   // The number of sequences an export reports: the size of the sequence map unless
   // SetNumberOfSequences gave another count (the lattice export counts held sequences instead
@@ -129,20 +127,22 @@ class CARMASEQ_EXPORT ReferenceIndex {
 
   ItemMap items_;
   ItemSetMap itemSets_;
-  SequenceMap sequences_;
+  SequenceList sequences_;
   std::int32_t numberOfSequences_ = -1;  // -1: the size of sequences_
 
   // Added since the last AssignNumbers. Item sets are stored back to back, each as its item
   // count followed by its items.
   std::vector<std::int32_t> pendingItems_;
   std::vector<std::int32_t> pendingItemSets_;
-  std::deque<NTSequence> pendingSequences_;  // no relocation: keys copy, not move
+  std::vector<const NTSequence*> pendingSequences_;
+  std::deque<NTSequence> copies_;  // the keys added as copies; never relocated
 
-  // Rebuilt by AssignNumbers; they point at the maps' keys, whose nodes never move.
+  // Rebuilt by AssignNumbers; they point at the maps' keys, whose nodes never move, and at the
+  // sequence keys.
   std::unordered_map<std::int32_t, std::int32_t> itemNumbers_;
   std::unordered_map<ItemSpan, std::int32_t, ItemSpanHash, ItemSpanEqual> itemSetNumbers_;
-  std::unordered_map<const NTSequence*, std::int32_t, KeyPointerHash, KeyPointerEqual>
-      sequenceNumbers_;
+  // The number of every sequence key given to the index, by the key's address.
+  std::unordered_map<const NTSequence*, std::int32_t> keyNumbers_;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -8,7 +8,9 @@
 #include "dictionary/SequenceDictionary.h"
 #include "export/ExportCommon.h"
 #include "export/ReferenceIndex.h"
+#include "foundation/Exceptions.h"
 #include "foundation/MemoryGuard.h"
+#include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
@@ -22,24 +24,47 @@ namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
 using QxXML_940::XMLElement;
+using QxXML_940::XMLName;
 
 constexpr char kPmmlNamespace[] = "http://www.dmg.org/PMML-3_2";
 constexpr char kSchemaInstanceNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 
-// The keys of one rule's antecedent A, consequent B and whole sequence W.
-struct RuleKeys {
-  RuleKeys(const SeqAssociationRule& rule, const Sequence& whole)
-      : antecedent(&rule.GetAntecedent()), consequent(&rule.GetConsequent()), whole(&whole) {}
+// The names the document repeats, interned once.
+const XMLName kSequence("Sequence");
+const XMLName kSequenceRule("SequenceRule");
+const XMLName kSetReference("SetReference");
+const XMLName kSequenceReference("SequenceReference");
+const XMLName kAntecedentSequence("AntecedentSequence");
+const XMLName kConsequentSequence("ConsequentSequence");
+const XMLName kDelimiter("Delimiter");
+const XMLName kDelimiterAttribute("delimiter");
+const XMLName kAcrossTimeWindows("acrossTimeWindows");
+const XMLName kGap("gap");
+const XMLName kUnknown("unknown");
+const XMLName kId("id");
+const XMLName kNumberOfSets("numberOfSets");
+const XMLName kOccurrence("occurrence");
+const XMLName kSupport("support");
+const XMLName kConfidence("confidence");
+const XMLName kSetId("setId");
+const XMLName kSeqId("seqId");
 
-  NTSequence antecedent;
-  NTSequence consequent;
-  NTSequence whole;
+// What the document needs of one rule once the index holds its sequences. The keys point at the
+// dictionary's own keys, or at the index's copies for sequences the dictionary does not hold.
+struct RuleRecord {
+  const NTSequence* antecedent = nullptr;
+  const NTSequence* consequent = nullptr;
+  double support = 0;
+  double confidence = 0;
+  std::int32_t sets = 0;        // item sets of the whole sequence W
+  std::int32_t occurrence = 0;  // W's count, when hasOccurrence
+  bool hasOccurrence = false;
 };
 
 void AddDelimiter(XMLElement* parent) {
-  XMLElement* delimiter = AddChildElement(parent, "Delimiter", 2);
-  delimiter->AddAttribute("delimiter", "acrossTimeWindows");
-  delimiter->AddAttribute("gap", "unknown");
+  XMLElement* delimiter = parent->AddChild(kDelimiter);
+  delimiter->AddAttribute(kDelimiterAttribute, kAcrossTimeWindows);
+  delimiter->AddAttribute(kGap, kUnknown);
 }
 
 // W: A followed by B in a later set (join type 1), B's first set merged into A's last one
@@ -58,33 +83,68 @@ Sequence WholeSequence(const SeqAssociationRule& rule) {
   return whole;
 }
 
-// Enters the sequences, item sets and items of every rule into index and numbers them. Returns
-// the keys of every rule, in rule order.
-std::vector<RuleKeys> IndexRules(const std::vector<SeqAssociationRule>& rules,
-                                 ReferenceIndex* index) {
-  std::vector<RuleKeys> keys;
-  keys.reserve(rules.size());  // no relocation: keys copy, not move
-  for (const SeqAssociationRule& rule : rules) {
-    const Sequence whole = WholeSequence(rule);
-    keys.emplace_back(rule, whole);
-    index->AddSequence(keys.back().antecedent);
-    index->AddSequence(keys.back().consequent);
-    index->AddSequence(keys.back().whole);
-    for (int s = 0; s < whole.Length(); ++s) {
-      const TimedItemSet& set = whole[s];
-      for (auto item = set.Begin(); item != set.End(); ++item) index->AddItem(*item);
-      index->AddItemSet(set);
-    }
-    if (rule.GetJoinType() == 0) {
-      // W holds only the union of these two sets.
-      const Sequence& antecedent = rule.GetAntecedent();
-      const Sequence& consequent = rule.GetConsequent();
-      if (antecedent.Length() > 0) index->AddItemSet(antecedent[antecedent.Length() - 1]);
-      if (consequent.Length() > 0) index->AddItemSet(consequent[0]);
-    }
+// The dictionary's entry for key, or null when it holds none.
+const ISQCPair* HeldEntry(const SequenceDictionary& dictionary, const NTSequence& key) {
+  const HashtableSQPair* table = dictionary.getLevelTable(key.size());
+  return table == nullptr ? nullptr : table->get(&key);
+}
+
+// Enters key into index, without a copy when the dictionary holds it; returns the stable key.
+const NTSequence* AddKey(const SequenceDictionary& dictionary, const NTSequence& key,
+                         ReferenceIndex* index) {
+  if (const ISQCPair* held = HeldEntry(dictionary, key)) {
+    index->AddHeldSequence(held->key);
+    return held->key;
   }
+  return index->AddSequence(key);
+}
+
+// Enters the sequences, item sets and items of one rule into index and returns its record.
+RuleRecord IndexRule(const SeqAssociationRule& rule, const SequenceDictionary& dictionary,
+                     ReferenceIndex* index) {
+  const Sequence whole = WholeSequence(rule);
+  RuleRecord record;
+  record.support = rule.GetSupport();
+  record.confidence = rule.GetConfidence();
+  record.antecedent = AddKey(dictionary, NTSequence(&rule.GetAntecedent()), index);
+  record.consequent = AddKey(dictionary, NTSequence(&rule.GetConsequent()), index);
+  const NTSequence wholeKey(&whole);
+  record.sets = wholeKey.getNSets();
+  if (const ISQCPair* held = HeldEntry(dictionary, wholeKey)) {
+    index->AddHeldSequence(held->key);
+    record.hasOccurrence = held->value != nullptr;
+    if (record.hasOccurrence) record.occurrence = held->value->getCount();
+  } else {
+    index->AddSequence(wholeKey);
+  }
+  for (int s = 0; s < whole.Length(); ++s) {
+    const TimedItemSet& set = whole[s];
+    for (auto item = set.Begin(); item != set.End(); ++item) index->AddItem(*item);
+    index->AddItemSet(set);
+  }
+  if (rule.GetJoinType() == 0) {
+    // W holds only the union of these two sets.
+    const Sequence& antecedent = rule.GetAntecedent();
+    const Sequence& consequent = rule.GetConsequent();
+    if (antecedent.Length() > 0) index->AddItemSet(antecedent[antecedent.Length() - 1]);
+    if (consequent.Length() > 0) index->AddItemSet(consequent[0]);
+  }
+  return record;
+}
+
+// Enters every rule into index and numbers it; returns the records in rule order. The rules are
+// released one by one as they are entered (the vector is left empty), so that the rules and the
+// document never take memory at the same time.
+std::vector<RuleRecord> IndexRules(std::vector<SeqAssociationRule>* rules,
+                                   const SequenceDictionary& dictionary, ReferenceIndex* index) {
+  std::vector<RuleRecord> records(rules->size());
+  for (std::size_t r = rules->size(); r-- > 0;) {
+    records[r] = IndexRule(rules->back(), dictionary, index);
+    rules->pop_back();
+  }
+  std::vector<SeqAssociationRule>().swap(*rules);
   index->AssignNumbers();
-  return keys;
+  return records;
 }
 
 XMLElement* CreateRoot() {
@@ -140,55 +200,54 @@ void AddMiningSchema(XMLElement* model) {
   }
 }
 
-XMLElement* AddSequenceReference(XMLElement* parent, const char* name, std::int32_t number) {
-  XMLElement* element = AddChildElement(parent, name, 0, 1);
-  AddChildElement(element, "SequenceReference", 1)->AddAttribute("seqId", number);
-  return element;
+void AddSequenceReference(XMLElement* parent, XMLName name, std::int32_t number) {
+  XMLElement* element = parent->AddChild(name);
+  element->Reserve(0, 1);
+  element->AddChild(kSequenceReference)->AddAttribute(kSeqId, number);
 }
 
 // One Sequence per index entry, in key order. A sequence the dictionary does not hold (or holds
 // without a counter) is written without the attributes that need its count; rules from GetRules
 // only mention held sequences.
-void AddSequences(XMLElement* model, SequenceDictionary& dictionary, const ReferenceIndex& index) {
+void AddSequences(XMLElement* model, const SequenceDictionary& dictionary,
+                  const ReferenceIndex& index) {
   const double total = dictionary.getTotalCount();
-  for (const auto& [key, number] : index.Sequences()) {
-    const std::int32_t sets = key.getNSets();
-    XMLElement* element = AddChildElement(model, "Sequence", 4,
-                                          sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
-    element->AddAttribute("id", number);
-    element->AddAttribute("numberOfSets", sets);
-    if (const SequenceCounter* counter = dictionary.getDescriptor(&key)) {
-      element->AddAttribute("occurrence", counter->getCount());
-      element->AddAttribute("support", counter->getCount() / total);
+  std::int32_t number = 0;
+  for (const NTSequence* key : index.Sequences()) {
+    const std::int32_t sets = key->getNSets();
+    XMLElement* element = model->AddChild(kSequence);
+    element->AddAttribute(kId, ++number);
+    element->AddAttribute(kNumberOfSets, sets);
+    const ISQCPair* held = HeldEntry(dictionary, *key);
+    if (held != nullptr && held->value != nullptr) {
+      element->AddAttribute(kOccurrence, held->value->getCount());
+      element->AddAttribute(kSupport, held->value->getCount() / total);
     }
+    element->Reserve(0, sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
     bool first = true;
-    ForEachItemSet(key, [&](ItemSpan set) {
+    ForEachItemSet(*key, [&](ItemSpan set) {
       if (!first) AddDelimiter(element);
       first = false;
-      AddChildElement(element, "SetReference", 1)
-          ->AddAttribute("setId", index.GetItemSetNumber(set));
+      element->AddChild(kSetReference)->AddAttribute(kSetId, index.GetItemSetNumber(set));
     });
   }
 }
 
 // One SequenceRule per rule, in rule order; the rule's cause is not written.
-void AddRules(XMLElement* model, SequenceDictionary& dictionary, const ReferenceIndex& index,
-              const std::vector<SeqAssociationRule>& rules, const std::vector<RuleKeys>& keys) {
-  for (std::size_t r = 0; r < rules.size(); ++r) {
-    const NTSequence& whole = keys[r].whole;
-    XMLElement* element = AddChildElement(model, "SequenceRule", 5, 3);
-    element->AddAttribute("id", static_cast<double>(r + 1));
-    element->AddAttribute("support", rules[r].GetSupport());
-    element->AddAttribute("numberOfSets", whole.getNSets());
-    if (const SequenceCounter* counter = dictionary.getDescriptor(&whole)) {
-      element->AddAttribute("occurrence", counter->getCount());
-    }
-    element->AddAttribute("confidence", rules[r].GetConfidence());
-    AddSequenceReference(element, "AntecedentSequence",
-                         index.GetSequenceNumber(keys[r].antecedent));
+void AddRules(XMLElement* model, const ReferenceIndex& index,
+              const std::vector<RuleRecord>& records) {
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    const RuleRecord& record = records[r];
+    XMLElement* element = model->AddChild(kSequenceRule);
+    element->AddAttribute(kId, static_cast<double>(r + 1));
+    element->AddAttribute(kSupport, record.support);
+    element->AddAttribute(kNumberOfSets, record.sets);
+    if (record.hasOccurrence) element->AddAttribute(kOccurrence, record.occurrence);
+    element->AddAttribute(kConfidence, record.confidence);
+    element->Reserve(0, 3);
+    AddSequenceReference(element, kAntecedentSequence, index.GetSequenceNumber(*record.antecedent));
     AddDelimiter(element);
-    AddSequenceReference(element, "ConsequentSequence",
-                         index.GetSequenceNumber(keys[r].consequent));
+    AddSequenceReference(element, kConsequentSequence, index.GetSequenceNumber(*record.consequent));
   }
 }
 
@@ -206,8 +265,9 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
                                      minCause, maxCause, sortBy, maximalOnly);
     if (!status.IsOK()) return status;
 
+    const std::size_t numberOfRules = rules.size();
     ReferenceIndex index;
-    const std::vector<RuleKeys> keys = IndexRules(rules, &index);
+    const std::vector<RuleRecord> records = IndexRules(&rules, *this, &index);
     const double total = getTotalCount();
 
     std::unique_ptr<XMLElement> root(CreateRoot());
@@ -216,9 +276,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddTransformationDictionary(root.get());
 
     // Nine extensions, the mining schema, the item tables, the sequences and the rules.
-    XMLElement* model = AddChildElement(root.get(), "SequenceModel", 6,
-                                        10 + index.Items().size() + index.ItemSets().size() +
-                                            index.Sequences().size() + rules.size());
+    XMLElement* model = AddChildElement(root.get(), "SequenceModel");
     model->AddAttribute("modelName", "Carma model for sequential association");
     model->AddAttribute("functionName", "sequences");
     model->AddAttribute("algorithmName", "Carma");
@@ -226,13 +284,15 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     model->AddAttribute("maxNumberOfItemsPerTransaction",
                         static_cast<double>(maxNumberOfItemsPerTransaction));
     model->AddAttribute("avgNumberOfItemsPerTransaction", avgNumberOfItemsPerTransaction);
+    model->Reserve(0, 10 + index.Items().size() + index.ItemSets().size() +
+                          index.Sequences().size() + numberOfRules);
 
     AddExtension(model, "minimumSupport", ReportedMinimumSupport(*this, minSupport));
     AddExtension(model, "minimumConfidence", minConfidence);
     AddExtension(model, "numberOfItems", static_cast<double>(index.Items().size()));
     AddExtension(model, "numberOfSets", static_cast<double>(index.ItemSets().size()));
     AddExtension(model, "numberOfSequences", index.GetNumberOfSequences());
-    AddExtension(model, "numberOfRules", static_cast<double>(rules.size()));
+    AddExtension(model, "numberOfRules", static_cast<double>(numberOfRules));
     AddExtension(model, "timeWindowWidth", getSlidingWindow());
     AddExtension(model, "minimumTime", getMinGap());
     AddExtension(model, "maximumTime", getMaxGap());
@@ -240,7 +300,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddItemTables(model, index);
 
     AddSequences(model, *this, index);
-    AddRules(model, *this, index, rules, keys);
+    AddRules(model, index, records);
 
     const std::unique_ptr<QxXML_940::XMLDocType> docType(
         QxXML_940::XMLDocType::Create("PMML", "sequentialmodel.dtd", 0));

@@ -69,4 +69,9 @@ std::string ReplaceSep(double value, const char* /*format*/) {
   return std::string(buffer, ToClassicGeneral(buffer, buffer + sizeof(buffer), value));
 }
 
+void AppendClassic(std::string* out, double value) {
+  char buffer[kClassicBufferSize];
+  out->append(buffer, ToClassicGeneral(buffer, buffer + sizeof(buffer), value));
+}
+
 }  // namespace QxXML_940

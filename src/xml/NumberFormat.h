@@ -39,6 +39,10 @@ CARMASEQ_EXPORT std::string ReplaceSep(double value);
 // accepted and ignored.
 CARMASEQ_EXPORT std::string ReplaceSep(double value, const char* format);
 
+// Appends ReplaceSep(value, nullptr) to *out without a temporary string. For writers that format
+// many numbers.
+CARMASEQ_EXPORT void AppendClassic(std::string* out, double value);
+
 }  // namespace QxXML_940
 
 #endif  // CARMASEQ_XML_NUMBERFORMAT_H_

@@ -1,6 +1,5 @@
 #include "xml/XMLNodes.h"
 
-#include <limits>
 #include <ostream>
 #include <utility>
 
@@ -47,15 +46,6 @@ void Emit(std::ostream& os, const char* data, std::size_t size, bool utf8) {
 
 void Emit(std::ostream& os, const std::string& piece, bool utf8) {
   Emit(os, piece.data(), piece.size(), utf8);
-}
-
-void AppendTabs(std::string* out, int n) {
-  if (n > 0) out->append(static_cast<std::size_t>(n), '\t');
-}
-
-bool IsFinite(double value) {
-  return -std::numeric_limits<double>::max() <= value &&
-         value <= std::numeric_limits<double>::max();
 }
 
 }  // namespace
@@ -132,140 +122,6 @@ int XMLString::ToStream(std::ostream& os, ExportFormat& fmt, bool utf8) const {
 }
 
 XMLString* XMLString::Clone() const { return new XMLString(*this); }
-
-// ---------------------------------------------------------------------------------------------
-// XMLElement
-
-XMLElement::XMLElement(std::string name) : name_(std::move(name)) {}
-
-XMLElement::~XMLElement() = default;
-
-XMLElement* XMLElement::Create(std::string name) { return new XMLElement(std::move(name)); }
-
-XMLElement* XMLElement::Clone() const {
-  std::unique_ptr<XMLElement> copy(new XMLElement(name_));
-  for (std::size_t i = 0; i < inlineCount_; ++i) copy->inline_[i] = inline_[i];
-  copy->inlineCount_ = inlineCount_;
-  copy->overflow_ = overflow_;
-  copy->children_.reserve(children_.size());
-  for (const auto& child : children_) copy->children_.emplace_back(child->Clone());
-  return copy.release();
-}
-
-// Each Add wraps the new node first so that it is deleted, not leaked, if appending throws.
-int XMLElement::AddElement(XMLString* child) {
-  std::unique_ptr<XMLInterface> owned(child);
-  if (owned != nullptr) children_.push_back(std::move(owned));
-  return static_cast<int>(children_.size());
-}
-
-int XMLElement::AddElement(XMLElement* child) {
-  std::unique_ptr<XMLInterface> owned(child);
-  if (owned != nullptr) children_.push_back(std::move(owned));
-  return static_cast<int>(children_.size());
-}
-
-void XMLElement::Reserve(std::size_t attributes, std::size_t children) {
-  if (attributes > kInlineAttributes) overflow_.reserve(attributes - kInlineAttributes);
-  children_.reserve(children);
-}
-
-void XMLElement::AddAttribute(XMLAttribute* attribute) {
-  std::unique_ptr<XMLAttribute> owned(attribute);
-  if (owned != nullptr) PushAttribute(std::move(*owned));
-}
-
-void XMLElement::PushAttribute(XMLAttribute&& attribute) {
-  if (inlineCount_ < kInlineAttributes) {
-    inline_[inlineCount_++] = std::move(attribute);
-  } else {
-    overflow_.push_back(std::move(attribute));
-  }
-}
-
-void XMLElement::AddAttribute(std::string name, std::string value) {
-  PushAttribute(XMLAttribute(std::move(name), std::move(value)));
-}
-
-void XMLElement::AddAttribute(std::string name, double value) {
-  if (IsFinite(value)) {
-    PushAttribute(XMLAttribute(std::move(name), ReplaceSep(value, nullptr)));
-  }
-}
-
-void XMLElement::AddAttribute(std::string name, double value, bool fixed) {
-  if (IsFinite(value)) {
-    PushAttribute(
-        XMLAttribute(std::move(name), fixed ? ReplaceSep(value) : ReplaceSep(value, nullptr)));
-  }
-}
-
-// The start tag with its attributes and, for an element without children, the closing "/>".
-void XMLElement::AppendStartTag(std::string* out, const ExportFormat& fmt) const {
-  if (fmt.format) {
-    if (fmt.newParagraph) out->push_back(XMLUtil::ROWSEP[0]);
-    if (fmt.indentation) AppendTabs(out, fmt.tabLevel);
-  }
-  out->push_back(XMLUtil::BEGIN_ELEMENT[0]);
-  out->append(name_);
-  const int attributeLevel = fmt.HasIndentation() ? fmt.tabLevel + 1 : 0;
-  const std::size_t count = GetAttributeCount();
-  for (std::size_t i = 0; i < count; ++i) {
-    out->push_back(XMLUtil::SPACE[0]);
-    AppendTabs(out, attributeLevel);
-    GetAttribute(i).AppendTo(out);
-  }
-  if (children_.empty()) {
-    out->push_back(XMLUtil::BEGIN_END_ELEMENT[0]);
-    out->push_back(XMLUtil::END_ELEMENT[0]);
-  } else {
-    out->push_back(XMLUtil::END_ELEMENT[0]);
-  }
-}
-
-// The end tag of an element with children; entryLevel is the tab level of its start tag.
-void XMLElement::AppendEndTag(std::string* out, const ExportFormat& fmt, int entryLevel) const {
-  if (fmt.format) {
-    if (fmt.newParagraph) out->push_back(XMLUtil::ROWSEP[0]);
-    if (fmt.indentation) AppendTabs(out, entryLevel);
-  }
-  out->push_back(XMLUtil::BEGIN_ELEMENT[0]);
-  out->push_back(XMLUtil::BEGIN_END_ELEMENT[0]);
-  out->append(name_);
-  out->push_back(XMLUtil::END_ELEMENT[0]);
-}
-
-int XMLElement::ToString(std::string& out, ExportFormat& fmt) const {
-  const int entryLevel = fmt.tabLevel;
-  AppendStartTag(&out, fmt);
-  if (!children_.empty()) {
-    ++fmt.tabLevel;
-    for (const auto& child : children_) child->ToString(out, fmt);
-    --fmt.tabLevel;
-    AppendEndTag(&out, fmt, entryLevel);
-  }
-  fmt.newParagraph = true;
-  return 0;
-}
-
-int XMLElement::ToStream(std::ostream& os, ExportFormat& fmt, bool utf8) const {
-  const int entryLevel = fmt.tabLevel;
-  {
-    Scratch scratch;
-    AppendStartTag(scratch.get(), fmt);
-    Emit(os, *scratch.get(), utf8);
-  }
-  if (!children_.empty()) {
-    ++fmt.tabLevel;
-    for (const auto& child : children_) child->ToStream(os, fmt, utf8);
-    --fmt.tabLevel;
-    Scratch scratch;
-    AppendEndTag(scratch.get(), fmt, entryLevel);
-    Emit(os, *scratch.get(), utf8);
-  }
-  fmt.newParagraph = true;
-  return 0;
-}
 
 // ---------------------------------------------------------------------------------------------
 // XMLDocType

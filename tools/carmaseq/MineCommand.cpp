@@ -17,6 +17,7 @@
 #include "ItemText.h"
 #include "OutputFiles.h"
 #include "PartitionSteps.h"
+#include "Progress.h"
 #include "RuleText.h"
 #include "StatusCheck.h"
 #include "dictionary/SequenceDictionary.h"
@@ -139,6 +140,7 @@ std::vector<OptionDef> OutputOptions() {
       {"min-confidence", "FRACTION", "least confidence of the written rules (default 0)"},
       {"sort", "MEASURE", "order of the written rules: support, confidence (default) or cause"},
       {"quiet", "", "print nothing but errors"},
+      {"progress", "", "show progress also when standard error is not a terminal"},
   };
 }
 
@@ -173,28 +175,6 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   return s;
 }
 
-// Shows mining progress on one terminal line, rewritten in place.
-class ProgressLine {
- public:
-  ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
-  ~ProgressLine() { Clear(); }
-
-  void Show(const std::string& text) {
-    if (!enabled_) return;
-    err_ << "\r" << text << "\x1b[K" << std::flush;
-    shown_ = true;
-  }
-  void Clear() {
-    if (shown_) err_ << "\r\x1b[K" << std::flush;
-    shown_ = false;
-  }
-
- private:
-  std::ostream& err_;
-  bool enabled_;
-  bool shown_ = false;
-};
-
 // Mining in partitions within this process: both passes over customer k mod parts, then the
 // merge; the same dictionary BuildDictionary gives.
 seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::MiningOptions& options,
@@ -222,10 +202,11 @@ seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::Min
   return seq::MergeCounts(all, counts, options, settings);
 }
 
-seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, ProgressLine& progress) {
+seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress& progress) {
+  progress.Start("mining");
   s.mining.progress = [&progress](const seq::MiningProgress& p) {
-    progress.Show("mining: " + std::to_string(p.done) + "/" + std::to_string(p.total) +
-                  " first items, " + std::to_string(p.found) + " sequences");
+    progress.SetTotal(p.total);
+    progress.Update(p.done);
   };
   seq::BuildResult built;
   try {
@@ -236,7 +217,7 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
   } catch (const std::invalid_argument& error) {
     throw UsageError(error.what());
   }
-  progress.Clear();
+  progress.Finish();
   if (built.summary.memoryLimitReached) {
     const std::int64_t budget =
         s.mining.maxMemory > 0 ? s.mining.maxMemory : seq::DefaultMemoryBudget();
@@ -296,27 +277,32 @@ void DeclareFiles(const MineSettings& s, OutputFiles* files) {
 // every output appears complete or none is changed.
 void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats& stats,
                   const seq::ItemNameMap& names, const MineSettings& s, OutputFiles& files,
-                  std::ostream& log) {
+                  std::ostream& log, Progress& progress) {
   auto open = [&files](const std::string& path) -> std::fstream& { return files.Open(path); };
   if (!s.pmml.empty()) {
+    progress.Start("writing the rules document " + s.pmml);
     const auto status =
         dictionary.ExportRulesXML(open(s.pmml), s.mining.minSupport, 1, s.minConfidence, 1, 0, 1,
                                   stats.maxItemsPerSet, stats.avgItemsPerSet, s.sortBy, false);
     CheckStatus(status, "writing " + s.pmml);
   }
   if (!s.lattice.empty()) {
+    progress.Start("writing the lattice document " + s.lattice);
     CheckStatus(dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport),
                 "writing " + s.lattice);
   }
   if (!s.save.empty()) {
+    progress.Start("saving " + s.save);
     seq::WriteModel(open(s.save), s.save, dictionary, names, Source(s), s.saveFormat);
   }
   if (!s.rulesCsv.empty()) {
+    progress.Start("writing the rules " + s.rulesCsv);
     const auto rules = Rules(dictionary, s);
     WriteRulesCsv(rules, ItemText(&names), open(s.rulesCsv));
     log << "rules: " << rules.size() << " with confidence >= " << s.minConfidence << "\n";
   }
   if (!s.itemMap.empty()) names.Save(open(s.itemMap));
+  progress.Finish();
   files.CommitAll();
   for (const std::string& path : files.OpenedPaths()) log << "wrote " << path << "\n";
 }
@@ -391,13 +377,14 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
   OutputFiles files;
   DeclareFiles(s, &files);
-  ProgressLine progress(console.err, console.showProgress && !s.quiet);
+  Progress progress(console.err,
+                    Progress::ModeFor(s.quiet, args.Has("progress"), console.showProgress));
 
   Clock::time_point start = Clock::now();
   seq::SequenceDatabase db;
-  progress.Show("reading " + s.input);
+  progress.Start("reading " + s.input);
   ReadTransactions(s.input, s.format, s.csv, &names, &db);
-  progress.Clear();
+  progress.Finish();
   const seq::DatabaseStats stats = db.Stats();
   if (stats.customers == 0) throw CommandError(s.input + ": no customers");
   PrintReadSummary(stats, s, SecondsSince(start), log);
@@ -405,7 +392,7 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   start = Clock::now();
   seq::BuildResult built = Mine(db, s, progress);
   PrintMineSummary(built.summary, s.mining.minSupport, SecondsSince(start), log);
-  WriteOutputs(*built.dictionary, stats, names, s, files, log);
+  WriteOutputs(*built.dictionary, stats, names, s, files, log, progress);
   return kExitOk;
 }
 
@@ -465,7 +452,9 @@ int RunMerge(const ParsedArgs& args, const Console& console) {
   log << "merged " << counts.size() << " partitions: " << built.summary.customers << " customers, "
       << candidates.size() << " candidates\n";
   PrintMineSummary(built.summary, s.mining.minSupport, 0, log);
-  WriteOutputs(*built.dictionary, seq::MergedStats(counts), names, s, files, log);
+  Progress progress(console.err,
+                    Progress::ModeFor(s.quiet, args.Has("progress"), console.showProgress));
+  WriteOutputs(*built.dictionary, seq::MergedStats(counts), names, s, files, log, progress);
   return kExitOk;
 }
 
@@ -566,7 +555,9 @@ int RunImport(const ParsedArgs& args, const Console& console) {
   stats.avgItemsPerSet = args.GetDouble("avg-set-size", std::nan(""), 0, 1e300);
   log << s.input << ": imported " << imported.patterns.size() << " patterns of " << customers
       << " customers\n";
-  WriteOutputs(*built.dictionary, stats, names, s, files, log);
+  Progress progress(console.err,
+                    Progress::ModeFor(s.quiet, args.Has("progress"), console.showProgress));
+  WriteOutputs(*built.dictionary, stats, names, s, files, log, progress);
   return kExitOk;
 }
 

@@ -68,6 +68,26 @@ class FirstError : public xercesc::ErrorHandler {
   std::string message_;
 };
 
+// The host's parser: the lattice document carries everything in attributes, and the line breaks
+// between its elements would each become a text node, half the nodes of the tree. Character data
+// that is all white space is therefore dropped before it becomes a node.
+class LatticeParser : public xercesc::XercesDOMParser {
+ public:
+  void docCharacters(const XMLCh* const chars, const XMLSize_t length,
+                     const bool cdataSection) override {
+    if (!cdataSection && IsAllSpace(chars, length)) return;
+    xercesc::XercesDOMParser::docCharacters(chars, length, cdataSection);
+  }
+
+ private:
+  static bool IsAllSpace(const XMLCh* chars, XMLSize_t length) {
+    for (XMLSize_t i = 0; i < length; ++i) {
+      if (chars[i] != ' ' && chars[i] != '\n' && chars[i] != '\t' && chars[i] != '\r') return false;
+    }
+    return true;
+  }
+};
+
 // Captures the trace lines written while it lives, unless tracing is already on (the lines then
 // go where the user asked).
 class TraceCapture {
@@ -161,7 +181,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   xercesc::SecurityManager security;
   security.setEntityExpansionLimit(10000);
   FirstError errors;
-  parser_ = std::make_unique<xercesc::XercesDOMParser>();
+  parser_ = std::make_unique<LatticeParser>();
   parser_->setLoadExternalDTD(false);
   parser_->setDisableDefaultEntityResolution(true);
   parser_->setSecurityManager(&security);

@@ -1,0 +1,59 @@
+#include "Progress.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace carmaseq_cli {
+namespace {
+
+TEST(ProgressTest, ModeFollowsQuietThenForcedThenTerminal) {
+  using Mode = Progress::Mode;
+  const struct {
+    bool quiet, forced, terminal;
+    Mode mode;
+  } rows[] = {
+      {true, true, true, Mode::kQuiet},      {false, false, false, Mode::kQuiet},
+      {false, false, true, Mode::kTerminal}, {false, true, false, Mode::kLines},
+      {false, true, true, Mode::kTerminal},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.mode, Progress::ModeFor(row.quiet, row.forced, row.terminal))
+        << row.quiet << row.forced << row.terminal;
+  }
+}
+
+TEST(ProgressTest, LinesModeWritesEachTenthOnceAndTheEnd) {
+  std::ostringstream err;
+  {
+    Progress progress(err, Progress::Mode::kLines);
+    progress.Start("writing x", 200);
+    for (int done = 1; done <= 200; ++done) progress.Update(done);
+  }
+  const std::string text = err.str();
+  std::size_t lines = 0;
+  for (char c : text) lines += c == '\n';
+  EXPECT_EQ(11u, lines) << text;  // ten tenths and the closing line
+  EXPECT_EQ(0u, text.find("writing x:  10%")) << text;
+  EXPECT_NE(std::string::npos, text.find("writing x: 100%")) << text;
+  EXPECT_NE(std::string::npos, text.find("writing x: done in ")) << text;
+}
+
+TEST(ProgressTest, TerminalLineIsClearedAndQuietWritesNothing) {
+  std::ostringstream terminal, quiet;
+  {
+    Progress progress(terminal, Progress::Mode::kTerminal);
+    progress.Start("loading y");
+    progress.Finish();
+    Progress silent(quiet, Progress::Mode::kQuiet);
+    silent.Start("loading y", 10);
+    silent.Update(5);
+  }
+  EXPECT_EQ(0u, terminal.str().find("\rloading y: 0.0 s\x1b[K")) << terminal.str();
+  EXPECT_EQ("\r\x1b[K", terminal.str().substr(terminal.str().size() - 4));
+  EXPECT_EQ("", quiet.str());
+}
+
+}  // namespace
+}  // namespace carmaseq_cli
