@@ -12,7 +12,7 @@ PROGRAM = os.environ.get("CARMASEQ_PROGRAM", "carmaseq")
 SCORE_PROGRAM = os.environ.get("CARMASEQ_SCORE_PROGRAM", "carmaseq-score")
 SHARED = os.environ.get("CARMASEQ_SHARED_DIR", os.path.join(os.path.dirname(__file__),
                                                             "../../../shared"))
-SUPPORT = 0.04
+SUPPORT = 0.12
 
 
 def run(*args, program=PROGRAM):
@@ -31,7 +31,7 @@ def text(sequence):
 def shop(tmp_path_factory):
     """A generated shop (CSV with product names) and what the command mined from it."""
     d = tmp_path_factory.mktemp("shop")
-    run("generate", d / "shop.csv", "--customers", 400, "--seed", 7, "--quiet")
+    run("generate", d / "shop.csv", "--customers", 200, "--seed", 7, "--quiet")
     run("mine", d / "shop.csv", "--min-support", SUPPORT, "--save", d / "model.bin",
         "--pmml", d / "rules.pmml", "--lattice", d / "lattice.xml", "--rules-csv",
         d / "rules.csv", "--item-map", d / "items.tsv", "--quiet")

@@ -87,7 +87,7 @@ def test_search_equals_the_commands(shop, model, mode):
 
 
 def test_integer_items_match_the_integer_format(shop, tmp_path):
-    run("generate", tmp_path / "shop.txt", "--customers", 300, "--seed", 3, "--quiet")
+    run("generate", tmp_path / "shop.txt", "--customers", 200, "--seed", 3, "--quiet")
     run("mine", tmp_path / "shop.txt", "--min-support", SUPPORT, "--rules-csv",
         tmp_path / "rules.csv", "--quiet")
     expected = pd.read_csv(tmp_path / "rules.csv")
