@@ -21,7 +21,7 @@ set(CARMASEQ_PUBLIC_HEADERS
   persist/XMLObj.h
   input/CsvReader.h input/InputError.h input/ItemNameMap.h input/SequenceDatabase.h
   input/SequenceGenerator.h input/SpmfFormat.h input/TimeParser.h
-  mining/DictionaryBuilder.h mining/SequenceMiner.h)
+  mining/DictionaryBuilder.h mining/ModelFile.h mining/SequenceMiner.h)
 if(CARMASEQ_BUILD_PLUGIN)
   list(APPEND CARMASEQ_PUBLIC_HEADERS
     scoring/SequentialAssocModel.h scoring/SequentialResult.h scoring/SequentialTranslator.h

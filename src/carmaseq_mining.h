@@ -12,6 +12,7 @@
 #include "input/SpmfFormat.h"
 #include "input/TimeParser.h"
 #include "mining/DictionaryBuilder.h"
+#include "mining/ModelFile.h"
 #include "mining/SequenceMiner.h"
 
 #endif  // CARMASEQ_CARMASEQ_MINING_H_

@@ -109,13 +109,17 @@ std::string ItemNameMap::Label(std::int32_t id) const {
   return name != nullptr ? *name : std::to_string(id);
 }
 
-void ItemNameMap::Save(std::ostream& out) const {
+std::vector<std::int32_t> ItemNameMap::Ids() const {
   std::vector<std::int32_t> ids;
   ids.reserve(byId_.size());
   for (const auto& entry : byId_) ids.push_back(entry.first);
   std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+void ItemNameMap::Save(std::ostream& out) const {
   out << "id\titem\n";
-  for (std::int32_t id : ids) out << id << '\t' << Escape(byId_.at(id)) << '\n';
+  for (std::int32_t id : Ids()) out << id << '\t' << Escape(byId_.at(id)) << '\n';
 }
 
 ItemNameMap ItemNameMap::Load(std::istream& in, const std::string& source) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "foundation/Visibility.h"
 
@@ -33,6 +34,8 @@ class CARMASEQ_MINING_EXPORT ItemNameMap {
   // The name of id, or its decimal text when it has none.
   std::string Label(std::int32_t id) const;
   std::size_t size() const { return byId_.size(); }
+  // Every mapped id, ascending.
+  std::vector<std::int32_t> Ids() const;
 
   void Save(std::ostream& out) const;
   // Reads a saved map (the header line is optional). source names the input in errors. Throws

@@ -82,7 +82,7 @@ TEST_F(CarmaseqProgramTest, MineWritesEveryOutputAndTheQueriesReadTheSavedDictio
   EXPECT_EQ(0u, Slurp(Path("r.csv")).find("antecedent,consequent,support,confidence,cause\n"));
   EXPECT_EQ("", LeftoverTemporaries());
 
-  ASSERT_EQ(0, Run("mine shop.txt --min-support 0.1 --save m.xml --quiet").status);
+  ASSERT_EQ(0, Run("mine shop.txt --names gen.tsv --min-support 0.1 --save m.xml --quiet").status);
   const Outcome binary = Run("stats m.bin");
   const Outcome xml = Run("stats m.xml");
   ASSERT_EQ(0, binary.status) << binary.err;

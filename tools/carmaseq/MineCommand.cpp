@@ -12,14 +12,14 @@
 #include "Errors.h"
 #include "InputFiles.h"
 #include "ItemText.h"
-#include "ModelFile.h"
 #include "RuleText.h"
-#include "mining/DictionaryBuilder.h"
-#include "input/ItemNameMap.h"
-#include "input/SequenceDatabase.h"
-#include "mining/SequenceMiner.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
+#include "input/ItemNameMap.h"
+#include "input/SequenceDatabase.h"
+#include "mining/DictionaryBuilder.h"
+#include "mining/ModelFile.h"
+#include "mining/SequenceMiner.h"
 
 namespace carmaseq_cli {
 
@@ -33,10 +33,11 @@ struct MineSettings {
   std::string input;
   InputFormat format = InputFormat::kSpmf;
   seq::CsvOptions csv;
+  std::string delimiterText;  // as given
   seq::MiningOptions mining;
   std::string namesIn;
   std::string pmml, lattice, save, rulesCsv, itemMap;
-  SaveFormat saveFormat = SaveFormat::kBinary;
+  seq::ModelFormat saveFormat = seq::ModelFormat::kBinary;
   double minConfidence = 0;
   char sortBy = 'C';
   bool quiet = false;
@@ -82,6 +83,7 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   s.format = args.GetChoice("format", {"spmf", "csv"}, guessed) == "csv" ? InputFormat::kCsv
                                                                          : InputFormat::kSpmf;
   s.csv = ReadCsvOptions(args);
+  s.delimiterText = args.Get("delimiter");
   s.mining = ReadMiningOptions(args);
   s.namesIn = args.Get("names");
   s.pmml = args.Get("pmml");
@@ -89,10 +91,11 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   s.save = args.Get("save");
   s.rulesCsv = args.Get("rules-csv");
   s.itemMap = args.Get("item-map");
-  const std::string byName = SaveFormatForName(s.save) == SaveFormat::kObjectXml ? "xml" : "binary";
-  s.saveFormat = args.GetChoice("save-format", {"binary", "xml"}, byName) == "xml"
-                     ? SaveFormat::kObjectXml
-                     : SaveFormat::kBinary;
+  const bool xmlByName = seq::ModelFormatForName(s.save) == seq::ModelFormat::kObjectXml;
+  s.saveFormat =
+      args.GetChoice("save-format", {"binary", "xml"}, xmlByName ? "xml" : "binary") == "xml"
+          ? seq::ModelFormat::kObjectXml
+          : seq::ModelFormat::kBinary;
   s.minConfidence = args.GetDouble("min-confidence", 0, 0, 1);
   s.sortBy = SortLetter(args.GetChoice("sort", {"support", "confidence", "cause"}, "confidence"));
   s.quiet = args.Has("quiet");
@@ -151,6 +154,26 @@ std::vector<seq::SeqAssociationRule> Rules(seq::SequenceDictionary& dictionary,
   return rules;
 }
 
+// What the saved model records about its input.
+seq::ModelSource Source(const MineSettings& s) {
+  seq::ModelSource source;
+  source.input = s.input;
+  source.format = s.format == InputFormat::kCsv ? "csv" : "spmf";
+  if (s.format == InputFormat::kCsv) {
+    source.customerColumn = s.csv.customerColumn;
+    source.timeColumn = s.csv.timeColumn;
+    source.itemColumn = s.csv.itemColumn;
+    source.delimiter = s.delimiterText;
+    source.timeFormat = s.csv.timeFormat;
+  }
+  source.minSupport = s.mining.minSupport;
+  source.maxItems = s.mining.maxItems;
+  source.minGap = s.mining.minGap;
+  source.maxGap = s.mining.maxGap;
+  source.window = s.mining.slidingWindow;
+  return source;
+}
+
 // Writes every requested output to its temporary file, then commits them all, so that either
 // every output appears complete or none is changed.
 void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats& stats,
@@ -167,7 +190,9 @@ void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats&
     if (!status.IsOK()) throw std::bad_alloc();
   }
   if (!s.lattice.empty()) dictionary.ExportLatticeXML(open(s.lattice), s.mining.minSupport);
-  if (!s.save.empty()) SaveDictionary(dictionary, s.saveFormat, open(s.save));
+  if (!s.save.empty()) {
+    seq::WriteModel(open(s.save), s.save, dictionary, names, Source(s), s.saveFormat);
+  }
   if (!s.rulesCsv.empty()) {
     const auto rules = Rules(dictionary, s);
     WriteRulesCsv(rules, ItemText(&names), open(s.rulesCsv));
@@ -228,7 +253,7 @@ CommandDef MineDef() {
       {"names", "FILE", "item-name map to read (id<TAB>name); names SPMF item ids"},
       {"pmml", "FILE", "write the rules as a PMML 3.2 SequenceModel"},
       {"lattice", "FILE", "write the lattice document that carmaseq-score loads"},
-      {"save", "FILE", "save the dictionary for rules/predict/search/stats"},
+      {"save", "FILE", "save the model (dictionary, item names, settings) for later queries"},
       {"save-format", "binary|xml", "format of --save (default: xml for .xml names, else binary)"},
       {"rules-csv", "FILE", "write the rules as CSV"},
       {"item-map", "FILE", "write the item-name map (id<TAB>name)"},
@@ -258,6 +283,7 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   ReadTransactions(s.input, s.format, s.csv, &names, &db);
   progress.Clear();
   const seq::DatabaseStats stats = db.Stats();
+  if (stats.customers == 0) throw CommandError(s.input + ": no customers");
   PrintReadSummary(stats, s, SecondsSince(start), log);
 
   start = Clock::now();

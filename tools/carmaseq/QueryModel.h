@@ -8,15 +8,18 @@
 
 #include "ArgParser.h"
 #include "ItemText.h"
-#include "input/ItemNameMap.h"
 #include "dictionary/SequenceDictionary.h"
+#include "input/ItemNameMap.h"
+#include "mining/ModelFile.h"
 
 namespace carmaseq_cli {
 
-// A loaded dictionary with its optional names. Not copyable (text() points into names).
+// A loaded model with the names it is shown with (its own, or those of --names). Not copyable
+// (text() points into names).
 struct QueryModel {
   std::unique_ptr<SEQUENCE_NAMESPACE_800::SequenceDictionary> dictionary;
   SEQUENCE_NAMESPACE_800::ItemNameMap names;
+  SEQUENCE_NAMESPACE_800::ModelSource source;
 
   ItemText text() const { return ItemText(&names); }
 };
@@ -26,8 +29,10 @@ OptionDef NamesOption();
 // The sentence every query command's help ends with.
 std::string ModelDetails();
 
-// Loads the dictionary named by the first positional argument and the map of --names.
-// Throws CommandError as LoadDictionary and LoadNames do.
+// Loads the model named by the first positional argument. --names, when given, replaces the
+// model's names; it must give every item the model names the same name, and name every item of a
+// model saved without names. Throws CommandError for a names file that does not match or cannot
+// be read, and SEQUENCE_NAMESPACE_800::ModelFileError for a model file that cannot be used.
 std::unique_ptr<QueryModel> LoadQueryModel(const ParsedArgs& args);
 
 }  // namespace carmaseq_cli

@@ -39,6 +39,17 @@ void PrintLevels(const seq::SequenceDictionary& dictionary, std::ostream& out) {
   }
 }
 
+void PrintSource(const QueryModel& model, std::ostream& out) {
+  const seq::ModelSource& source = model.source;
+  out << "mined from:         " << source.input << " (" << source.format;
+  if (source.format == "csv") {
+    out << "; columns " << source.customerColumn << ", " << source.timeColumn << ", "
+        << source.itemColumn;
+    if (!source.timeFormat.empty()) out << "; times " << source.timeFormat;
+  }
+  out << ")\nitem names:         " << model.names.size() << "\n";
+}
+
 }  // namespace
 
 CommandDef StatsDef() {
@@ -46,7 +57,7 @@ CommandDef StatsDef() {
   def.name = "stats";
   def.synopsis = "MODEL";
   def.summary =
-      "Shows how a saved dictionary was mined (customers, minimum support, time constraints) "
+      "Shows how a saved model was mined (input, customers, minimum support, time constraints) "
       "and how many sequences it holds per number of items.";
   def.minPositional = 1;
   def.maxPositional = 1;
@@ -57,6 +68,7 @@ CommandDef StatsDef() {
 int RunStats(const ParsedArgs& args, const Console& console) {
   const auto model = LoadQueryModel(args);
   console.out << "dictionary:         " << args.positional()[0] << "\n";
+  PrintSource(*model, console.out);
   PrintSettings(*model->dictionary, console.out);
   PrintLevels(*model->dictionary, console.out);
   return kExitOk;
