@@ -25,7 +25,7 @@ class Database:
     def __init__(self, raw, items, source):
         self._raw = raw
         self._items = items
-        self._source = source
+        self._source = source  # what a saved model records about its input
 
     @property
     def num_customers(self):
@@ -98,7 +98,8 @@ def _from_frame(frame, customer, time, item, time_format):
                                int(customers.max()) + 1 if len(customers) else 0)
     if names is not None:
         raw.set_names(names)
-    return Database(raw, items, "DataFrame")
+    return Database(raw, items, {"input": "DataFrame", "format": "dataframe", "customer": customer,
+                                 "time": time, "item": item, "time_format": time_format or ""})
 
 
 def _item_ids(frame, column):
@@ -198,7 +199,7 @@ def _from_lists(customers):
                                np.asarray(times, dtype=np.float64), ids, len(customers))
     if names is not None:
         raw.set_names(names)
-    return Database(raw, Items(labels), "list")
+    return Database(raw, Items(labels), {"input": "list", "format": "list"})
 
 
 def read_spmf(path):
@@ -223,7 +224,7 @@ def read_spmf(path):
         A malformed line, with ``source`` and ``line``.
     """
     path = os.fspath(path)
-    return Database(_carmaseq.read_spmf(path), Items(), path)
+    return Database(_carmaseq.read_spmf(path), Items(), {"input": path, "format": "spmf"})
 
 
 def read_csv(path, *, customer="customer", time="time", item="item", delimiter=None,
@@ -263,4 +264,6 @@ def read_csv(path, *, customer="customer", time="time", item="item", delimiter=N
     """
     path = os.fspath(path)
     raw = _carmaseq.read_csv(path, customer, time, item, delimiter or "", time_format or "")
-    return Database(raw, Items(raw.item_names()), path)
+    source = {"input": path, "format": "csv", "customer": customer, "time": time, "item": item,
+              "delimiter": delimiter or "", "time_format": time_format or ""}
+    return Database(raw, Items(raw.item_names()), source)

@@ -105,7 +105,7 @@ def mine(data, *, min_support, customer="customer", time="time", item="item", ma
     db = database(data, customer=customer, time=time, item=item, time_format=time_format)
     reporter = Progress(progress)
     try:
-        raw = _carmaseq.mine(db._raw, options, reporter.callback)
+        raw = _carmaseq.mine(db._raw, options, db._source, reporter.callback)
     finally:
         reporter.close()
     columns = {"customer": customer, "time": time, "item": item}
@@ -126,12 +126,16 @@ def load(path):
     Raises
     ------
     FileNotFoundError
-    carmaseq.ModelFileError
-        The file is not a model, or is damaged.
+    carmaseq.InputError
+        The file is not a model, or is damaged (its ``source`` is the path).
     """
     raw = _carmaseq.load(os.fspath(path))
     names = raw.item_names()
-    return Model(raw, Items(names) if names else Items(), None)
+    source = raw.source()
+    columns = None
+    if source["format"] in ("csv", "dataframe"):
+        columns = {k: source[k] for k in ("customer", "time", "item")}
+    return Model(raw, Items(names) if names else Items(), columns)
 
 
 class Model:
@@ -441,11 +445,15 @@ class Model:
         format : {"binary", "xml"}, optional
             By default object XML for a name ending in ".xml", binary otherwise.
 
+        Notes
+        -----
+        Named items are saved as their text: a loaded model shows them as strings (int items
+        mined as ids stay ints).
+
         Raises
         ------
         OSError
         ValueError
-            A model whose items are neither ints nor strings.
         """
         if format not in (None, "binary", "xml"):
             raise ValueError(f"format must be 'binary' or 'xml', not {format!r}")

@@ -116,8 +116,30 @@ void Report(const py::object& progress, const seq::MiningProgress& p) {
 // `interval` seconds with (first items done, first items in all, sequences found), and once at
 // the end. A signal handler that raises (Ctrl-C: KeyboardInterrupt) or a progress callback that
 // raises stops the miner; the exception then propagates and nothing is kept.
-std::unique_ptr<Model> Mine(const Database& d, const py::dict& given, const py::object& progress,
-                            double interval) {
+// What the model records about its input: the texts Python describes it with (input, format,
+// customer, time, item, delimiter, time_format) and the options.
+seq::ModelSource Source(const py::dict& described, const seq::MiningOptions& options) {
+  seq::ModelSource source;
+  auto text = [&described](const char* key) {
+    return described.contains(key) ? py::cast<std::string>(described[key]) : std::string();
+  };
+  source.input = text("input");
+  source.format = text("format");
+  source.customerColumn = text("customer");
+  source.timeColumn = text("time");
+  source.itemColumn = text("item");
+  source.delimiter = text("delimiter");
+  source.timeFormat = text("time_format");
+  source.minSupport = options.minSupport;
+  source.maxItems = options.maxItems;
+  source.minGap = options.minGap;
+  source.maxGap = options.maxGap;
+  source.window = options.slidingWindow;
+  return source;
+}
+
+std::unique_ptr<Model> Mine(const Database& d, const py::dict& given, const py::dict& described,
+                            const py::object& progress, double interval) {
   seq::MiningOptions options = ReadOptions(given);
   const seq::SequenceMiner check(options);  // rejects bad options here, as ValueError
   const auto wait =
@@ -140,20 +162,18 @@ std::unique_ptr<Model> Mine(const Database& d, const py::dict& given, const py::
   auto model = std::make_unique<Model>();
   model->dictionary = std::move(built.dictionary);
   model->names = d.names;
-  model->from.options = options;
-  model->from.options.cancel = nullptr;
-  model->from.options.progress = nullptr;
+  model->source = Source(described, options);
   const seq::DatabaseStats stats = d.db.Stats();
-  model->from.maxItemsPerSet = stats.maxItemsPerSet;
-  model->from.avgItemsPerSet = stats.avgItemsPerSet;
+  model->maxItemsPerSet = stats.maxItemsPerSet;
+  model->avgItemsPerSet = stats.avgItemsPerSet;
   return model;
 }
 
 }  // namespace
 
 void BindMining(py::module_& m) {
-  m.def("mine", &Mine, py::arg("database"), py::arg("options"), py::arg("progress") = py::none(),
-        py::arg("interval") = 0.1);
+  m.def("mine", &Mine, py::arg("database"), py::arg("options"), py::arg("source"),
+        py::arg("progress") = py::none(), py::arg("interval") = 0.1);
 }
 
 }  // namespace carmaseq_python

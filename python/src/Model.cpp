@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <limits>
 #include <new>
@@ -225,6 +226,23 @@ py::dict Stats(const Model& model) {
   return stats;
 }
 
+py::dict SourceDict(const seq::ModelSource& s) {
+  py::dict d;
+  d["input"] = s.input;
+  d["format"] = s.format;
+  d["customer"] = s.customerColumn;
+  d["time"] = s.timeColumn;
+  d["item"] = s.itemColumn;
+  d["delimiter"] = s.delimiter;
+  d["time_format"] = s.timeFormat;
+  d["min_support"] = s.minSupport;
+  d["max_items"] = s.maxItems;
+  d["min_gap"] = s.minGap;
+  d["max_gap"] = s.maxGap;
+  d["window"] = s.window;
+  return d;
+}
+
 // Opens path for writing, raising OSError as the interpreter would.
 std::ofstream OpenOutput(const std::string& path) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -244,7 +262,7 @@ void WritePmml(Model& model, const std::string& path, const RuleQuery& q) {
   std::ofstream out = OpenOutput(path);
   Check(model.dictionary->ExportRulesXML(
       out, q.minSupport, q.maxSupport, q.minConfidence, q.maxConfidence, q.minCause, q.maxCause,
-      model.from.maxItemsPerSet, model.from.avgItemsPerSet, SortLetter(q.sort), q.maximal));
+      model.maxItemsPerSet, model.avgItemsPerSet, SortLetter(q.sort), q.maximal));
   Close(out, path);
 }
 
@@ -252,6 +270,48 @@ void WriteLattice(Model& model, const std::string& path, double minSupport) {
   std::ofstream out = OpenOutput(path);
   Check(model.dictionary->ExportLatticeXML(out, minSupport));
   Close(out, path);
+}
+
+// The support the model was mined with: as given when known, else the dictionary's.
+double MinedMinSupport(const Model& model) {
+  return model.source.minSupport > 0 ? model.source.minSupport
+                                     : model.dictionary->getMinimumSupport();
+}
+
+// Writes the model file next to path and renames it into place once complete.
+void Save(Model& model, const std::string& path, const std::string& format) {
+  const seq::ModelFormat chosen = format.empty()    ? seq::ModelFormatForName(path)
+                                  : format == "xml" ? seq::ModelFormat::kObjectXml
+                                                    : seq::ModelFormat::kBinary;
+  const std::string partial = path + ".partial";
+  { std::ofstream probe = OpenOutput(partial); }
+  try {
+    seq::WriteModelFile(partial, *model.dictionary, model.names, model.source, chosen);
+  } catch (...) {
+    std::remove(partial.c_str());
+    throw;
+  }
+  if (std::rename(partial.c_str(), path.c_str()) != 0) {
+    std::remove(partial.c_str());
+    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+    throw py::error_already_set();
+  }
+}
+
+std::unique_ptr<Model> Load(const std::string& path) {
+  {
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+      PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+      throw py::error_already_set();
+    }
+  }
+  seq::SavedModel saved = seq::ReadModel(path);
+  auto model = std::make_unique<Model>();
+  model->dictionary = std::move(saved.dictionary);
+  model->names = std::move(saved.names);
+  model->source = std::move(saved.source);
+  return model;
 }
 
 }  // namespace
@@ -276,10 +336,12 @@ void BindModel(py::module_& m) {
       .def("sequences", &Sequences, py::arg("maximal_only"))
       .def("stats", &Stats)
       .def("item_names", [](const Model& model) { return NamesDict(model.names); })
-      .def_property_readonly("mined_min_support",
-                             [](const Model& model) { return model.from.options.minSupport; })
+      .def_property_readonly("mined_min_support", &MinedMinSupport)
+      .def("save", &Save, py::arg("path"), py::arg("format"))
       .def("write_pmml", &WritePmml, py::arg("path"), py::arg("query"))
-      .def("write_lattice", &WriteLattice, py::arg("path"), py::arg("min_support"));
+      .def("write_lattice", &WriteLattice, py::arg("path"), py::arg("min_support"))
+      .def("source", [](const Model& model) { return SourceDict(model.source); });
+  m.def("load", &Load, py::arg("path"));
 }
 
 }  // namespace carmaseq_python

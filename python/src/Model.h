@@ -9,26 +9,23 @@
 
 #include "dictionary/SequenceDictionary.h"
 #include "input/ItemNameMap.h"
-#include "mining/SequenceMiner.h"
+#include "mining/ModelFile.h"
 
 namespace carmaseq_python {
 
 namespace py = pybind11;
 
-// What a model was mined with and from: the options and the database figures its PMML document
-// reports. Copyable.
-struct MinedFrom {
-  SEQUENCE_NAMESPACE_800::MiningOptions options;
-  std::int32_t maxItemsPerSet = 0;
-  double avgItemsPerSet = 0;
-};
-
-// Owns the dictionary (never null, lattice built) and the item names. The dictionary serves one
-// thread at a time: every query runs holding the GIL. Not copyable.
+// Owns the dictionary (never null, lattice built), the item names and what the model was mined
+// from. The dictionary serves one thread at a time: every query runs holding the GIL. Not
+// copyable.
 struct Model {
   std::unique_ptr<SEQUENCE_NAMESPACE_800::SequenceDictionary> dictionary;
   SEQUENCE_NAMESPACE_800::ItemNameMap names;
-  MinedFrom from;
+  SEQUENCE_NAMESPACE_800::ModelSource source;
+  // Figures of the mined database that the PMML document reports; a loaded model has none
+  // (both 0).
+  std::int32_t maxItemsPerSet = 0;
+  double avgItemsPerSet = 0;
 };
 
 // Registers Model and its queries on module m.

@@ -9,6 +9,7 @@
 #include "Model.h"
 #include "foundation/Exceptions.h"
 #include "input/InputError.h"
+#include "mining/ModelFile.h"
 #ifdef CARMASEQ_HAS_SCORER
 #include "Scorer.h"
 #endif
@@ -25,6 +26,14 @@ void RaiseInputError(const SeqExceptions::InputError& error) {
   PyErr_SetObject(type.ptr(), instance.ptr());
 }
 
+// Raises carmaseq.InputError for a file that is not a model or is damaged.
+void RaiseModelFileError(const SEQUENCE_NAMESPACE_800::ModelFileError& error) {
+  py::object type = py::module_::import("carmaseq._errors").attr("InputError");
+  py::object instance =
+      type(error.what(), py::arg("source") = error.path(), py::arg("reason") = error.reason());
+  PyErr_SetObject(type.ptr(), instance.ptr());
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_carmaseq, m) {
@@ -34,6 +43,8 @@ PYBIND11_MODULE(_carmaseq, m) {
       if (p) std::rethrow_exception(p);
     } catch (const SeqExceptions::InputError& error) {
       RaiseInputError(error);
+    } catch (const SEQUENCE_NAMESPACE_800::ModelFileError& error) {
+      RaiseModelFileError(error);
     } catch (const SeqExceptions::DictionaryFailure&) {
       PyErr_SetString(PyExc_MemoryError, "out of memory in the dictionary");
     }

@@ -102,3 +102,26 @@ def test_integer_items_match_the_integer_format(shop, tmp_path):
         rules = model.rules()
         assert [text(a) for a in rules["antecedent"]] == expected["antecedent"].tolist()
         assert all(isinstance(i, int) for s in rules["consequent"] for x in s for i in x)
+
+
+@pytest.mark.parametrize("name", ["saved.bin", "saved.xml"])
+def test_saved_models_are_the_commands_files(shop, model, tmp_path, name):
+    model.save(tmp_path / name)
+    shown = run("rules", tmp_path / name, "--csv")
+    assert shown == (shop / "rules.csv").read_text()
+    for loaded in (carmaseq.load(tmp_path / name), carmaseq.load(shop / "model.bin")):
+        pd.testing.assert_frame_equal(loaded.rules(), model.rules())
+        assert loaded.stats() == model.stats()
+        pd.testing.assert_frame_equal(loaded.predict("(1)(2)"), model.predict("(1)(2)"))
+
+
+def test_damaged_models_raise_input_error(shop, tmp_path):
+    data = bytearray((shop / "model.bin").read_bytes())
+    data[len(data) // 2] ^= 0x20
+    (tmp_path / "damaged.bin").write_bytes(bytes(data))
+    for path in (tmp_path / "damaged.bin", shop / "lattice.xml"):
+        with pytest.raises(carmaseq.InputError) as raised:
+            carmaseq.load(path)
+        assert raised.value.source == str(path)
+    with pytest.raises(FileNotFoundError):
+        carmaseq.load(tmp_path / "missing.bin")
