@@ -125,3 +125,16 @@ def test_damaged_models_raise_input_error(shop, tmp_path):
         assert raised.value.source == str(path)
     with pytest.raises(FileNotFoundError):
         carmaseq.load(tmp_path / "missing.bin")
+
+
+def test_predict_many_equals_predict_per_customer(frame, model):
+    some = frame[frame["customer"].isin(frame["customer"].unique()[:6])]
+    histories = {c: [list(s) for _, s in rows.groupby("time")["item"]]
+                 for c, rows in some.groupby("customer", sort=False)}
+    from_rows = model.predict_many(some, top=3)
+    from_dict = model.predict_many(histories, top=3)
+    pd.testing.assert_frame_equal(from_rows, from_dict)
+    for customer, history in histories.items():
+        got = from_rows[from_rows["id"] == customer].drop(columns="id").reset_index(drop=True)
+        pd.testing.assert_frame_equal(got, model.predict(history, top=3))
+    assert from_rows["id"].nunique() > 3
