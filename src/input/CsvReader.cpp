@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "input/CsvRecordReader.h"
 #include "input/ItemNameMap.h"
-#include "input/LineReader.h"
 #include "input/SequenceDatabase.h"
 #include "input/TimeParser.h"
 
@@ -36,53 +36,16 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// Splits line into *fields; returns false on an unterminated quote or text after a closing
-// quote.
-bool SplitFields(std::string_view line, char delimiter, std::vector<std::string>* fields) {
-  fields->clear();
-  std::size_t i = 0;
-  for (;;) {
-    std::size_t j = i;
-    while (j < line.size() && (line[j] == ' ' || line[j] == '\t') && line[j] != delimiter) ++j;
-    if (j < line.size() && line[j] == '"') {
-      std::string field;
-      for (++j;; ++j) {
-        if (j >= line.size()) return false;
-        if (line[j] != '"') {
-          field += line[j];
-        } else if (j + 1 < line.size() && line[j + 1] == '"') {
-          field += '"';
-          ++j;
-        } else {
-          break;
-        }
-      }
-      ++j;
-      while (j < line.size() && line[j] != delimiter && (line[j] == ' ' || line[j] == '\t')) ++j;
-      if (j < line.size() && line[j] != delimiter) return false;
-      fields->push_back(std::move(field));
-      i = j;
-    } else {
-      const std::size_t end = std::min(line.find(delimiter, i), line.size());
-      fields->emplace_back(TrimBlanks(line.substr(i, end - i)));
-      i = end;
-    }
-    if (i >= line.size()) return true;
-    ++i;  // past the delimiter
-  }
-}
-
 class CsvParser {
  public:
-  CsvParser(LineReader& reader, const CsvOptions& options, ItemNameMap* names)
+  CsvParser(CsvRecordReader& reader, const CsvOptions& options, ItemNameMap* names)
       : reader_(reader), options_(options), names_(names), times_(options.timeFormat) {}
 
   // Reads the whole input into rows_.
   void ReadAll() {
-    std::string_view line;
-    if (!NextNonBlank(&line)) reader_.Fail("no header line");
-    ReadHeader(line);
-    while (NextNonBlank(&line)) ReadRow(line);
+    if (!reader_.Next(&fields_)) reader_.Fail("no header line");
+    ReadHeader();
+    while (reader_.Next(&fields_)) ReadRow();
   }
 
   void Store(SequenceDatabase* db) {
@@ -105,18 +68,7 @@ class CsvParser {
   }
 
  private:
-  bool NextNonBlank(std::string_view* line) {
-    while (reader_.Next(line)) {
-      if (!TrimBlanks(*line).empty()) return true;
-    }
-    return false;
-  }
-
-  void ReadHeader(std::string_view line) {
-    delimiter_ = options_.delimiter != '\0'                  ? options_.delimiter
-                 : line.find('\t') != std::string_view::npos ? '\t'
-                                                             : ',';
-    if (!SplitFields(line, delimiter_, &fields_)) reader_.Fail("bad quoting in header");
+  void ReadHeader() {
     customerIndex_ = Column(options_.customerColumn);
     timeIndex_ = Column(options_.timeColumn);
     itemIndex_ = Column(options_.itemColumn);
@@ -131,8 +83,7 @@ class CsvParser {
     reader_.Fail("no column named '" + name + "' in the header");
   }
 
-  void ReadRow(std::string_view line) {
-    if (!SplitFields(line, delimiter_, &fields_)) reader_.Fail("bad quoting");
+  void ReadRow() {
     if (fields_.size() < needed_) {
       reader_.Fail("expected at least " + std::to_string(needed_) + " fields, found " +
                    std::to_string(fields_.size()));
@@ -160,11 +111,10 @@ class CsvParser {
     rows_.push_back(row);
   }
 
-  LineReader& reader_;
+  CsvRecordReader& reader_;
   const CsvOptions& options_;
   ItemNameMap* names_;
   TimeParser times_;
-  char delimiter_ = ',';
   std::size_t customerIndex_ = 0, timeIndex_ = 0, itemIndex_ = 0, needed_ = 0;
   std::vector<std::string> fields_;
   std::unordered_map<std::string, std::int32_t> customers_;
@@ -173,9 +123,20 @@ class CsvParser {
 
 }  // namespace
 
+CsvDialect TransactionDialect() {
+  CsvDialect dialect;
+  dialect.trimBlanks = true;
+  dialect.strictQuotes = false;
+  dialect.quotedLineBreaks = false;
+  dialect.byteOrderMark = false;
+  return dialect;
+}
+
 void ReadCsv(std::istream& in, const std::string& source, const CsvOptions& options,
              ItemNameMap* names, SequenceDatabase* db) {
-  LineReader reader(in, source);
+  CsvDialect dialect = options.dialect;
+  dialect.delimiter = options.delimiter;
+  CsvRecordReader reader(in, source, dialect);
   CsvParser parser(reader, options, names);
   parser.ReadAll();
   parser.Store(db);

@@ -6,11 +6,16 @@
 #include <string>
 
 #include "foundation/Visibility.h"
+#include "input/CsvRecordReader.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
 class ItemNameMap;
 class SequenceDatabase;
+
+// The dialect transaction logs are read in: blanks around fields trimmed, quotes inside unquoted
+// fields kept as text, quoted fields closed on their own line, no byte order mark.
+CARMASEQ_MINING_EXPORT CsvDialect TransactionDialect();
 
 // Which columns to read and how. Copyable.
 struct CARMASEQ_MINING_EXPORT CsvOptions {
@@ -20,6 +25,8 @@ struct CARMASEQ_MINING_EXPORT CsvOptions {
   std::string itemColumn = "item";
   // Field separator; '\0' picks a tab when the header line holds one, a comma otherwise.
   char delimiter = '\0';
+  // Blanks, quoting and line rules; its delimiter is ignored (see above).
+  CsvDialect dialect = TransactionDialect();
   // Format of the time column as TimeParser takes it; empty reads numbers and ISO 8601 dates.
   std::string timeFormat;
 };
@@ -36,8 +43,9 @@ struct CARMASEQ_MINING_EXPORT CsvOptions {
 // unterminated quote or text after a closing one), an empty customer or item, a time that does
 // not parse, or a new item name when *names has no id left. Nothing is added to *db then; names met
 // before the error stay in *names. Throws std::invalid_argument for a bad options.timeFormat.
-CARMASEQ_MINING_EXPORT void ReadCsv(std::istream& in, const std::string& source, const CsvOptions& options,
-                             ItemNameMap* names, SequenceDatabase* db);
+CARMASEQ_MINING_EXPORT void ReadCsv(std::istream& in, const std::string& source,
+                                    const CsvOptions& options, ItemNameMap* names,
+                                    SequenceDatabase* db);
 
 }  // namespace SEQUENCE_NAMESPACE_800
 

@@ -4,12 +4,12 @@
 #include <string>
 #include <utility>
 
+#include "gtest/gtest.h"
 #include "input/InputError.h"
 #include "input/ItemNameMap.h"
 #include "input/SequenceDatabase.h"
 #include "input/SpmfFormat.h"
 #include "input/input_testutil.h"
-#include "gtest/gtest.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -74,8 +74,8 @@ TEST_F(CsvReaderTest, MalformedLinesNameTheLineAndReason) {
       {"", "log.csv:0: no header line"},
       {"customer,when,item\n", "log.csv:1: no column named 'time' in the header"},
       {"customer,time,item\nc,1,a\nc,2\n", "log.csv:3: expected at least 3 fields, found 2"},
-      {"customer,time,item\nc,1,\"a\n", "log.csv:2: bad quoting"},
-      {"customer,time,item\nc,1,\"a\"b\n", "log.csv:2: bad quoting"},
+      {"customer,time,item\nc,1,\"a\n", "log.csv:2: a quoted field is not closed"},
+      {"customer,time,item\nc,1,\"a\"b\n", "log.csv:2: text after a closing quote"},
       {"customer,time,item\n,1,a\n", "log.csv:2: empty customer"},
       {"customer,time,item\nc,1, \n", "log.csv:2: empty item"},
       {"customer,time,item\nc,2015-02-30,a\n", "log.csv:2: bad time '2015-02-30'"},

@@ -3,7 +3,12 @@
 #include <set>
 #include <string_view>
 
+#include "input/CsvRecordReader.h"
+#include "input/InputError.h"
+
 namespace carmaseq_score {
+
+namespace seq = SEQUENCE_NAMESPACE_800;
 
 const std::string* CaseFields::Find(const std::string& name) const {
   for (const auto& field : fields) {
@@ -16,113 +21,54 @@ namespace {
 
 // ---- CSV ----
 
+// The case-record dialect: fields as written (no blanks trimmed), strict quoting, quoted line
+// breaks, a byte order mark allowed, commas only.
+seq::CsvDialect RecordDialect() {
+  seq::CsvDialect dialect;
+  dialect.delimiter = ',';
+  dialect.trimBlanks = false;
+  return dialect;
+}
+
 class CsvReader : public CaseReader {
  public:
-  explicit CsvReader(std::istream& in) : in_(in) {}
+  explicit CsvReader(std::istream& in) : records_(in, "records", RecordDialect()) {}
 
   bool Next(CaseFields* record) override {
-    if (header_.empty()) ReadHeader();
-    std::vector<std::string> cells;
-    std::int64_t line = 0;
-    if (!ReadRow(&cells, &line)) return false;
-    if (cells.size() != header_.size()) {
-      throw RecordError(line, std::to_string(cells.size()) + " fields, but the header names " +
+    try {
+      if (header_.empty()) ReadHeader();
+      if (!records_.Next(&cells_)) return false;
+    } catch (const SeqExceptions::InputError& error) {
+      throw RecordError(error.line(), error.reason());
+    }
+    const std::int64_t line = records_.recordLine();
+    if (cells_.size() != header_.size()) {
+      throw RecordError(line, std::to_string(cells_.size()) + " fields, but the header names " +
                                   std::to_string(header_.size()));
     }
     record->line = line;
     record->fields.clear();
-    for (size_t i = 0; i < cells.size(); ++i) {
-      if (!cells[i].empty()) record->fields.emplace_back(header_[i], std::move(cells[i]));
+    for (size_t i = 0; i < cells_.size(); ++i) {
+      if (!cells_[i].empty()) record->fields.emplace_back(header_[i], std::move(cells_[i]));
     }
     return true;
   }
 
  private:
   void ReadHeader() {
-    // A UTF-8 byte order mark is no part of the first name.
-    if (in_.peek() == 0xEF) {
-      const char bom[] = "\xEF\xBB\xBF";
-      for (int i = 0; i < 3; ++i) {
-        if (in_.get() != static_cast<unsigned char>(bom[i])) {
-          throw RecordError(1, "invalid bytes at the start of the header");
-        }
-      }
-    }
-    std::int64_t line = 0;
-    if (!ReadRow(&header_, &line)) throw RecordError(1, "no header line");
+    if (!records_.Next(&header_)) throw RecordError(1, "no header line");
     std::set<std::string> names;
     for (const std::string& name : header_) {
-      if (name.empty()) throw RecordError(line, "an empty name in the header");
+      if (name.empty()) throw RecordError(records_.recordLine(), "an empty name in the header");
       if (!names.insert(name).second) {
-        throw RecordError(line, "the header names \"" + name + "\" twice");
+        throw RecordError(records_.recordLine(), "the header names \"" + name + "\" twice");
       }
     }
   }
 
-  int Get() {
-    const int c = in_.get();
-    if (c == std::char_traits<char>::eof() && in_.bad()) throw RecordError(line_, "read failure");
-    return c;
-  }
-
-  static bool EndsRecord(int c) { return c == '\n' || c == '\r' || c == kEof; }
-
-  // Reads the cells of the next non-blank line; returns false at the end of the input.
-  bool ReadRow(std::vector<std::string>* cells, std::int64_t* startLine) {
-    cells->clear();
-    int c = Get();
-    while (c == '\n' || c == '\r') {
-      EndLine(c);
-      c = Get();
-    }
-    if (c == kEof) return false;
-    *startLine = line_;
-    for (;;) {
-      std::string cell;
-      if (c == '"') {
-        c = ReadQuoted(&cell, *startLine);
-        if (!EndsRecord(c) && c != ',') throw RecordError(*startLine, "text after a closing quote");
-      } else {
-        for (; !EndsRecord(c) && c != ','; c = Get()) {
-          if (c == '"') throw RecordError(*startLine, "a quote inside an unquoted field");
-          cell.push_back(static_cast<char>(c));
-        }
-      }
-      cells->push_back(std::move(cell));
-      if (c != ',') break;
-      c = Get();
-    }
-    EndLine(c);
-    return true;
-  }
-
-  // Reads a quoted cell after its opening quote; returns the character after the closing one.
-  int ReadQuoted(std::string* cell, std::int64_t startLine) {
-    for (;;) {
-      int c = Get();
-      if (c == kEof) throw RecordError(startLine, "a quoted field is not closed");
-      if (c == '"') {
-        c = Get();
-        if (c != '"') return c;
-      } else if (c == '\n') {
-        ++line_;
-      }
-      cell->push_back(static_cast<char>(c));
-    }
-  }
-
-  // Consumes a line end ("\n", "\r\n" or "\r") that starts with c.
-  void EndLine(int c) {
-    if (c == kEof) return;
-    if (c == '\r' && in_.peek() == '\n') in_.get();
-    ++line_;
-  }
-
-  static constexpr int kEof = std::char_traits<char>::eof();
-
-  std::istream& in_;
-  std::int64_t line_ = 1;
+  seq::CsvRecordReader records_;
   std::vector<std::string> header_;
+  std::vector<std::string> cells_;
 };
 
 // ---- JSON lines ----

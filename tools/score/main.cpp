@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "ArgParser.h"
 #include "CaseReader.h"
+#include "Errors.h"
 #include "PluginSession.h"
 #include "ResultWriter.h"
 #include "ScoringLog.h"
@@ -16,15 +18,35 @@
 namespace carmaseq_score {
 namespace {
 
+using carmaseq_cli::CommandDef;
+using carmaseq_cli::ParsedArgs;
+using carmaseq_cli::UsageError;
+
 constexpr char kProgram[] = "carmaseq-score";
 
-constexpr char kHelp[] = R"help(Usage: carmaseq-score [OPTIONS] LATTICE.xml [RECORDS]
-
-Loads the scoring plug-in, has it read a sequence lattice document (as the
-carmaseq library exports it), and scores every case record of RECORDS (standard
-input when absent or "-"), writing one result line per record.
-
-Records hold these fields (any other field is ignored):
+CommandDef ScoreDef() {
+  CommandDef def;
+  def.program = kProgram;
+  def.synopsis = "[OPTIONS] LATTICE.xml [RECORDS]";
+  def.summary =
+      "Loads the scoring plug-in, has it read a sequence lattice document (as the carmaseq "
+      "library exports it), and scores every case record of RECORDS (standard input when absent "
+      "or \"-\"), writing one result line per record.";
+  def.minPositional = 1;
+  def.maxPositional = 2;
+  def.options = {
+      {"plugin", "PATH",
+       "the scoring plug-in module (default: the one installed with this program, else the one "
+       "next to it, else the one of the build it comes from)"},
+      {"input-format", "FMT",
+       "csv or jsonl (default: jsonl for files ending in .jsonl, .ndjson or .json, csv otherwise)"},
+      {"output-format", "FMT", "csv or jsonl (default: the input format)"},
+      {"output", "PATH", "write the results to PATH instead of standard output"},
+      {"id-field", "NAME", "the field passed through as the id (default \"id\")"},
+      {"encoding", "NAME", "encoding of the document's text in the model (default UTF-8)"},
+      {"trace", "", "write the plug-in's trace lines to standard error"},
+  };
+  def.details = R"help(Records hold these fields (any other field is ignored):
   sequence     the customer's history, item sets in time order, e.g.
                "(1 2)(3)(4[12.5])": items are whole numbers, "[...]" gives a
                set's time; other characters are skipped
@@ -48,26 +70,14 @@ Output formats:
   jsonl  {"id":"c1","target":"currentItems","predictions":[{"item":3,
          "confidence":0.5,"support":0.25,"cause":1}]}
 
-Options:
-  --plugin PATH         the scoring plug-in module (default: the one installed
-                        with this program, else the one next to it, else the
-                        one of the build it comes from)
-  --input-format FMT    csv or jsonl (default: jsonl for files ending in
-                        .jsonl, .ndjson or .json, csv otherwise)
-  --output-format FMT   csv or jsonl (default: the input format)
-  --output PATH         write the results to PATH instead of standard output
-  --id-field NAME       the field passed through as the id (default "id")
-  --encoding NAME       encoding of the document's text in the model
-                        (default UTF-8)
-  --trace               write the plug-in's trace lines to standard error
-  -h, --help            show this help
-
 Exit status:
   0 success; 1 bad command line; 2 a file cannot be opened, read or written;
   3 the plug-in cannot be loaded; 4 the document is not well-formed XML or the
   plug-in rejects it; 5 a malformed record (its line is named); 6 a case the
   model fails to score.
 )help";
+  return def;
+}
 
 struct Options {
   std::string plugin;
@@ -87,49 +97,19 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-Options ParseArguments(int argc, char** argv) {
+Options ParseArguments(const ParsedArgs& args) {
   Options options;
-  std::vector<std::string> positional;
-  const std::vector<std::pair<const char*, std::string*>> valued = {
-      {"--plugin", &options.plugin},
-      {"--input-format", &options.inputFormat},
-      {"--output-format", &options.outputFormat},
-      {"--output", &options.output},
-      {"--id-field", &options.idField},
-      {"--encoding", &options.encoding}};
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      options.help = true;
-      continue;
-    }
-    if (arg == "--trace") {
-      options.trace = true;
-      continue;
-    }
-    bool matched = false;
-    for (const auto& [name, target] : valued) {
-      const std::string prefix = std::string(name) + "=";
-      if (arg == name) {
-        if (i + 1 >= argc) throw ToolError(kExitUsage, std::string(name) + " needs a value");
-        *target = argv[++i];
-      } else if (arg.compare(0, prefix.size(), prefix) == 0) {
-        *target = arg.substr(prefix.size());
-      } else {
-        continue;
-      }
-      matched = true;
-      break;
-    }
-    if (matched) continue;
-    if (arg.size() > 1 && arg[0] == '-') throw ToolError(kExitUsage, "unknown option " + arg);
-    positional.push_back(arg);
-  }
+  options.help = args.helpRequested();
   if (options.help) return options;
-  if (positional.empty()) throw ToolError(kExitUsage, "no lattice document given");
-  if (positional.size() > 2) throw ToolError(kExitUsage, "too many arguments");
-  options.document = positional[0];
-  if (positional.size() == 2) options.records = positional[1];
+  options.plugin = args.Get("plugin");
+  options.inputFormat = args.Get("input-format");
+  options.outputFormat = args.Get("output-format");
+  options.output = args.Get("output");
+  options.idField = args.Get("id-field", options.idField);
+  options.encoding = args.Get("encoding", options.encoding);
+  options.trace = args.Has("trace");
+  options.document = args.positional()[0];
+  if (args.positional().size() == 2) options.records = args.positional()[1];
   if (options.inputFormat.empty()) {
     const std::string& r = options.records;
     options.inputFormat =
@@ -209,9 +189,16 @@ void Run(const Options& options) {
 int main(int argc, char** argv) {
   using namespace carmaseq_score;
   try {
-    const Options options = ParseArguments(argc, argv);
+    const CommandDef def = ScoreDef();
+    Options options;
+    try {
+      options = ParseArguments(
+          carmaseq_cli::ParseArgs(def, std::vector<std::string>(argv + 1, argv + argc)));
+    } catch (const UsageError& e) {
+      throw ToolError(kExitUsage, e.what());
+    }
     if (options.help) {
-      std::cout << kHelp;
+      std::cout << carmaseq_cli::FormatHelp(def);
       return kExitOk;
     }
     Run(options);

@@ -42,7 +42,7 @@ endif()
 
 # Every failure names its cause and has its own exit code.
 expect_run(1 "unknown option --frobnicate" --frobnicate ${DATA}/lattice.xml)
-expect_run(1 "no lattice document given")
+expect_run(1 "missing argument")
 expect_run(3 "cannot load the scoring plug-in" --plugin ${WORK_DIR}/none.so
            ${DATA}/lattice.xml ${DATA}/records.csv)
 expect_run(2 "cannot open the lattice document" ${WORK_DIR}/none.xml ${DATA}/records.csv)

@@ -1,7 +1,7 @@
-// Command-line parsing for the carmaseq subcommands: "--name value", "--name=value" and flags,
-// positional arguments, and the --help text drawn from the same table.
-#ifndef CARMASEQ_TOOLS_CARMASEQ_ARGPARSER_H_
-#define CARMASEQ_TOOLS_CARMASEQ_ARGPARSER_H_
+// Command-line parsing for both programs and the carmaseq commands: "--name value", "--name=value"
+// and flags, positional arguments, and the --help text drawn from the same table.
+#ifndef CARMASEQ_TOOLS_COMMON_ARGPARSER_H_
+#define CARMASEQ_TOOLS_COMMON_ARGPARSER_H_
 
 #include <cstdint>
 #include <map>
@@ -19,7 +19,8 @@ struct OptionDef {
 
 // What a command accepts and how its --help reads. Copyable.
 struct CommandDef {
-  std::string name;      // e.g. "mine"
+  std::string program = "carmaseq";
+  std::string name;      // e.g. "mine"; empty for a program without commands
   std::string synopsis;  // the arguments after the name, e.g. "INPUT [options]"
   std::string summary;   // one line
   std::string details;   // text after the option list; may be empty
@@ -72,4 +73,4 @@ bool ParseInt(const std::string& text, std::int64_t* value);
 
 }  // namespace carmaseq_cli
 
-#endif  // CARMASEQ_TOOLS_CARMASEQ_ARGPARSER_H_
+#endif  // CARMASEQ_TOOLS_COMMON_ARGPARSER_H_

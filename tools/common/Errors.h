@@ -1,6 +1,6 @@
 // The two kinds of failure a carmaseq command reports, each with its exit status.
-#ifndef CARMASEQ_TOOLS_CARMASEQ_ERRORS_H_
-#define CARMASEQ_TOOLS_CARMASEQ_ERRORS_H_
+#ifndef CARMASEQ_TOOLS_COMMON_ERRORS_H_
+#define CARMASEQ_TOOLS_COMMON_ERRORS_H_
 
 #include <stdexcept>
 #include <string>
@@ -28,4 +28,4 @@ class CommandError : public std::runtime_error {
 
 }  // namespace carmaseq_cli
 
-#endif  // CARMASEQ_TOOLS_CARMASEQ_ERRORS_H_
+#endif  // CARMASEQ_TOOLS_COMMON_ERRORS_H_

@@ -1,6 +1,6 @@
 // An output file that appears under its name only once it is complete.
-#ifndef CARMASEQ_TOOLS_CARMASEQ_ATOMICFILE_H_
-#define CARMASEQ_TOOLS_CARMASEQ_ATOMICFILE_H_
+#ifndef CARMASEQ_TOOLS_COMMON_ATOMICFILE_H_
+#define CARMASEQ_TOOLS_COMMON_ATOMICFILE_H_
 
 #include <fstream>
 #include <string>
@@ -35,4 +35,4 @@ class AtomicFile {
 
 }  // namespace carmaseq_cli
 
-#endif  // CARMASEQ_TOOLS_CARMASEQ_ATOMICFILE_H_
+#endif  // CARMASEQ_TOOLS_COMMON_ATOMICFILE_H_

@@ -20,7 +20,12 @@ const OptionDef* FindOption(const CommandDef& def, const std::string& name) {
   return nullptr;
 }
 
-std::string HelpHint(const CommandDef& def) { return "; see 'carmaseq " + def.name + " --help'"; }
+// "carmaseq mine", or the program alone.
+std::string Invocation(const CommandDef& def) {
+  return def.name.empty() ? def.program : def.program + " " + def.name;
+}
+
+std::string HelpHint(const CommandDef& def) { return "; see '" + Invocation(def) + " --help'"; }
 
 // Consumes one "--name[=value]" word (and the next word when it is the value). Returns the index
 // of the last word used.
@@ -162,7 +167,7 @@ ParsedArgs ParseArgs(const CommandDef& def, const std::vector<std::string>& args
 }
 
 std::string FormatHelp(const CommandDef& def) {
-  std::string out = "Usage: carmaseq " + def.name + " " + def.synopsis + "\n\n";
+  std::string out = "Usage: " + Invocation(def) + " " + def.synopsis + "\n\n";
   AppendWrapped(def.summary, 0, 0, &out);
   out += "\n\nOptions:\n";
   for (const OptionDef& option : def.options) {
