@@ -255,6 +255,16 @@ class Model:
         ------
         ValueError
             An unknown item or a malformed history.
+
+        Examples
+        --------
+        >>> import carmaseq
+        >>> model = carmaseq.mine([[["bread", "milk"], ["butter"]],
+        ...                        [["bread"], ["butter", "jam"]],
+        ...                        [["milk"], ["jam"]]], min_support=0.6)
+        >>> model.predict(["bread"])
+             item  confidence   support  cause
+        0  butter         1.0  0.666667    1.0
         """
         return self._prediction_frame(self._predict([history], top, current, shortened))
 
@@ -357,6 +367,17 @@ class Model:
         Raises
         ------
         ValueError
+
+        Examples
+        --------
+        >>> import carmaseq
+        >>> model = carmaseq.mine([[["bread", "milk"], ["butter"]],
+        ...                        [["bread"], ["butter", "jam"]],
+        ...                        [["milk"], ["jam"]]], min_support=0.6)
+        >>> model.search(contains="bread")
+                        sequence  items  count   support
+        0            ((bread,),)      1      2  0.666667
+        1  ((bread,), (butter,))      2      2  0.666667
         """
         given = {k: v for k, v in (("contains", contains), ("begins", begins), ("ends", ends))
                  if v is not None}

@@ -10,8 +10,6 @@ import carmaseq
 
 PROGRAM = os.environ.get("CARMASEQ_PROGRAM", "carmaseq")
 SCORE_PROGRAM = os.environ.get("CARMASEQ_SCORE_PROGRAM", "carmaseq-score")
-SHARED = os.environ.get("CARMASEQ_SHARED_DIR", os.path.join(os.path.dirname(__file__),
-                                                            "../../../shared"))
 SUPPORT = 0.12
 
 
