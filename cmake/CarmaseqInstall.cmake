@@ -19,7 +19,7 @@ set(CARMASEQ_PUBLIC_HEADERS
   dictionary/SequenceSemiLattice.h
   xml/ExportFormat.h xml/NumberFormat.h xml/XMLNodes.h xml/XMLUtil.h xml/XMLWriter.h
   persist/XMLObj.h
-  input/CsvReader.h input/CsvRecordReader.h input/LineReader.h input/InputError.h input/ItemNameMap.h input/SequenceDatabase.h
+  input/CsvReader.h input/InputError.h input/ItemNameMap.h input/SequenceDatabase.h
   input/SequenceGenerator.h input/SpmfFormat.h input/TimeParser.h
   mining/DictionaryBuilder.h mining/ModelFile.h mining/SequenceMiner.h)
 if(CARMASEQ_BUILD_PLUGIN)

@@ -72,7 +72,7 @@ class CsvParser {
     customerIndex_ = Column(options_.customerColumn);
     timeIndex_ = Column(options_.timeColumn);
     itemIndex_ = Column(options_.itemColumn);
-    needed_ = std::max({customerIndex_, timeIndex_, itemIndex_}) + 1;
+    headerFields_ = fields_.size();
   }
 
   std::size_t Column(const std::string& name) {
@@ -80,13 +80,16 @@ class CsvParser {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
       if (Lower(fields_[i]) == wanted) return i;
     }
-    reader_.Fail("no column named '" + name + "' in the header");
+    std::string columns;
+    for (const std::string& field : fields_)
+      columns += (columns.empty() ? "'" : ", '") + field + "'";
+    reader_.Fail("no column named '" + name + "' in the header; its columns are " + columns);
   }
 
   void ReadRow() {
-    if (fields_.size() < needed_) {
-      reader_.Fail("expected at least " + std::to_string(needed_) + " fields, found " +
-                   std::to_string(fields_.size()));
+    if (fields_.size() != headerFields_) {
+      reader_.Fail(std::to_string(fields_.size()) + " fields, but the header names " +
+                   std::to_string(headerFields_) + " (quote a field that holds the separator)");
     }
     const std::string& customer = fields_[customerIndex_];
     const std::string& item = fields_[itemIndex_];
@@ -94,7 +97,11 @@ class CsvParser {
     if (item.empty()) reader_.Fail("empty item");
     Row row;
     if (!times_.Parse(fields_[timeIndex_], &row.time)) {
-      reader_.Fail("bad time '" + fields_[timeIndex_].substr(0, 40) + "'");
+      const std::string seen = fields_[timeIndex_].substr(0, 40);
+      reader_.Fail("bad time '" + seen + "'" +
+                   (options_.timeFormat.empty()
+                        ? "; give --time-format to read times written like '" + seen + "'"
+                        : " for the time format '" + options_.timeFormat + "'"));
     }
     const auto found = customers_.find(customer);
     if (found != customers_.end()) {
@@ -115,7 +122,7 @@ class CsvParser {
   const CsvOptions& options_;
   ItemNameMap* names_;
   TimeParser times_;
-  std::size_t customerIndex_ = 0, timeIndex_ = 0, itemIndex_ = 0, needed_ = 0;
+  std::size_t customerIndex_ = 0, timeIndex_ = 0, itemIndex_ = 0, headerFields_ = 0;
   std::vector<std::string> fields_;
   std::unordered_map<std::string, std::int32_t> customers_;
   std::vector<Row> rows_;
@@ -123,18 +130,9 @@ class CsvParser {
 
 }  // namespace
 
-CsvDialect TransactionDialect() {
-  CsvDialect dialect;
-  dialect.trimBlanks = true;
-  dialect.strictQuotes = false;
-  dialect.quotedLineBreaks = false;
-  dialect.byteOrderMark = false;
-  return dialect;
-}
-
 void ReadCsv(std::istream& in, const std::string& source, const CsvOptions& options,
              ItemNameMap* names, SequenceDatabase* db) {
-  CsvDialect dialect = options.dialect;
+  CsvDialect dialect;
   dialect.delimiter = options.delimiter;
   CsvRecordReader reader(in, source, dialect);
   CsvParser parser(reader, options, names);

@@ -67,18 +67,29 @@ TEST_F(CsvReaderTest, TabsDatesAndNamedColumns) {
   CsvOptions semicolon;
   semicolon.delimiter = ';';
   EXPECT_EQ("0(a)1(b);", Read("customer;time;item\nc;1970-01-01;a\nc;1;b\n", semicolon));
+  // Detected: ';' as a tab is; a byte order mark; a quoted line break inside an item name.
+  EXPECT_EQ("0(a\nb)1(c);",
+            Read("\xEF\xBB\xBF customer ; time;item\r\nc;1970-01-01;\"a\r\nb\"\nc;1;c\n"));
 }
 
 TEST_F(CsvReaderTest, MalformedLinesNameTheLineAndReason) {
   const std::pair<const char*, const char*> kRows[] = {
       {"", "log.csv:0: no header line"},
-      {"customer,when,item\n", "log.csv:1: no column named 'time' in the header"},
-      {"customer,time,item\nc,1,a\nc,2\n", "log.csv:3: expected at least 3 fields, found 2"},
+      {"customer,time,item\nc,1,a\nc,2\n",
+       "log.csv:3: 2 fields, but the header names 3 (quote a field that holds the separator)"},
+      {"customer,time,item\nc,1,bread, white\n",
+       "log.csv:2: 4 fields, but the header names 3 (quote a field that holds the separator)"},
+      {"customer,when,item\n",
+       "log.csv:1: no column named 'time' in the header; its columns are "
+       "'customer', 'when', 'item'"},
       {"customer,time,item\nc,1,\"a\n", "log.csv:2: a quoted field is not closed"},
       {"customer,time,item\nc,1,\"a\"b\n", "log.csv:2: text after a closing quote"},
       {"customer,time,item\n,1,a\n", "log.csv:2: empty customer"},
       {"customer,time,item\nc,1, \n", "log.csv:2: empty item"},
-      {"customer,time,item\nc,2015-02-30,a\n", "log.csv:2: bad time '2015-02-30'"},
+      {"customer,time,item\nc,21-07-2015,a\n",
+       "log.csv:2: bad time '21-07-2015'; give --time-format to read times written like "
+       "'21-07-2015'"},
+      {"customer,time,item\nc,1,a\"b\n", "log.csv:2: a quote inside an unquoted field"},
   };
   for (const auto& [text, error] : kRows) {
     EXPECT_EQ(error, testutil::InputErrorOf([&] { Read(text); })) << text;

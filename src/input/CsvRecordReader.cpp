@@ -19,7 +19,11 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 char DetectDelimiter(std::string_view line) {
-  return line.find('\t') != std::string_view::npos ? '\t' : ',';
+  if (line.find('\t') != std::string_view::npos) return '\t';
+  if (line.find(';') != std::string_view::npos && line.find(',') == std::string_view::npos) {
+    return ';';
+  }
+  return ',';
 }
 
 }  // namespace
@@ -38,7 +42,7 @@ std::string CsvRecordReader::ReadQuoted(std::string_view* line, std::size_t* at)
   std::string field;
   for (std::size_t j = *at;;) {
     if (j >= line->size()) {
-      if (!dialect_.quotedLineBreaks || !lines_.Next(line)) Fail("a quoted field is not closed");
+      if (!lines_.Next(line)) Fail("a quoted field is not closed");
       field += '\n';
       j = 0;
       continue;
@@ -60,10 +64,10 @@ bool CsvRecordReader::Next(std::vector<std::string>* fields) {
   std::string_view line;
   do {
     if (!lines_.Next(&line)) return false;
-    if (lines_.lineNumber() == 1 && dialect_.byteOrderMark && line.substr(0, 3) == "\xEF\xBB\xBF") {
+    if (lines_.lineNumber() == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
       line.remove_prefix(3);
     }
-  } while (dialect_.trimBlanks ? TrimBlanks(line).empty() : line.empty());
+  } while (TrimBlanks(line).empty());
   recordLine_ = lines_.lineNumber();
   if (detectPending_) {
     delimiter_ = DetectDelimiter(line);
@@ -72,23 +76,19 @@ bool CsvRecordReader::Next(std::vector<std::string>* fields) {
   fields->clear();
   for (std::size_t i = 0;;) {
     std::size_t j = i;
-    if (dialect_.trimBlanks) {
-      while (j < line.size() && IsBlank(line[j]) && line[j] != delimiter_) ++j;
-    }
+    while (j < line.size() && IsBlank(line[j]) && line[j] != delimiter_) ++j;
     if (j < line.size() && line[j] == '"') {
       ++j;
       fields->push_back(ReadQuoted(&line, &j));
-      if (dialect_.trimBlanks) {
-        while (j < line.size() && IsBlank(line[j]) && line[j] != delimiter_) ++j;
-      }
+      while (j < line.size() && IsBlank(line[j]) && line[j] != delimiter_) ++j;
       if (j < line.size() && line[j] != delimiter_) Fail("text after a closing quote");
     } else {
       j = std::min(line.find(delimiter_, i), line.size());
       std::string_view raw = line.substr(i, j - i);
-      if (dialect_.strictQuotes && raw.find('"') != std::string_view::npos) {
+      if (raw.find('"') != std::string_view::npos) {
         Fail("a quote inside an unquoted field");
       }
-      fields->emplace_back(dialect_.trimBlanks ? TrimBlanks(raw) : raw);
+      fields->emplace_back(TrimBlanks(raw));
     }
     if (j >= line.size()) return true;
     i = j + 1;

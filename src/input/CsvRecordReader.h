@@ -15,23 +15,17 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 // How a CSV text is written. Copyable.
 struct CARMASEQ_MINING_EXPORT CsvDialect {
-  // Field separator; '\0' takes it from the first record: a tab when it holds one, else ','.
+  // Field separator; '\0' takes it from the first record: a tab when it holds one, else ';' when
+  // it holds a ';' but no ',', else ','.
   char delimiter = '\0';
-  // Blanks (spaces, tabs) around a field, quoted or not, are no part of it; a line of blanks is
-  // a blank line.
-  bool trimBlanks = true;
-  // A quote inside an unquoted field is an error (otherwise it is kept as text).
-  bool strictQuotes = true;
-  // A quoted field may hold line breaks, read as "\n" (otherwise the quote must close on its line).
-  bool quotedLineBreaks = true;
-  // A UTF-8 byte order mark before the first record is skipped.
-  bool byteOrderMark = true;
 };
 
-// Reads records one at a time. A field may be quoted with double quotes ("" inside quotes is one
-// quote); a quoted field ends at its closing quote, which must be followed by the separator or
-// the line's end. Blank lines are skipped. Lines are bounded as LineReader bounds them. The
-// stream must outlive the reader. Not copyable.
+// Reads records one at a time, as RFC 4180 writes them, and a little more leniently. A field may
+// be quoted with double quotes ("" inside quotes is one quote; a quoted field may hold line
+// breaks, read as "\n"); a quote inside an unquoted field is an error. Blanks (spaces, tabs)
+// around a field are no part of it. Lines of blanks are skipped; a UTF-8 byte order mark before
+// the first record is ignored. Lines are bounded as LineReader bounds them. The stream must
+// outlive the reader. Not copyable.
 class CARMASEQ_MINING_EXPORT CsvRecordReader {
  public:
   CsvRecordReader(std::istream& in, std::string source, const CsvDialect& dialect);

@@ -5,10 +5,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "AtomicFile.h"
 #include "Commands.h"
 #include "Errors.h"
 #include "ItemText.h"
+#include "OutputFiles.h"
 #include "RuleText.h"
 #include "input/ItemNameMap.h"
 #include "input/SequenceDatabase.h"
@@ -133,6 +133,9 @@ int RunGenerate(const ParsedArgs& args, const Console& console) {
       output.size() > 4 && output.substr(output.size() - 4) == ".csv" ? "csv" : "spmf";
   const bool csv = args.GetChoice("format", {"spmf", "csv"}, byName) == "csv";
   const seq::GeneratorOptions options = ReadGeneratorOptions(args);
+  OutputFiles files;
+  if (output != "-") files.Declare(output);
+  if (args.Has("item-map")) files.Declare(args.Get("item-map"));
   std::unique_ptr<seq::SequenceGenerator> generator;
   try {
     generator = std::make_unique<seq::SequenceGenerator>(options);
@@ -143,22 +146,15 @@ int RunGenerate(const ParsedArgs& args, const Console& console) {
   generator->Generate(&db);
   const seq::ItemNameMap names = ProductNames(options.distinctItems);
 
-  std::unique_ptr<AtomicFile> file;
-  if (output != "-") file = std::make_unique<AtomicFile>(output);
-  std::ostream& out = file ? static_cast<std::ostream&>(file->stream()) : console.out;
+  std::ostream& out = output != "-" ? files.Open(output) : console.out;
   if (csv) {
     WriteCsv(db, names, out);
   } else {
     seq::WriteSpmf(db, out, args.Has("with-times"));
   }
-  std::unique_ptr<AtomicFile> map;
-  if (args.Has("item-map")) {
-    map = std::make_unique<AtomicFile>(args.Get("item-map"));
-    names.Save(map->stream());
-  }
-  if (file) file->Commit();
-  if (map) map->Commit();
-  if (file && !args.Has("quiet")) {
+  if (args.Has("item-map")) names.Save(files.Open(args.Get("item-map")));
+  files.CommitAll();
+  if (output != "-" && !args.Has("quiet")) {
     console.out << "wrote " << db.NumCustomers() << " customers, " << db.NumItemSets()
                 << " item sets, " << db.NumItems() << " items to " << output << "\n";
     PrintPatterns(*generator, names, console.out);

@@ -36,7 +36,15 @@ std::vector<std::string> Split(const std::string& text, const char* separators) 
 }  // namespace
 
 std::string ItemText::Item(std::int32_t id) const {
-  return names_ != nullptr ? names_->Label(id) : std::to_string(id);
+  if (names_ == nullptr) return std::to_string(id);
+  const std::string* name = names_->NameOf(id);
+  if (name == nullptr) return std::to_string(id);
+  const bool plain = !name->empty() && name->find_first_of("(),\"") == std::string::npos &&
+                     name->front() != ' ' && name->back() != ' ';
+  if (plain) return *name;
+  std::string quoted = "\"";
+  for (char c : *name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
 }
 
 std::string ItemText::Set(const seq::TimedItemSet& set) const {
@@ -65,52 +73,109 @@ void ItemText::Parse(const std::string& text, seq::Sequence* out) const {
       continue;
     }
     if (c != '(') {
-      throw CommandError("history '" + text + "': expected '(' at offset " + std::to_string(pos));
+      throw CommandError("history " + Quoted(text) + ": expected '(' at offset " +
+                         std::to_string(pos));
     }
-    const std::size_t close = text.find(')', pos);
-    if (close == std::string::npos) throw CommandError("history '" + text + "': missing ')'");
-    seq::TimedItemSet set(0, static_cast<double>(sets));
-    ParseSet(text.substr(pos + 1, close - pos - 1), &set);
-    if (set.Size() > 0) {
-      out->AddTimedItemSet(&set);
-      ++sets;
-    }
-    pos = close + 1;
+    seq::TimedItemSet set(0, static_cast<double>(sets++));
+    pos = ParseSet(text, pos + 1, &set);
+    out->AddTimedItemSet(&set);
   }
 }
 
-void ItemText::ParseSet(const std::string& content, seq::TimedItemSet* set) const {
-  const std::string whole = Trim(content);
-  if (whole.empty()) return;
-  std::int32_t id = 0;
-  std::vector<std::string> tokens;
-  if (content.find(',') != std::string::npos) {
-    tokens = Split(content, ",");
-  } else if (names_ != nullptr && names_->Find(whole, &id)) {
-    tokens.push_back(whole);
-  } else {
-    for (const std::string& token : Split(whole, " \t")) {
-      if (!token.empty()) tokens.push_back(token);
+std::size_t ItemText::ParseSet(const std::string& text, std::size_t pos,
+                               seq::TimedItemSet* set) const {
+  std::vector<Token> tokens;
+  for (;;) {
+    Token token;
+    pos = ReadToken(text, pos, &token);
+    if (!token.quoted && token.text.empty() && text[pos] == ')' && tokens.empty()) {
+      return pos + 1;  // "()": an empty item set
     }
+    tokens.push_back(token);
+    if (text[pos++] == ')') break;
   }
   try {
-    for (const std::string& token : tokens) set->AddItem(ParseItem(token));
+    if (tokens.size() == 1 && !tokens[0].quoted) {
+      AddUnquoted(tokens[0].text, set);
+    } else {
+      for (const Token& token : tokens) set->AddItem(ParseItem(token));
+    }
   } catch (const CommandError& error) {
     const bool noNames = names_ == nullptr || names_->size() == 0;
-    throw CommandError(std::string(error.what()) + " in (" + whole + ")" +
-                       (noNames ? "; give --names FILE to use item names" : ""));
+    throw CommandError(std::string(error.what()) +
+                       (noNames ? "; the model has no item names: type item ids" : ""));
   }
+  return pos;
 }
 
-std::int32_t ItemText::ParseItem(const std::string& token) const {
-  std::int32_t id = 0;
-  if (names_ != nullptr && names_->Find(token, &id)) return id;
-  std::int64_t number = 0;
-  if (ParseInt(token, &number) && number >= 0 && number <= INT32_MAX) {
-    return static_cast<std::int32_t>(number);
+std::size_t ItemText::ReadToken(const std::string& text, std::size_t pos, Token* token) const {
+  auto fail = [&text](const std::string& why) {
+    throw CommandError("history " + Quoted(text) + ": " + why);
+  };
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  if (pos < text.size() && text[pos] == '"') {
+    token->quoted = true;
+    for (++pos;; ++pos) {
+      if (pos >= text.size()) fail("a quoted item is not closed");
+      if (text[pos] != '"') {
+        token->text += text[pos];
+      } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
+        token->text += '"';
+        ++pos;
+      } else {
+        break;
+      }
+    }
+    ++pos;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  } else {
+    const std::size_t end = text.find_first_of(",()\"", pos);
+    if (end == std::string::npos) fail("missing ')'");
+    if (text[end] == '(' || text[end] == '"') {
+      fail(
+          "an item name with parentheses, commas or quotes must be quoted, e.g. "
+          "(\"flower (seeds)\", whole milk)");
+    }
+    token->text = Trim(text.substr(pos, end - pos));
+    pos = end;
   }
-  if (token.empty()) throw CommandError("empty item in a history (two commas in a row?)");
-  throw CommandError("unknown item '" + token + "'");
+  if (pos >= text.size()) fail("missing ')'");
+  if (text[pos] != ',' && text[pos] != ')') fail("expected ',' or ')' after a quoted item");
+  return pos;
+}
+
+void ItemText::AddUnquoted(const std::string& whole, seq::TimedItemSet* set) const {
+  std::int32_t id = 0;
+  if (names_ != nullptr && names_->Find(whole, &id)) {
+    set->AddItem(id);
+    return;
+  }
+  // Items separated by blanks; all must be known, else the whole text is the unknown item.
+  std::vector<std::int32_t> ids;
+  for (const std::string& piece : Split(whole, " \t")) {
+    if (piece.empty()) continue;
+    if (!TryItem(piece, &id)) throw CommandError("unknown item " + Quoted(whole));
+    ids.push_back(id);
+  }
+  for (std::int32_t each : ids) set->AddItem(each);
+}
+
+bool ItemText::TryItem(const std::string& text, std::int32_t* id) const {
+  if (names_ != nullptr && names_->Find(text, id)) return true;
+  std::int64_t number = 0;
+  if (!ParseInt(text, &number) || number < 0 || number > INT32_MAX) return false;
+  *id = static_cast<std::int32_t>(number);
+  return true;
+}
+
+std::int32_t ItemText::ParseItem(const Token& token) const {
+  std::int32_t id = 0;
+  if (token.text.empty()) throw CommandError("empty item in a history (two commas in a row?)");
+  if (token.quoted ? names_ != nullptr && names_->Find(token.text, &id)
+                   : TryItem(token.text, &id)) {
+    return id;
+  }
+  throw CommandError("unknown item " + Quoted(token.text));
 }
 
 }  // namespace carmaseq_cli

@@ -3,6 +3,7 @@
 #ifndef CARMASEQ_TOOLS_CARMASEQ_ITEMTEXT_H_
 #define CARMASEQ_TOOLS_CARMASEQ_ITEMTEXT_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,22 +23,37 @@ class ItemText {
   // names may be null: items are then shown and read as ids.
   explicit ItemText(const SEQUENCE_NAMESPACE_800::ItemNameMap* names) : names_(names) {}
 
+  // An item's name, in double quotes when it holds parentheses, commas or quotes (doubled) or
+  // begins or ends with a blank; its id when it has no name.
   std::string Item(std::int32_t id) const;
   std::string Set(const SEQUENCE_NAMESPACE_800::TimedItemSet& set) const;
   std::string Sequence(const SEQUENCE_NAMESPACE_800::Sequence& sequence) const;
 
   // Reads a history typed by a user into *out (appending; item set k gets time k). Item sets
   // are parenthesised; inside one, items are separated by commas, or by blanks when the set
-  // holds no comma and its whole text does not name an item. An item is a known name or a
-  // decimal id. Empty item sets are dropped, so "" and "()" are the empty history. Throws
-  // CommandError saying what is wrong.
+  // holds one unquoted text that does not name an item. An item is a known name or a decimal
+  // id; a name with parentheses, commas or quotes is typed in double quotes ("" for a quote), as
+  // Item shows it. "()" is an item set with no items; "" is the empty history. Throws
+  // CommandError saying what is wrong, naming an unknown item as typed.
   void Parse(const std::string& text, SEQUENCE_NAMESPACE_800::Sequence* out) const;
 
  private:
-  // The id of one item's text (blanks around it already removed).
-  std::int32_t ParseItem(const std::string& token) const;
-  // Reads the text between one pair of parentheses into *set.
-  void ParseSet(const std::string& content, SEQUENCE_NAMESPACE_800::TimedItemSet* set) const;
+  struct Token {
+    std::string text;
+    bool quoted = false;
+  };
+
+  // Reads the items after an opening parenthesis at text[pos - 1] into *set; returns the
+  // position after the closing one.
+  std::size_t ParseSet(const std::string& text, std::size_t pos,
+                       SEQUENCE_NAMESPACE_800::TimedItemSet* set) const;
+  // Reads one item's text from pos; returns the position of the ',' or ')' after it.
+  std::size_t ReadToken(const std::string& text, std::size_t pos, Token* token) const;
+  // A set's single unquoted text: one name, or items separated by blanks.
+  void AddUnquoted(const std::string& whole, SEQUENCE_NAMESPACE_800::TimedItemSet* set) const;
+  // Returns true and sets *id iff text is a known name or an id.
+  bool TryItem(const std::string& text, std::int32_t* id) const;
+  std::int32_t ParseItem(const Token& token) const;
 
   const SEQUENCE_NAMESPACE_800::ItemNameMap* names_;
 };

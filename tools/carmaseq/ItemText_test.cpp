@@ -17,6 +17,8 @@ class ItemTextTest : public testing::Test {
     names_.Add(1, "whole milk");
     names_.Add(2, "bread");
     names_.Add(3, "soda");
+    names_.Add(4, "flower (seeds)");
+    names_.Add(5, "say \"hi\", now");
     names_.Add(7, "42");  // a name that looks like an id: the name wins
   }
 
@@ -42,7 +44,9 @@ TEST_F(ItemTextTest, ReadsNamesIdsAndBothSeparators) {
       {"(42)(9)", "(42)(9)"},  // "42" names item 7; 9 has no name and stays an id
       {"(bread, bread)", "(bread)"},
       {"", "()"},
-      {"()(bread)()", "(bread)"},
+      {"()(bread)()", "()(bread)()"},  // empty item sets stay, as the plug-in keeps them
+      {"(\"flower (seeds)\", whole milk)", "(whole milk, \"flower (seeds)\")"},
+      {"( \"say \"\"hi\"\", now\" )(\"bread\")", "(\"say \"\"hi\"\", now\")(bread)"},
   };
   for (const auto& row : rows) EXPECT_EQ(row.shown, RoundTrip(row.typed)) << row.typed;
 
@@ -51,11 +55,32 @@ TEST_F(ItemTextTest, ReadsNamesIdsAndBothSeparators) {
   EXPECT_EQ(7, *sequence[0].Begin());
 }
 
-TEST_F(ItemTextTest, RejectsMalformedHistories) {
-  for (const char* typed : {"bread", "(bread", "(bread)x", "(whole milk, butter)", "(bread,,soda)",
-                            "(-1)", "(2147483648)"}) {
+TEST_F(ItemTextTest, RejectsMalformedHistoriesNamingTheItemAsTyped) {
+  const struct {
+    const char* typed;
+    const char* message;
+  } rows[] = {
+      {"bread", "expected '('"},
+      {"(bread", "missing ')'"},
+      {"(bread)x", "expected '('"},
+      {"(whole milk, butter)", "unknown item 'butter'"},
+      {"(whole mlk)", "unknown item 'whole mlk'"},
+      {"(flower (seeds))", "must be quoted"},
+      {"(\"flower (seeds)", "not closed"},
+      {"(\"9\")", "unknown item '9'"},  // quoted text is a name, never an id
+      {"(bread,,soda)", "empty item"},
+      {"(-1)", "unknown item '-1'"},
+      {"(2147483648)", "unknown item"},
+  };
+  for (const auto& row : rows) {
     seq::Sequence sequence;
-    EXPECT_THROW(text_.Parse(typed, &sequence), CommandError) << typed;
+    try {
+      text_.Parse(row.typed, &sequence);
+      ADD_FAILURE() << row.typed << " accepted";
+    } catch (const CommandError& error) {
+      EXPECT_NE(std::string::npos, std::string(error.what()).find(row.message))
+          << row.typed << ": " << error.what();
+    }
   }
 }
 

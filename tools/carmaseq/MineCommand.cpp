@@ -7,11 +7,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "AtomicFile.h"
 #include "Commands.h"
 #include "Errors.h"
 #include "InputFiles.h"
 #include "ItemText.h"
+#include "OutputFiles.h"
 #include "RuleText.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
@@ -73,6 +73,10 @@ seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
   mining.minGap = args.GetDouble("min-gap", 0, 0, 1e300);
   mining.maxGap = args.GetDouble("max-gap", 0, 0, 1e300);
   mining.slidingWindow = args.GetDouble("window", 0, 0, 1e300);
+  if (mining.maxGap > 0 && mining.minGap > mining.maxGap) {
+    throw UsageError("--min-gap " + args.Get("min-gap") + " is larger than --max-gap " +
+                     args.Get("max-gap"));
+  }
   return mining;
 }
 
@@ -174,15 +178,22 @@ seq::ModelSource Source(const MineSettings& s) {
   return source;
 }
 
+// Declares the inputs and every requested output, so that a wrong output path is reported
+// before any work.
+void DeclareFiles(const MineSettings& s, OutputFiles* files) {
+  files->AddInput(s.input);
+  if (!s.namesIn.empty()) files->AddInput(s.namesIn);
+  for (const std::string* path : {&s.pmml, &s.lattice, &s.save, &s.rulesCsv, &s.itemMap}) {
+    if (!path->empty()) files->Declare(*path);
+  }
+}
+
 // Writes every requested output to its temporary file, then commits them all, so that either
 // every output appears complete or none is changed.
 void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats& stats,
-                  const seq::ItemNameMap& names, const MineSettings& s, std::ostream& log) {
-  std::vector<std::unique_ptr<AtomicFile>> files;
-  auto open = [&files](const std::string& path) -> std::fstream& {
-    files.push_back(std::make_unique<AtomicFile>(path));
-    return files.back()->stream();
-  };
+                  const seq::ItemNameMap& names, const MineSettings& s, OutputFiles& files,
+                  std::ostream& log) {
+  auto open = [&files](const std::string& path) -> std::fstream& { return files.Open(path); };
   if (!s.pmml.empty()) {
     const auto status =
         dictionary.ExportRulesXML(open(s.pmml), s.mining.minSupport, 1, s.minConfidence, 1, 0, 1,
@@ -199,8 +210,8 @@ void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats&
     log << "rules: " << rules.size() << " with confidence >= " << s.minConfidence << "\n";
   }
   if (!s.itemMap.empty()) names.Save(open(s.itemMap));
-  for (auto& file : files) file->Commit();
-  for (auto& file : files) log << "wrote " << file->path() << "\n";
+  files.CommitAll();
+  for (const std::string& path : files.OpenedPaths()) log << "wrote " << path << "\n";
 }
 
 void PrintReadSummary(const seq::DatabaseStats& stats, const MineSettings& s, double seconds,
@@ -275,6 +286,8 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   std::ostream null(nullptr);
   std::ostream& log = s.quiet ? null : console.out;
   seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
+  OutputFiles files;
+  DeclareFiles(s, &files);
   ProgressLine progress(console.err, console.showProgress && !s.quiet);
 
   Clock::time_point start = Clock::now();
@@ -289,7 +302,7 @@ int RunMine(const ParsedArgs& args, const Console& console) {
   start = Clock::now();
   seq::BuildResult built = Mine(db, s, progress);
   PrintMineSummary(built.summary, s.mining.minSupport, SecondsSince(start), log);
-  WriteOutputs(*built.dictionary, stats, names, s, log);
+  WriteOutputs(*built.dictionary, stats, names, s, files, log);
   return kExitOk;
 }
 

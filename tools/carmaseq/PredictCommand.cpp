@@ -82,8 +82,11 @@ CommandDef PredictDef() {
   };
   def.details =
       "A history is a list of item sets in parentheses, oldest first. Inside a set, items are\n"
-      "separated by commas (or blanks when no comma is used); an item is a name from --names\n"
-      "or an item id. \"()\" is the empty history: the most frequent items.\n" +
+      "separated by commas (or blanks when no comma is used); an item is a name of the model\n"
+      "(or of --names) or an item id. A name holding parentheses, commas or quotes is typed in\n"
+      "double quotes, as the tables show it: (\"flower (seeds)\", whole milk). \"()\" is one\n"
+      "item set with no items, and predicts what carmaseq-score predicts for the sequence\n"
+      "\"()\".\n" +
       ModelDetails();
   return def;
 }

@@ -23,8 +23,8 @@ void CheckNames(const seq::ItemNameMap& names, const std::string& path, const Qu
     const std::string* given = names.NameOf(id);
     if (own != nullptr && (given == nullptr || *given != *own)) {
       throw CommandError(path + " does not match the model's item names: item " +
-                         std::to_string(id) + " is '" + *own + "' in the model, " +
-                         (given == nullptr ? "unnamed" : "'" + *given + "'") + " in " + path);
+                         std::to_string(id) + " is " + Quoted(*own) + " in the model, " +
+                         (given == nullptr ? "unnamed" : Quoted(*given)) + " in " + path);
     }
     if (own == nullptr && given == nullptr) {
       throw CommandError(path + " does not match the model: it names no item " +

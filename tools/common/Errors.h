@@ -26,6 +26,13 @@ class CommandError : public std::runtime_error {
   explicit CommandError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// text in single quotes for a message, cut to its first 100 bytes ("..." marks the cut), so that
+// a huge input line is not echoed whole.
+inline std::string Quoted(const std::string& text) {
+  constexpr std::size_t kShown = 100;
+  return "'" + text.substr(0, kShown) + (text.size() > kShown ? "...'" : "'");
+}
+
 }  // namespace carmaseq_cli
 
 #endif  // CARMASEQ_TOOLS_COMMON_ERRORS_H_

@@ -21,18 +21,9 @@ namespace {
 
 // ---- CSV ----
 
-// The case-record dialect: fields as written (no blanks trimmed), strict quoting, quoted line
-// breaks, a byte order mark allowed, commas only.
-seq::CsvDialect RecordDialect() {
-  seq::CsvDialect dialect;
-  dialect.delimiter = ',';
-  dialect.trimBlanks = false;
-  return dialect;
-}
-
 class CsvReader : public CaseReader {
  public:
-  explicit CsvReader(std::istream& in) : records_(in, "records", RecordDialect()) {}
+  explicit CsvReader(std::istream& in) : records_(in, "records", seq::CsvDialect()) {}
 
   bool Next(CaseFields* record) override {
     try {
@@ -63,6 +54,9 @@ class CsvReader : public CaseReader {
       if (!names.insert(name).second) {
         throw RecordError(records_.recordLine(), "the header names \"" + name + "\" twice");
       }
+    }
+    if (names.count("sequence") == 0) {
+      throw RecordError(records_.recordLine(), "the header names no field \"sequence\"");
     }
   }
 

@@ -59,13 +59,14 @@ TEST(CsvReaderTest, NamesTheLineOfAMalformedRecord) {
     const char* error;
   } rows[] = {
       {"", "line 1: no header line"},
-      {"id,id\n", "line 1: the header names \"id\" twice"},
-      {"id,,x\n", "line 1: an empty name in the header"},
+      {"sequence,id,id\n", "line 1: the header names \"id\" twice"},
+      {"sequence,,x\n", "line 1: an empty name in the header"},
       {"id,sequence\na,b\nc\n", "line 3: 1 fields, but the header names 2"},
       {"id,sequence\na,b,c\n", "line 2: 3 fields, but the header names 2"},
-      {"id\n\"a\n\nb\n", "line 2: a quoted field is not closed"},
-      {"id\n\"a\"b\n", "line 2: text after a closing quote"},
-      {"id\na\"b\n", "line 2: a quote inside an unquoted field"},
+      {"id\n", "line 1: the header names no field \"sequence\""},
+      {"sequence\n\"a\n\nb\n", "line 2: a quoted field is not closed"},
+      {"sequence\n\"a\"b\n", "line 2: text after a closing quote"},
+      {"sequence\na\"b\n", "line 2: a quote inside an unquoted field"},
   };
   for (const auto& row : rows) EXPECT_EQ(row.error, ErrorOf(row.text, NewCsvReader)) << row.text;
 }

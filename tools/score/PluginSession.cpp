@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -16,6 +17,7 @@
 #include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include "EntityBound.h"
 #include "ScoreCaseRecord.h"
 #include "ScoreDictVar.h"
 #include "ScoreModel.h"
@@ -31,6 +33,9 @@ namespace {
 
 using Predictions = QxQuorvis_940::VectorValue<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>;
 using TranslatorEntry = QxQuorvis_940::ScoreTranslator* (*)();
+
+// The most text a document's entities may expand to.
+constexpr std::int64_t kMaxEntityExpansion = std::int64_t{16} << 20;
 
 // What the plug-in's sequential results report as their kind.
 constexpr int kSequentialResultType = 13;
@@ -135,8 +140,15 @@ void PluginSession::LoadPlugin(const std::string& path) {
 }
 
 void PluginSession::LoadDocument(const std::string& path, const std::string& encoding) {
-  if (!std::ifstream(path).is_open()) {
-    throw ToolError(kExitFile, "cannot open the lattice document " + path);
+  std::ifstream file(path, std::ios::binary);
+  if (!file.is_open()) throw ToolError(kExitFile, "cannot open the lattice document " + path);
+  // The parser bounds the number of entity expansions; their total size is bounded here.
+  const std::int64_t expansion =
+      EntityExpansionBytes(std::string(std::istreambuf_iterator<char>(file), {}));
+  if (expansion > kMaxEntityExpansion) {
+    throw ToolError(kExitDocument, "the lattice document " + path +
+                                       " is refused: its entities would expand to more than " +
+                                       std::to_string(kMaxEntityExpansion >> 20) + " MB");
   }
   try {
     xercesc::XMLPlatformUtils::Initialize();

@@ -26,8 +26,8 @@ namespace carmaseq_score {
 // The program's exit codes.
 enum ExitCode {
   kExitOk = 0,
-  kExitUsage = 1,     // a bad command line
-  kExitFile = 2,      // a file that cannot be opened, read or written
+  kExitFile = 1,      // a file that cannot be opened, read or written
+  kExitUsage = 2,     // a bad command line
   kExitPlugin = 3,    // a plug-in that cannot be loaded or has no GiveMyTranslator
   kExitDocument = 4,  // a lattice document that is not well-formed XML or that the plug-in rejects
   kExitRecord = 5,    // a malformed case record

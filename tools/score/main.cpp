@@ -11,6 +11,7 @@
 #include "ArgParser.h"
 #include "CaseReader.h"
 #include "Errors.h"
+#include "OutputFiles.h"
 #include "PluginSession.h"
 #include "ResultWriter.h"
 #include "ScoringLog.h"
@@ -19,6 +20,7 @@ namespace carmaseq_score {
 namespace {
 
 using carmaseq_cli::CommandDef;
+using carmaseq_cli::OutputFiles;
 using carmaseq_cli::ParsedArgs;
 using carmaseq_cli::UsageError;
 
@@ -52,15 +54,18 @@ CommandDef ScoreDef() {
                set's time; other characters are skipped
   returnType   "futureItems" for items of a later visit; anything else (or no
                field) gives "currentItems", items joining the newest item set
-  maxReturn    the most items to return (default 20; negative gives 20)
+  maxReturn    the most items to return, a whole number (default 20; negative
+               gives 20)
   fromCurrent  when present, whatever its value, future items are also
                predicted from the history without its newest item sets
   id           passed through to the output (see --id-field)
 
 Input formats:
-  csv    a header line naming the fields, then one record per line; fields
-         may be quoted with double quotes ("" is a quote inside quotes); an
-         empty field counts as absent
+  csv    a header line naming the fields (it must name "sequence"), then one
+         record per line, as many fields as the header; fields may be quoted
+         with double quotes ("" is a quote inside quotes; quoted fields may
+         span lines); blanks around fields are dropped; an empty field counts
+         as absent
   jsonl  one flat JSON object per line whose values are strings or numbers,
          e.g. {"id": "c1", "sequence": "(1)(2 3)", "maxReturn": 5}
 
@@ -70,11 +75,17 @@ Output formats:
   jsonl  {"id":"c1","target":"currentItems","predictions":[{"item":3,
          "confidence":0.5,"support":0.25,"cause":1}]}
 
+--output is written to a temporary file and appears only once every record is
+scored; a failure or a signal leaves an earlier file of that name as it was.
+A record whose non-blank sequence holds no "(" is scored as the empty history,
+with a warning naming its line.
+
 Exit status:
-  0 success; 1 bad command line; 2 a file cannot be opened, read or written;
-  3 the plug-in cannot be loaded; 4 the document is not well-formed XML or the
-  plug-in rejects it; 5 a malformed record (its line is named); 6 a case the
-  model fails to score.
+  0 success; 1 a file cannot be opened, read or written; 2 a bad command line;
+  3 the plug-in cannot be loaded; 4 the document is not well-formed XML, its
+  entities would expand to too much text, or the plug-in rejects it; 5 a
+  malformed record (its line is named); 6 a case the model fails to score;
+  128 + N after signal N.
 )help";
   return def;
 }
@@ -147,7 +158,42 @@ std::string DefaultPlugin() {
   return candidates[0];
 }
 
+// Throws RecordError for a maxReturn that is not a whole number; warns when a sequence text that
+// is not blank holds no item set (the plug-in scores it as the empty history).
+void CheckRecord(const CaseFields& record, const std::string& source) {
+  const std::string* maxReturn = record.Find("maxReturn");
+  std::int64_t number = 0;
+  if (maxReturn != nullptr && !carmaseq_cli::ParseInt(*maxReturn, &number)) {
+    throw RecordError(record.line,
+                      "maxReturn " + carmaseq_cli::Quoted(*maxReturn) + " is not a whole number");
+  }
+  const std::string* sequence = record.Find("sequence");
+  if (sequence != nullptr && sequence->find('(') == std::string::npos &&
+      sequence->find_first_not_of(" \t\r\n") != std::string::npos) {
+    std::cerr << kProgram << ": " << source << ": line " << record.line << ": warning: sequence "
+              << carmaseq_cli::Quoted(*sequence)
+              << " holds no item set; scored as the empty history\n";
+  }
+}
+
+// Declares --output (none for standard output) after the files it must not overwrite.
+std::unique_ptr<OutputFiles> DeclareOutput(const Options& options) {
+  if (options.output.empty() || options.output == "-") return nullptr;
+  auto files = std::make_unique<OutputFiles>();
+  files->AddInput(options.document);
+  files->AddInput(options.records);
+  try {
+    files->Declare(options.output);
+  } catch (const UsageError& e) {
+    throw ToolError(kExitUsage, e.what());
+  } catch (const carmaseq_cli::CommandError& e) {
+    throw ToolError(kExitFile, e.what());
+  }
+  return files;
+}
+
 void Run(const Options& options) {
+  const std::unique_ptr<OutputFiles> output = DeclareOutput(options);
   if (options.trace) QxQuorvis_940::ScoringLog::GetInstance().SetTraceLevel(1);
   PluginSession session;
   session.LoadPlugin(options.plugin.empty() ? DefaultPlugin() : options.plugin);
@@ -161,12 +207,7 @@ void Run(const Options& options) {
     }
   }
   std::istream& in = options.records == "-" ? std::cin : recordFile;
-  std::ofstream outputFile;
-  if (!options.output.empty()) {
-    outputFile.open(options.output, std::ios::binary | std::ios::trunc);
-    if (!outputFile.is_open()) throw ToolError(kExitFile, "cannot create " + options.output);
-  }
-  std::ostream& out = options.output.empty() ? std::cout : outputFile;
+  std::ostream& out = output != nullptr ? output->Open(options.output) : std::cout;
 
   const std::unique_ptr<CaseReader> reader =
       options.inputFormat == "csv" ? NewCsvReader(in) : NewJsonLinesReader(in);
@@ -175,12 +216,20 @@ void Run(const Options& options) {
   CaseFields record;
   const std::string source = options.records == "-" ? "standard input" : options.records;
   try {
-    while (reader->Next(&record)) writer->Write(session.Score(record, options.idField));
+    while (reader->Next(&record)) {
+      CheckRecord(record, source);
+      writer->Write(session.Score(record, options.idField));
+    }
   } catch (const RecordError& e) {
     throw ToolError(kExitRecord, source + ": malformed record at " + e.what());
   }
   out.flush();
   if (!out) throw ToolError(kExitFile, "cannot write the results");
+  try {
+    if (output != nullptr) output->CommitAll();
+  } catch (const carmaseq_cli::CommandError& e) {
+    throw ToolError(kExitFile, e.what());
+  }
 }
 
 }  // namespace
@@ -188,6 +237,7 @@ void Run(const Options& options) {
 
 int main(int argc, char** argv) {
   using namespace carmaseq_score;
+  OutputFiles::InstallSignalCleanup();
   try {
     const CommandDef def = ScoreDef();
     Options options;

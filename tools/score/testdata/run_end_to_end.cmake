@@ -41,12 +41,12 @@ if(NOT last_output MATCHES "Usage: carmaseq-score")
 endif()
 
 # Every failure names its cause and has its own exit code.
-expect_run(1 "unknown option --frobnicate" --frobnicate ${DATA}/lattice.xml)
-expect_run(1 "missing argument")
+expect_run(2 "unknown option --frobnicate" --frobnicate ${DATA}/lattice.xml)
+expect_run(2 "missing argument")
 expect_run(3 "cannot load the scoring plug-in" --plugin ${WORK_DIR}/none.so
            ${DATA}/lattice.xml ${DATA}/records.csv)
-expect_run(2 "cannot open the lattice document" ${WORK_DIR}/none.xml ${DATA}/records.csv)
-expect_run(2 "cannot open the records" ${DATA}/lattice.xml ${WORK_DIR}/none.csv)
+expect_run(1 "cannot open the lattice document" ${WORK_DIR}/none.xml ${DATA}/records.csv)
+expect_run(1 "cannot open the records" ${DATA}/lattice.xml ${WORK_DIR}/none.csv)
 
 file(READ ${DATA}/lattice.xml lattice)
 string(SUBSTRING "${lattice}" 0 600 truncated)
