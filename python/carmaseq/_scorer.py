@@ -29,6 +29,8 @@ def _field_text(name, value):
         return _sequence_text(value)
     if isinstance(value, bool):
         return "1" if value else "0"
+    if isinstance(value, float) and value.is_integer():
+        return str(int(value))  # a whole number from a column that also holds NaN
     return str(value)
 
 

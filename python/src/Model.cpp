@@ -43,8 +43,8 @@ py::tuple SequenceTuple(const seq::Sequence& sequence) {
   return sets;
 }
 
-// Reads an iterable of item sets (iterables of item ids) into *out: set k gets time k, empty sets
-// are dropped, as the command reads a typed history.
+// Reads an iterable of item sets (iterables of item ids) into *out: set k gets time k, as the
+// command reads a typed history (an empty set is kept: "()" is an item set with no items).
 void ReadSequence(const py::handle& sets, seq::Sequence* out) {
   int k = 0;
   for (const py::handle set : sets) {
@@ -56,7 +56,6 @@ void ReadSequence(const py::handle& sets, seq::Sequence* out) {
       }
       timed.AddItem(static_cast<int>(id));
     }
-    if (timed.Size() == 0) continue;
     out->AddTimedItemSet(&timed);
     ++k;
   }

@@ -63,7 +63,8 @@ def test_integer_and_string_items_keep_their_type():
     (["bread", "milk"], ((1, 2),)),
     ([["milk", "bread"], [], ["jam"]], ((1, 2), (4,))),
     ("(bread milk)(jam)", ((1, 2), (4,))),
-    ("(milk, bread)()(3)", ((1, 2), (3,))),
+    ("(milk, bread)()(3)", ((1, 2), (), (3,))),
+    ('("milk", 1)', ((1, 2),)),
     ([], ()),
 ])
 def test_histories_are_read_as_the_command_reads_them(history, expected):

@@ -15,7 +15,7 @@ RECORDS = pd.DataFrame({
     "id": ["a", "b", "c", "d"],
     "sequence": ["(1 2)(3)", "(4)", "()", "(2)(5 6)(7)"],
     "returnType": ["futureItems", "currentItems", "futureItems", "futureItems"],
-    "maxReturn": [5, 3, 4, None],
+    "maxReturn": ["5", "3", "4", None],
     "fromCurrent": [None, None, None, "yes"],
 })
 
