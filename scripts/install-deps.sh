@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config make libgtest-dev libgmock-dev libbenchmark-dev
           libxerces-c-dev libxml2-utils locales clang libclang-rt-dev time chromium
-          fonts-dejavu-core)
+          fonts-dejavu-core python3-dev pybind11-dev python3-pandas python3-numpy python3-pytest
+          python3-matplotlib python3-tqdm python3-dask python3-distributed)
 
 missing=()
 for p in "${packages[@]}"; do
