@@ -17,9 +17,10 @@ from . import _carmaseq
 from ._errors import InputError
 from ._input import Database, database, read_csv, read_spmf
 from ._model import Model, load, mine
+from ._partitioned import candidates, count, merge, unite
 
 if hasattr(_carmaseq, "Scorer"):  # a build with the scoring plug-in
     from ._scorer import Scorer
 
-__all__ = ["Database", "InputError", "Model", "Scorer", "database", "load", "mine", "read_csv",
-           "read_spmf"]
+__all__ = ["Database", "InputError", "Model", "Scorer", "candidates", "count", "database", "load",
+           "merge", "mine", "read_csv", "read_spmf", "unite"]

@@ -7,6 +7,7 @@ import numpy as np
 import pandas as pd
 
 from . import _carmaseq
+from ._dask import is_dask_frame, mine_dask
 from ._input import Database, database
 from ._items import Items
 from ._progress import Progress
@@ -52,10 +53,13 @@ def mine(data, *, min_support, customer="customer", time="time", item="item", ma
 
     Parameters
     ----------
-    data : pandas.DataFrame, list, or Database
+    data : pandas.DataFrame, dask.dataframe.DataFrame, list, or Database
         A DataFrame with one row per purchased item (the rows of one customer and time form an
         item set); a list of customers, each a list of item sets (lists of ints or strings, the
-        k-th set at time k); or a Database from :func:`read_spmf` / :func:`read_csv`.
+        k-th set at time k); or a Database from :func:`read_spmf` / :func:`read_csv`. A Dask
+        DataFrame is mined in two passes, one task per partition of whole customers (the frame
+        is shuffled on `customer` unless no customer spans two partitions), on the current Dask
+        scheduler; the model is the one mining the whole frame at once gives.
     min_support : float
         The least share of customers, 0 to 1, a sequence must reach.
     customer, time, item : str
@@ -102,6 +106,9 @@ def mine(data, *, min_support, customer="customer", time="time", item="item", ma
     0  ((bread,),)  ((butter,),)  0.666667         1.0
     """
     options = _mining_options(min_support, max_items, min_gap, max_gap, window)
+    if is_dask_frame(data):
+        return mine_dask(data, options, customer=customer, time=time, item=item,
+                         time_format=time_format)
     db = database(data, customer=customer, time=time, item=item, time_format=time_format)
     reporter = Progress(progress)
     try:

@@ -5,6 +5,7 @@ import os
 import pandas as pd
 
 from . import _carmaseq
+from ._dask import is_dask_frame, score_dask
 
 _FIELDS = ("sequence", "returnType", "maxReturn", "fromCurrent")
 
@@ -67,15 +68,17 @@ class Scorer:
     """
 
     def __init__(self, lattice, *, plugin=None, encoding="UTF-8"):
-        self._session = _carmaseq.Scorer(plugin or _default_plugin(), os.fspath(lattice),
-                                         encoding)
+        self._lattice = os.path.abspath(os.fspath(lattice))
+        self._plugin = os.path.abspath(plugin or _default_plugin())
+        self._encoding = encoding
+        self._session = _carmaseq.Scorer(self._plugin, self._lattice, encoding)
 
     def score(self, records, *, id_field="id"):
         """Scores case records, one result per record, as ``carmaseq-score`` does.
 
         Parameters
         ----------
-        records : pandas.DataFrame or list of dict
+        records : pandas.DataFrame, dask.dataframe.DataFrame or list of dict
             Fields ``sequence`` (a history of item ids: text such as ``"(1 2)(3)"``, or a
             list of lists of ids), ``returnType`` (``"futureItems"``, else items joining the
             newest set), ``maxReturn`` (default 20), ``fromCurrent`` (its presence also predicts
@@ -95,6 +98,8 @@ class Scorer:
         RuntimeError
             The model fails to score a record.
         """
+        if is_dask_frame(records):
+            return score_dask(records, self._lattice, self._plugin, self._encoding, id_field)
         if isinstance(records, pd.DataFrame):
             records = records.to_dict("records")
         cases = []

@@ -20,12 +20,10 @@ namespace carmaseq_python {
 
 namespace seq = SEQUENCE_NAMESPACE_800;
 
-namespace {
-
 // The mining options by their Python names: the one place that knows them. Keys are the keyword
 // arguments of carmaseq.mine that reach the miner; an unknown key is a programming error of the
 // package and raises ValueError.
-seq::MiningOptions ReadOptions(const py::dict& given) {
+seq::MiningOptions ReadMiningOptions(const py::dict& given) {
   seq::MiningOptions options;
   for (const auto& [key, value] : given) {
     const std::string name = py::cast<std::string>(key);
@@ -45,6 +43,8 @@ seq::MiningOptions ReadOptions(const py::dict& given) {
   }
   return options;
 }
+
+namespace {
 
 // Builds a dictionary on a thread of its own, so that the calling thread can watch for signals
 // and report progress while the miner runs without the interpreter's lock. The destructor cancels
@@ -140,7 +140,7 @@ seq::ModelSource Source(const py::dict& described, const seq::MiningOptions& opt
 
 std::unique_ptr<Model> Mine(const Database& d, const py::dict& given, const py::dict& described,
                             const py::object& progress, double interval) {
-  seq::MiningOptions options = ReadOptions(given);
+  seq::MiningOptions options = ReadMiningOptions(given);
   const seq::SequenceMiner check(options);  // rejects bad options here, as ValueError
   const auto wait =
       std::chrono::milliseconds(static_cast<long>(interval > 0.001 ? interval * 1000 : 1));

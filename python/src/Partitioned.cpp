@@ -94,10 +94,16 @@ std::unique_ptr<Model> MergeCounts(const py::bytes& unionFile, const std::vector
   for (const auto& [id, name] : names) {
     model->names.Add(py::cast<std::int32_t>(id), py::cast<std::string>(name));
   }
-  model->from.options = mining;
+  model->source.input = "partitions";
+  model->source.format = "partitions";
+  model->source.minSupport = mining.minSupport;
+  model->source.maxItems = mining.maxItems;
+  model->source.minGap = mining.minGap;
+  model->source.maxGap = mining.maxGap;
+  model->source.window = mining.slidingWindow;
   const seq::DatabaseStats stats = seq::MergedStats(counts);
-  model->from.maxItemsPerSet = stats.maxItemsPerSet;
-  model->from.avgItemsPerSet = stats.avgItemsPerSet;
+  model->maxItemsPerSet = stats.maxItemsPerSet;
+  model->avgItemsPerSet = stats.avgItemsPerSet;
   return model;
 }
 

