@@ -464,6 +464,33 @@ class Model:
         """
         self._raw.write_lattice(os.fspath(path), self._export_support(min_support))
 
+    def report(self, path, *, min_confidence=0.0, top=2000, lattice=30):
+        """Writes the HTML report ``carmaseq report`` writes: one self-contained page.
+
+        Parameters
+        ----------
+        path : str or os.PathLike
+        min_confidence : float
+            Rules below it are neither counted nor shown.
+        top : int
+            Rules shown, the best by confidence (0 = all); the page says how many it left out.
+        lattice : int
+            Sequences in the lattice drawing, the strongest by support.
+
+        Raises
+        ------
+        ValueError
+            An argument out of range.
+        OSError
+        """
+        if not 0 <= min_confidence <= 1:
+            raise ValueError(f"min_confidence must lie in 0..1, not {min_confidence!r}")
+        if not isinstance(top, numbers.Integral) or top < 0:
+            raise ValueError(f"top must be a whole number of at least 0, not {top!r}")
+        if not isinstance(lattice, numbers.Integral) or not 1 <= lattice <= 500:
+            raise ValueError(f"lattice must be a whole number from 1 to 500, not {lattice!r}")
+        self._raw.write_report(os.fspath(path), float(min_confidence), int(top), int(lattice))
+
     def save(self, path, *, format=None):
         """Saves the model with its item names: the file ``carmaseq`` query commands read.
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Database.h"
+#include "ReportPage.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "sequence/Sequence.h"
@@ -271,6 +272,21 @@ void WriteLattice(Model& model, const std::string& path, double minSupport) {
   Close(out, path);
 }
 
+// The HTML report of carmaseq report: rules, their plot and the strongest sequences.
+void WriteReportPage(Model& model, const std::string& path, double minConfidence,
+                     std::size_t maxRules, std::size_t latticeSequences) {
+  carmaseq_cli::ReportOptions options;
+  options.provenance = carmaseq_cli::DescribeSource(model.source);
+  options.minConfidence = minConfidence;
+  options.maxRules = maxRules;
+  options.latticeSequences = latticeSequences;
+  options.generator = "carmaseq for Python";
+  std::ofstream out = OpenOutput(path);
+  carmaseq_cli::WriteReport(*model.dictionary, model.names.size() > 0 ? &model.names : nullptr,
+                            options, out);
+  Close(out, path);
+}
+
 // The support the model was mined with: as given when known, else the dictionary's.
 double MinedMinSupport(const Model& model) {
   return model.source.minSupport > 0 ? model.source.minSupport
@@ -339,6 +355,8 @@ void BindModel(py::module_& m) {
       .def("save", &Save, py::arg("path"), py::arg("format"))
       .def("write_pmml", &WritePmml, py::arg("path"), py::arg("query"))
       .def("write_lattice", &WriteLattice, py::arg("path"), py::arg("min_support"))
+      .def("write_report", &WriteReportPage, py::arg("path"), py::arg("min_confidence"),
+           py::arg("max_rules"), py::arg("lattice_sequences"))
       .def("source", [](const Model& model) { return SourceDict(model.source); });
   m.def("load", &Load, py::arg("path"));
 }

@@ -63,3 +63,13 @@ def test_plot_renders_every_rule(model, tmp_path):
     assert len(ax.collections[0].get_offsets()) == len(model.rules(min_confidence=0.2)) > 0
     assert (tmp_path / "rules.png").read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
     assert os.path.getsize(tmp_path / "rules.png") > 5000
+
+
+def test_report_shows_the_best_rules_and_counts_the_rest(model, tmp_path):
+    model.report(tmp_path / "report.html", min_confidence=0.2, top=5)
+    page = (tmp_path / "report.html").read_text()
+    found = len(model.rules(min_confidence=0.2))
+    assert f"5 shown, {found - 5} left out" in page
+    assert "<script src" not in page and "<link" not in page
+    with pytest.raises(ValueError):
+        model.report(tmp_path / "bad.html", top=-1)

@@ -225,6 +225,19 @@ void CheckSettings(const PartitionSettings& expected, const PartitionSettings& f
 
 }  // namespace
 
+std::vector<SequenceDatabase> SplitCustomers(const SequenceDatabase& db, std::int32_t parts) {
+  std::vector<SequenceDatabase> split(parts);
+  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
+    SequenceDatabase& part = split[c % parts];
+    part.StartCustomer();
+    for (std::uint32_t set = db.customerBegin(c); set < db.customerBegin(c + 1); ++set) {
+      part.AddItemSet(db.items() + db.setBegin(set), db.setBegin(set + 1) - db.setBegin(set),
+                      db.setTime(set));
+    }
+  }
+  return split;
+}
+
 PartitionSettings PartitionSettings::From(const MiningOptions& options) {
   PartitionSettings settings;
   settings.minSupport = options.minSupport;

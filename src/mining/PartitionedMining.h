@@ -68,6 +68,11 @@ struct CARMASEQ_MINING_EXPORT PartitionCounts {
   std::vector<std::int64_t> counts;  // one per sequence of the union
 };
 
+// Splits db into `parts` partitions of whole customers: customer k goes to partition k mod parts.
+// REQUIRES: parts >= 1.
+CARMASEQ_MINING_EXPORT std::vector<SequenceDatabase> SplitCustomers(const SequenceDatabase& db,
+                                                                    std::int32_t parts);
+
 // Pass 1. Throws std::invalid_argument for options the miner rejects. A cancelled run throws
 // PartitionError("cancelled").
 CARMASEQ_MINING_EXPORT CandidateSet MineCandidates(const SequenceDatabase& partition,

@@ -108,6 +108,19 @@ std::string GiB(std::int64_t bytes) {
 
 }  // namespace
 
+std::vector<OptionDef> MiningOptionDefs() {
+  return {
+      {"min-support", "FRACTION", "least share of customers, 0 to 1 (required)"},
+      {"max-items", "N", "longest sequence, in items over all its sets (1-31, default 9)"},
+      {"min-gap", "T", "matched item sets at least T apart (0 = off)"},
+      {"max-gap", "T", "matched item sets at most T apart (0 = off)"},
+      {"window", "T", "a whole match within T (0 = off)"},
+      {"threads", "N", "threads that mine (default 0: one per core); results do not depend on it"},
+      {"max-memory", "SIZE",
+       "stop, writing nothing, when mining would pass SIZE (e.g. 2G; default: 3/4 of memory)"},
+  };
+}
+
 seq::MiningOptions ReadMiningOptions(const ParsedArgs& args) {
   if (!args.Has("min-support")) throw UsageError("option --min-support is required");
   seq::MiningOptions mining;
@@ -179,15 +192,7 @@ MineSettings ReadSettings(const ParsedArgs& args) {
 // merge; the same dictionary BuildDictionary gives.
 seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::MiningOptions& options,
                                  std::int32_t parts) {
-  std::vector<seq::SequenceDatabase> split(parts);
-  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
-    seq::SequenceDatabase& part = split[c % parts];
-    part.StartCustomer();
-    for (std::uint32_t set = db.customerBegin(c); set < db.customerBegin(c + 1); ++set) {
-      part.AddItemSet(db.items() + db.setBegin(set), db.setBegin(set + 1) - db.setBegin(set),
-                      db.setTime(set));
-    }
-  }
+  const std::vector<seq::SequenceDatabase> split = seq::SplitCustomers(db, parts);
   std::vector<seq::CandidateSet> candidates;
   for (const seq::SequenceDatabase& part : split) {
     candidates.push_back(seq::MineCandidates(part, options));
@@ -344,14 +349,6 @@ CommandDef MineDef() {
   def.maxPositional = 1;
   def.options = {
       {"format", "spmf|csv", "input format; default: csv for .csv/.tsv names, else spmf"},
-      {"min-support", "FRACTION", "least share of customers, 0 to 1 (required)"},
-      {"max-items", "N", "longest sequence, in items over all its sets (1-31, default 9)"},
-      {"min-gap", "T", "matched item sets at least T apart (0 = off)"},
-      {"max-gap", "T", "matched item sets at most T apart (0 = off)"},
-      {"window", "T", "a whole match within T (0 = off)"},
-      {"threads", "N", "threads that mine (default 0: one per core); results do not depend on it"},
-      {"max-memory", "SIZE",
-       "stop, writing nothing, when mining would pass SIZE (e.g. 2G; default: 3/4 of memory)"},
       {"customer-column", "NAME", "CSV column of the customer (default customer)"},
       {"time-column", "NAME", "CSV column of the time (default time)"},
       {"item-column", "NAME", "CSV column of the item (default item)"},
@@ -359,6 +356,8 @@ CommandDef MineDef() {
       {"time-format", "FMT", "CSV time format such as %d-%m-%Y (default: numbers or ISO 8601)"},
       {"partitions", "P", "mine in P partitions of whole customers, as a cluster would"},
   };
+  const std::vector<OptionDef> mining = MiningOptionDefs();
+  def.options.insert(def.options.begin() + 1, mining.begin(), mining.end());
   const std::vector<OptionDef> outputs = OutputOptions();
   def.options.insert(def.options.end(), outputs.begin(), outputs.end());
   def.details =
@@ -412,12 +411,9 @@ CommandDef MergeDef() {
   def.maxPositional = 1 << 20;
   def.options = {
       {"candidates", "FILE", "a candidate file; give every partition's (required)"},
-      {"min-support", "FRACTION", "the support of the run (required)"},
-      {"max-items", "N", "as given to candidates and count (default 9)"},
-      {"min-gap", "T", "as given to candidates and count"},
-      {"max-gap", "T", "as given to candidates and count"},
-      {"window", "T", "as given to candidates and count"},
   };
+  const std::vector<OptionDef> mining = MiningOptionDefs();
+  def.options.insert(def.options.end(), mining.begin(), mining.end());
   const std::vector<OptionDef> outputs = OutputOptions();
   def.options.insert(def.options.end(), outputs.begin(), outputs.end());
   return def;

@@ -24,19 +24,6 @@ namespace seq = SEQUENCE_NAMESPACE_800;
 
 namespace {
 
-// The options every step mines or counts under, as mine reads them.
-std::vector<OptionDef> StepOptions() {
-  return {
-      {"min-support", "FRACTION", "least share of customers, 0 to 1 (required)"},
-      {"max-items", "N", "longest sequence, in items over all its sets (1-31, default 9)"},
-      {"min-gap", "T", "matched item sets at least T apart (0 = off)"},
-      {"max-gap", "T", "matched item sets at most T apart (0 = off)"},
-      {"window", "T", "a whole match within T (0 = off)"},
-      {"threads", "N", "threads that mine or count (default 0: one per core)"},
-      {"max-memory", "SIZE", "stop pass 1 when mining would pass SIZE (e.g. 2G)"},
-  };
-}
-
 seq::SequenceDatabase ReadPartition(const std::string& path) {
   seq::SequenceDatabase db;
   seq::ItemNameMap unusedNames;
@@ -135,15 +122,7 @@ int RunPartition(const ParsedArgs& args, const Console& console) {
   ReadTransactions(input, format, csv, &names, &db);
   if (db.NumCustomers() == 0) throw CommandError(input + ": no customers");
 
-  std::vector<seq::SequenceDatabase> split(parts);
-  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
-    seq::SequenceDatabase& part = split[c % parts];
-    part.StartCustomer();
-    for (std::uint32_t s = db.customerBegin(c); s < db.customerBegin(c + 1); ++s) {
-      part.AddItemSet(db.items() + db.setBegin(s), db.setBegin(s + 1) - db.setBegin(s),
-                      db.setTime(s));
-    }
-  }
+  const std::vector<seq::SequenceDatabase> split = seq::SplitCustomers(db, parts);
   for (std::int32_t p = 0; p < parts; ++p) {
     seq::WriteSpmf(split[p], files.Open(paths[p]), /*withTimes=*/true);
   }
@@ -163,7 +142,7 @@ CommandDef CandidatesDef() {
       "given (the same for every partition), written as a candidate file.";
   def.minPositional = 1;
   def.maxPositional = 1;
-  def.options = StepOptions();
+  def.options = MiningOptionDefs();
   def.options.push_back({"output", "FILE", "candidate file to write (required)"});
   return def;
 }
@@ -192,7 +171,7 @@ CommandDef CountDef() {
       "union of all partitions' candidate files, written as a count file.";
   def.minPositional = 1;
   def.maxPositional = 1;
-  def.options = StepOptions();
+  def.options = MiningOptionDefs();
   def.options.push_back({"candidates", "FILE", "a candidate file; give every partition's"});
   def.options.push_back({"output", "FILE", "count file to write (required)"});
   return def;

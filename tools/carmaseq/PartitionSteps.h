@@ -11,6 +11,9 @@
 
 namespace carmaseq_cli {
 
+// The options of the mining settings that mine, candidates, count and merge take.
+std::vector<OptionDef> MiningOptionDefs();
+
 // --min-support (required), --max-items, --min-gap, --max-gap, --window, --threads and
 // --max-memory, as mine reads them. Throws UsageError.
 SEQUENCE_NAMESPACE_800::MiningOptions ReadMiningOptions(const ParsedArgs& args);
