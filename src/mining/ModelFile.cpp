@@ -1,7 +1,6 @@
 #include "mining/ModelFile.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -17,6 +16,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "export/ExportCommon.h"
 #include "foundation/Exceptions.h"
+#include "mining/Crc32c.h"
 #include "persist/XMLObj.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -30,28 +30,6 @@ constexpr char kXmlTrailerEnd[] = "-->\n";
 // The footer line is short; this much of the file's end always holds it.
 constexpr std::size_t kTailBytes = 160;
 constexpr std::size_t kSniffBytes = 512;
-
-// ---- CRC-32C (Castagnoli), reflected, as used by iSCSI and ext4 ----
-
-std::array<std::uint32_t, 256> MakeCrcTable() {
-  std::array<std::uint32_t, 256> table{};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0x82F63B78u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-
-// Continues a CRC over data; start with 0.
-std::uint32_t Crc32c(std::uint32_t crc, const char* data, std::size_t n) {
-  static const std::array<std::uint32_t, 256> table = MakeCrcTable();
-  crc = ~crc;
-  for (std::size_t i = 0; i < n; ++i) {
-    crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (crc >> 8);
-  }
-  return ~crc;
-}
 
 // An output buffer that passes everything to another buffer while counting the bytes and
 // computing their CRC.

@@ -10,6 +10,7 @@
 
 #include "input/SequenceDatabase.h"
 #include "mining/CandidateCounter.h"
+#include "mining/Crc32c.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -26,23 +27,6 @@ constexpr char kMagic[8] = {'C', 'S', 'Q', 'P', 'A', 'R', 'T', '\0'};
 constexpr std::uint32_t kVersion = 1;
 constexpr char kCandidateKind = 'C';
 constexpr char kCountsKind = 'N';
-
-std::uint32_t Crc32c(const char* data, std::size_t size) {
-  static const auto table = [] {
-    std::uint32_t entries[256];
-    for (std::uint32_t i = 0; i < 256; ++i) {
-      std::uint32_t crc = i;
-      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0x82F63B78u & (0u - (crc & 1u)));
-      entries[i] = crc;
-    }
-    return std::vector<std::uint32_t>(entries, entries + 256);
-  }();
-  std::uint32_t crc = ~0u;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFFu] ^ (crc >> 8);
-  }
-  return ~crc;
-}
 
 class Encoder {
  public:
@@ -81,9 +65,9 @@ class Encoder {
     Double(settings.slidingWindow);
     Fixed64(static_cast<std::uint64_t>(customers));
   }
-  std::uint32_t Digest() const { return Crc32c(bytes_.data(), bytes_.size()); }
+  std::uint32_t Digest() const { return Crc32c(0, bytes_.data(), bytes_.size()); }
   void WriteTo(std::ostream& out) {
-    Fixed32(Crc32c(bytes_.data(), bytes_.size()));
+    Fixed32(Crc32c(0, bytes_.data(), bytes_.size()));
     out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
     out.flush();
     if (!out) throw PartitionError("cannot write the partition file");
@@ -106,7 +90,7 @@ class Decoder {
     for (int k = 0; k < 4; ++k) {
       stored |= std::uint32_t{static_cast<unsigned char>(bytes_[end_ + k])} << (8 * k);
     }
-    if (stored != Crc32c(bytes_.data(), end_)) Fail("is damaged (checksum mismatch)");
+    if (stored != Crc32c(0, bytes_.data(), end_)) Fail("is damaged (checksum mismatch)");
     pos_ = sizeof kMagic;
   }
 
