@@ -241,10 +241,10 @@ CandidateSet MineCandidates(const SequenceDatabase& partition, const MiningOptio
   CandidateSet set;
   set.settings = PartitionSettings::From(options);
   set.customers = partition.NumCustomers();
+  // The miner reports in MiningOrder, so the list is in the canonical order as it fills.
   const MiningSummary summary = SequenceMiner(options).Mine(
       partition, [&set](const MinedSequence& found) { set.patterns.Add(found); });
   if (summary.cancelled) throw PartitionError("cancelled");
-  set.patterns.SortCanonical(/*mergeDuplicates=*/false);
   return set;
 }
 
