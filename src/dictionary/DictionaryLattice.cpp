@@ -72,14 +72,13 @@ class AddressSpread {
 };
 
 // Orders the records of one level's parents by parent address, so that each parent's records
-// are contiguous: a least-significant-digit radix sort in two stable counting passes over the
-// address bits in which the parents differ, split into two digits of at most kMaxDigitBits
-// bits (narrow digits keep the scatter's write positions few and cached). The digits are
-// counted as records are added, so sorting reads the records only twice. Spreads too wide for
-// two digits fall back to a comparison sort.
+// are contiguous, in place (no second buffer the size of the records): the records are first
+// permuted into buckets by the high bits of the address offset in which the parents differ
+// (at most kMaxDigitBits bits, counted as records are added), and each bucket is then sorted
+// by the whole offset (a no-op when the digit is the whole offset).
 class ParentSorter {
  public:
-  ParentSorter() : starts_(2 * kMaxDigits) {}
+  ParentSorter() : counts_(kMaxDigits) {}
 
   // Starts a level whose parents' addresses are `parents`; every record added until Sort must
   // have one of them as its parent.
@@ -87,63 +86,65 @@ class ParentSorter {
     low_ = parents.low();
     shift_ = parents.commonLowBits();
     const int bits = parents.width(shift_);
-    radix_ = bits <= 2 * kMaxDigitBits;
-    lowBits_ = (bits + 1) / 2;
-    lowDigits_ = size_t{1} << lowBits_;
-    highDigits_ = size_t{1} << (bits - lowBits_);
-    if (!radix_) return;
-    std::fill(starts_.begin(), starts_.begin() + static_cast<std::ptrdiff_t>(lowDigits_), 0);
-    std::fill(starts_.begin() + static_cast<std::ptrdiff_t>(kMaxDigits),
-              starts_.begin() + static_cast<std::ptrdiff_t>(kMaxDigits + highDigits_), 0);
+    lowBits_ = bits > kMaxDigitBits ? bits - kMaxDigitBits : 0;
+    digits_ = size_t{1} << (bits - lowBits_);
+    std::fill(counts_.begin(), counts_.begin() + static_cast<std::ptrdiff_t>(digits_), 0);
   }
 
-  void Count(const PendingLink& link) {
-    if (!radix_) return;
-    const size_t unit = Unit(link);
-    ++starts_[unit & (lowDigits_ - 1)];
-    ++starts_[kMaxDigits + (unit >> lowBits_)];
-  }
+  void Count(const PendingLink& link) { ++counts_[Digit(link)]; }
 
   // REQUIRES: every record of links was counted since Start.
-  void Sort(std::vector<PendingLink>& links, std::vector<PendingLink>& scratch) {
-    if (!radix_) {
-      std::sort(links.begin(), links.end(), [](const PendingLink& a, const PendingLink& b) {
-        return AddressOf(a) < AddressOf(b);
-      });
-      return;
+  void Sort(std::vector<PendingLink>& links) {
+    // Bucket boundaries: next_[d] is where the next record of digit d goes, ends_[d] its end.
+    next_.resize(digits_);
+    ends_.resize(digits_);
+    size_t sum = 0;
+    for (size_t d = 0; d < digits_; ++d) {
+      next_[d] = sum;
+      sum += counts_[d];
+      ends_[d] = sum;
     }
-    size_t* lowStarts = starts_.data();
-    size_t* highStarts = starts_.data() + kMaxDigits;
-    CountsToStarts(lowStarts, lowDigits_);
-    CountsToStarts(highStarts, highDigits_);
-    scratch.resize(links.size());
-    for (const PendingLink& link : links) {
-      scratch[lowStarts[Unit(link) & (lowDigits_ - 1)]++] = link;
+    // Each record is swapped straight into its bucket until the one arriving belongs here.
+    for (size_t d = 0; d < digits_; ++d) {
+      while (next_[d] < ends_[d]) {
+        PendingLink& here = links[next_[d]];
+        const size_t digit = Digit(here);
+        if (digit == d) {
+          ++next_[d];
+        } else {
+          std::swap(here, links[next_[digit]++]);
+        }
+      }
     }
-    for (const PendingLink& link : scratch) links[highStarts[Unit(link) >> lowBits_]++] = link;
+    if (lowBits_ == 0) return;
+    size_t begin = 0;
+    for (size_t d = 0; d < digits_; ++d) {
+      const auto first = links.begin() + static_cast<std::ptrdiff_t>(begin);
+      const auto last = links.begin() + static_cast<std::ptrdiff_t>(ends_[d]);
+      if (last - first > 1) {
+        std::sort(first, last, [](const PendingLink& a, const PendingLink& b) {
+          return AddressOf(a) < AddressOf(b);
+        });
+      }
+      begin = ends_[d];
+    }
   }
 
  private:
   static constexpr int kMaxDigitBits = 16;
   static constexpr size_t kMaxDigits = size_t{1} << kMaxDigitBits;
 
-  // Turns digit counts into the first index of each digit's records.
-  static void CountsToStarts(size_t* starts, size_t digits) {
-    size_t sum = 0;
-    for (size_t d = 0; d < digits; ++d) sum += std::exchange(starts[d], sum);
-  }
-
-  size_t Unit(const PendingLink& link) const {
-    return static_cast<size_t>((AddressOf(link) - low_) >> shift_);
+  size_t Digit(const PendingLink& link) const {
+    return static_cast<size_t>(((AddressOf(link) - low_) >> shift_) >> lowBits_);
   }
 
   std::uintptr_t low_ = 0;
   int shift_ = 0;
-  bool radix_ = true;
   int lowBits_ = 0;
-  size_t lowDigits_ = 1;
-  size_t highDigits_ = 1;
-  std::vector<size_t> starts_;  // the low digit's counts, then the high digit's
+  size_t digits_ = 1;
+  std::vector<size_t> counts_;  // records per digit
+  std::vector<size_t> next_;
+  std::vector<size_t> ends_;
 };
 
 // Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
@@ -175,11 +176,11 @@ class LatticeBuilder {
     for (int i = 0; i < kBatch; ++i) keyAddresses_[i] = &keys_[i];
   }
 
-  // Room for the records of the largest level step, so that no vector grows during the build.
-  void Reserve(size_t records) {
+  // Room for the records of the largest level step and the entries of the largest level, so
+  // that no vector grows (and holds its old and new storage at once) during the build.
+  void Reserve(size_t records, size_t entries) {
     links_.reserve(records);
-    next_.reserve(records);
-    scratch_.reserve(records);
+    next_.reserve(entries);
   }
 
   // An entry of level 0: its counter gets an emptied link set. Call TurnToNextLevel after the
@@ -188,7 +189,10 @@ class LatticeBuilder {
 
   // Makes the entries registered last the parents of the next level collected.
   void TurnToNextLevel() {
-    links_.swap(next_);
+    // The parents' own records become the first records of the level step; the links found
+    // next are appended behind them. links_ keeps the larger buffer.
+    links_.clear();
+    links_.insert(links_.end(), next_.begin(), next_.end());
     next_.clear();
     sorter_.Start(nextSpread_);
     nextSpread_ = AddressSpread();
@@ -216,7 +220,7 @@ class LatticeBuilder {
   // then its set are asked for a few records ahead.
   void StoreLinks() {
     constexpr size_t kAhead = 16;
-    sorter_.Sort(links_, scratch_);
+    sorter_.Sort(links_);
     const size_t count = links_.size();
     size_t i = 0;
     while (i < count) {
@@ -284,9 +288,8 @@ class LatticeBuilder {
   std::int32_t items_[kBatch];
   std::int32_t positions_[kBatch];
   int pending_ = 0;
-  std::vector<PendingLink> links_;  // for the parents' level
-  std::vector<PendingLink> next_;   // the entries of the level collected last
-  std::vector<PendingLink> scratch_;
+  std::vector<PendingLink> links_;                  // for the parents' level
+  std::vector<PendingLink> next_;                   // the entries of the level collected last
   AddressSpread nextSpread_;                        // of the counters in next_
   ParentSorter sorter_;                             // for the records in links_
   std::vector<AdjacentItemSet::value_type> pairs_;  // the links of one parent
@@ -348,11 +351,13 @@ QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
     const int top = LargestSequence();
     auto builder = std::make_unique<LatticeBuilder>();
     size_t records = 1;
+    size_t entries = 1;
     for (int k = 1; k <= top; ++k) {
       records = std::max(
           records, static_cast<size_t>(k) * levels_[k]->getSize() + levels_[k - 1]->getSize());
+      entries = std::max(entries, static_cast<size_t>(levels_[k]->getSize()));
     }
-    builder->Reserve(records);
+    builder->Reserve(records, std::max(entries, static_cast<size_t>(levels_[0]->getSize())));
     if (numberOfLevels_ > 0) {
       for (auto it = levels_[0]->begin(); it != levels_[0]->end(); ++it) {
         if (it->value != nullptr) builder->AddParent(it->value);
