@@ -102,11 +102,9 @@ void SequenceDictionary::destroyTables() {
 
 void SequenceDictionary::defineLevel0() {
   GuardMemory([this] {
-    auto key = std::make_unique<NTSequence>();
-    auto counter = std::make_unique<SequenceCounter>();
-    levels_[0]->putOverwrite(key.get(), counter.get());
-    key.release();
-    counter.release();
+    const NTSequence key;
+    SequenceCounter counter;
+    levels_[0]->putOverwriteCopy(key, &counter);
   });
 }
 
@@ -164,17 +162,18 @@ const NTSequence* SequenceDictionary::scratchKey(const Sequence* sequence) {
 
 void SequenceDictionary::addSequence(int** sets, int n, SequenceCounter* counter) {
   if (numberOfLevels_ < 1 || CountedSize(sets, n) >= numberOfLevels_) return;
+  // The key is built in the scratch key and copied, with the counter's numbers, into the level
+  // table's own entry storage.
+  const NTSequence* key = scratchKey(sets, n);
+  if (key == nullptr) return;
   GuardMemory([&] {
-    auto key = std::make_unique<NTSequence>(sets, n);
-    std::unique_ptr<SequenceCounter> copy;
-    if (counter != nullptr) {
-      copy = std::make_unique<SequenceCounter>(counter->getOrdinalOfEntry(), counter->getCount(),
-                                               nullptr);
-      copy->setMaxMissed(counter->getMaxMissed());
+    if (counter == nullptr) {
+      levels_[key->size()]->putOverwriteCopy(*key, nullptr);
+      return;
     }
-    levels_[key->size()]->putOverwrite(key.get(), copy.get());
-    key.release();
-    copy.release();
+    SequenceCounter copy(counter->getOrdinalOfEntry(), counter->getCount(), nullptr);
+    copy.setMaxMissed(counter->getMaxMissed());
+    levels_[key->size()]->putOverwriteCopy(*key, &copy);
   });
 }
 

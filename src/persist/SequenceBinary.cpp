@@ -80,7 +80,7 @@ size_t NTSequence::readObject(std::fstream& fs) {
   }
   std::unique_ptr<std::int32_t[]> array(new std::int32_t[size]);
   std::copy(items, items + size, array.get());
-  items_ = std::move(array);
+  adoptItems(std::move(array), size);
   size_ = size;
   nSets_ = nSets;
   pattern_ = pattern;
@@ -95,11 +95,9 @@ size_t SequenceCounter::writeObject(std::fstream& fs) const {
   le::PutInt32(fs, maxMissed_);
   const std::int32_t nAdjacent = getNAdjacent();
   le::PutInt32(fs, nAdjacent);
-  if (adjacent_ != nullptr) {
-    for (const auto& pair : *adjacent_) {
-      le::PutInt32(fs, pair.first);
-      le::PutInt32(fs, pair.second);
-    }
+  for (const auto& pair : adjacent_) {
+    le::PutInt32(fs, pair.first);
+    le::PutInt32(fs, pair.second);
   }
   size_t count = 23 + 8 * static_cast<size_t>(nAdjacent);
   le::PutInt32(fs, statistics_ != nullptr ? 1 : 0);
@@ -171,13 +169,13 @@ size_t HashtableSQPair::readObject(std::fstream& fs) {
   // equal key, into the table as it stands: its capacity, its growth and the head-of-bucket
   // insertion decide the order in which it walks them, which need not be the saved order.
   for (std::int32_t i = 0; i < nEntries; ++i) {
-    std::unique_ptr<NTSequence> key(new NTSequence());
-    count += key->readObject(fs);
-    std::unique_ptr<SequenceCounter> counter(new SequenceCounter());
-    count += counter->readObject(fs);
-    putOverwrite(key.get(), counter.get());
-    key.release();
-    counter.release();
+    // Read into a key and counter of the reader's own, then copied into the table's entry
+    // storage (the counter's bucket and links move over).
+    NTSequence key;
+    count += key.readObject(fs);
+    SequenceCounter counter;
+    count += counter.readObject(fs);
+    putOverwriteCopy(key, &counter);
   }
   return count;
 }

@@ -85,7 +85,7 @@ size_t NTSequence::readObjectXML(std::ifstream& is) {
   }
   std::unique_ptr<std::int32_t[]> array(new std::int32_t[size]);
   std::copy(items, items + size, array.get());
-  items_ = std::move(array);
+  adoptItems(std::move(array), size);
   size_ = size;
   nSets_ = nSets;
   pattern_ = pattern.value;
@@ -101,11 +101,9 @@ size_t SequenceCounter::writeObjectXML(std::ostream& os) const {
   obj.WriteSubElement(os, static_cast<int>(maxMissed_));
   const int nAdjacent = getNAdjacent();
   obj.WriteSubElement(os, nAdjacent);
-  if (adjacent_ != nullptr) {
-    for (const auto& pair : *adjacent_) {
-      obj.WriteSubElement(os, static_cast<int>(pair.first));
-      obj.WriteSubElement(os, static_cast<int>(pair.second));
-    }
+  for (const auto& pair : adjacent_) {
+    obj.WriteSubElement(os, static_cast<int>(pair.first));
+    obj.WriteSubElement(os, static_cast<int>(pair.second));
   }
   size_t count = 7 + 2 * static_cast<size_t>(nAdjacent);
   obj.WriteSubElement(os, statistics_ != nullptr ? 1 : 0);
@@ -175,13 +173,13 @@ size_t HashtableSQPair::readObjectXML(std::ifstream& is) {
   size_t count = 3;
   // As the binary reader: a count below 1 reads no entry; entries are stored in the order read.
   for (int i = 0; i < nEntries; ++i) {
-    std::unique_ptr<NTSequence> key(new NTSequence());
-    count += key->readObjectXML(is);
-    std::unique_ptr<SequenceCounter> counter(new SequenceCounter());
-    count += counter->readObjectXML(is);
-    putOverwrite(key.get(), counter.get());
-    key.release();
-    counter.release();
+    // Read into a key and counter of the reader's own, then copied into the table's entry
+    // storage (the counter's bucket and links move over).
+    NTSequence key;
+    count += key.readObjectXML(is);
+    SequenceCounter counter;
+    count += counter.readObjectXML(is);
+    putOverwriteCopy(key, &counter);
   }
   if (!ParseEndObj(is)) persist::FailRead(kTableError);
   return count;

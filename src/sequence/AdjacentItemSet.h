@@ -14,28 +14,35 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 // An ordered set of (item, position) pairs: ascending by item, then by position, each pair once.
 // position is the slot of the NTSequence extension constructor. The pairs are kept in one sorted
-// array, so walking them is cheap and a set filled in one go (assign, assignSorted) costs one
-// allocation. Inserting shifts the later pairs: cheap at the end and for small sets, but n
-// pairs inserted in descending order cost O(n^2) moves, so readers of untrusted pairs should
-// gather them and assign. Iterators stay valid until the set changes. Copyable and movable.
+// array behind a 16-byte handle (a dictionary holds one set per sequence), so walking them is
+// cheap and a set filled in one go (assign, assignSorted) costs one allocation of exactly its
+// pairs. Inserting shifts the later pairs: cheap at the end and for small sets, but n pairs
+// inserted in descending order cost O(n^2) moves, so readers of untrusted pairs should gather
+// them and assign. Iterators stay valid until the set changes. Copyable and movable.
 // Not thread-safe.
 class CARMASEQ_EXPORT AdjacentItemSet {
  public:
   using value_type = std::pair<std::int32_t, std::int32_t>;
-  using const_iterator = std::vector<value_type>::const_iterator;
+  using const_iterator = const value_type*;
   using iterator = const_iterator;  // the pairs are read-only: they carry the order
   using size_type = std::size_t;
 
   AdjacentItemSet() = default;
   // The given pairs in order, each once.
   AdjacentItemSet(std::initializer_list<value_type> pairs);
+  AdjacentItemSet(const AdjacentItemSet& other);
+  AdjacentItemSet(AdjacentItemSet&& other) noexcept { swap(other); }
+  AdjacentItemSet& operator=(const AdjacentItemSet& other);
+  AdjacentItemSet& operator=(AdjacentItemSet&& other) noexcept;
+  ~AdjacentItemSet();
 
-  const_iterator begin() const { return pairs_.begin(); }
-  const_iterator end() const { return pairs_.end(); }
-  std::size_t size() const { return pairs_.size(); }
-  bool empty() const { return pairs_.empty(); }
+  const_iterator begin() const { return pairs_; }
+  const_iterator end() const { return pairs_ + size_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
   // Removes every pair; the storage is kept for refilling.
-  void clear() { pairs_.clear(); }
+  void clear() { size_ = 0; }
+  void swap(AdjacentItemSet& other) noexcept;
 
   // Inserts pair unless it is present. Returns the place of the pair and true iff it was
   // inserted. When memory runs out the set is unchanged (std::bad_alloc).
@@ -57,11 +64,16 @@ class CARMASEQ_EXPORT AdjacentItemSet {
   // them one by one may cost O(n^2).
   void assign(std::vector<value_type> pairs);
 
-  bool operator==(const AdjacentItemSet& other) const { return pairs_ == other.pairs_; }
-  bool operator!=(const AdjacentItemSet& other) const { return pairs_ != other.pairs_; }
+  bool operator==(const AdjacentItemSet& other) const;
+  bool operator!=(const AdjacentItemSet& other) const { return !(*this == other); }
 
  private:
-  std::vector<value_type> pairs_;  // ascending, duplicate-free
+  // Makes room for exactly n pairs, keeping the first size_ (n >= size_).
+  void reallocate(std::size_t n);
+
+  value_type* pairs_ = nullptr;  // owned; capacity_ pairs, the first size_ ascending and unique
+  std::uint32_t size_ = 0;
+  std::uint32_t capacity_ = 0;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "sequence/EntryPool.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
 
@@ -35,11 +36,35 @@ inline std::int32_t ThresholdOf(std::int32_t capacity, float loadFactor) {
   return static_cast<std::int32_t>(sum);
 }
 
-// Every node of a table is a HashedNode: the key's hash code kept next to the chain link lets a
-// look-up pass over the other keys of a chain without loading them.
+// Every node of a table is a HashedNode, made in the table's pool: the key's hash code kept next
+// to the chain link lets a look-up pass over the other keys of a chain without loading them; the
+// flags say which of key and counter live in an entry block of the pool (see below) rather than
+// on the heap.
 struct HashedNode : SQCPairNode {
   std::int32_t hash;
+  std::uint16_t flags;
+  std::uint16_t blockItems;  // the items of the key the block was made for
 };
+
+constexpr unsigned kKeyInBlock = 1;       // key is constructed in an entry block
+constexpr unsigned kCounterInBlock = 2;   // counter is constructed in an entry block
+constexpr unsigned kBlockHasCounter = 4;  // the entry block has room for a counter
+
+// An entry block: the key, then (with room for one) the counter, then the key's items. A block
+// whose key or counter is replaced by a heap object (putOverwrite with one of the very objects
+// stored) lives on until both of its objects are released.
+constexpr std::size_t RoundUp(std::size_t bytes) {
+  return (bytes + EntryPool::kAlign - 1) / EntryPool::kAlign * EntryPool::kAlign;
+}
+constexpr std::size_t kCounterOffset = RoundUp(sizeof(NTSequence));
+constexpr std::size_t ItemsOffset(bool hasCounter) {
+  return kCounterOffset + (hasCounter ? RoundUp(sizeof(SequenceCounter)) : 0);
+}
+constexpr std::size_t BlockBytes(bool hasCounter, std::size_t items) {
+  return RoundUp(ItemsOffset(hasCounter) + items * sizeof(std::int32_t));
+}
+static_assert(alignof(SequenceCounter) <= EntryPool::kAlign, "counter alignment");
+static_assert(alignof(HashedNode) <= EntryPool::kAlign, "node alignment");
 
 inline HashedNode* Hashed(SQCPairNode* node) { return static_cast<HashedNode*>(node); }
 
@@ -60,9 +85,33 @@ inline void Prefetch(const void* address) {
 #endif
 }
 
-void DeleteEntry(SQCPairNode* node) {
-  delete node->key;
-  delete node->value;
+void ReleaseKey(EntryPool& pool, HashedNode* node) {
+  if ((node->flags & kKeyInBlock) == 0) {
+    delete node->key;
+    return;
+  }
+  void* block = node->key;
+  node->key->~NTSequence();
+  node->flags &= ~kKeyInBlock;
+  if ((node->flags & kCounterInBlock) == 0) {
+    pool.Free(block, BlockBytes((node->flags & kBlockHasCounter) != 0, node->blockItems));
+  }
+}
+
+void ReleaseCounter(EntryPool& pool, HashedNode* node) {
+  if ((node->flags & kCounterInBlock) == 0) {
+    delete node->value;
+    return;
+  }
+  void* block = reinterpret_cast<char*>(node->value) - kCounterOffset;
+  node->value->~SequenceCounter();
+  node->flags &= ~kCounterInBlock;
+  if ((node->flags & kKeyInBlock) == 0) pool.Free(block, BlockBytes(true, node->blockItems));
+}
+
+void DeleteEntry(EntryPool& pool, HashedNode* node) {
+  ReleaseKey(pool, node);
+  ReleaseCounter(pool, node);
 }
 
 }  // namespace
@@ -94,13 +143,16 @@ iterator iterator::operator++(int) {
 
 HashtableSQPair::HashtableSQPair(int initialCapacity)
     : capacity_(initialCapacity > 0 ? initialCapacity : 1) {
+  auto pool = std::make_unique<EntryPool>();
   buckets_ = new SQCPairNode*[capacity_]();
+  pool_ = pool.release();
   threshold_ = ThresholdOf(capacity_, loadFactor_);
 }
 
 HashtableSQPair::~HashtableSQPair() {
   clear();
   delete[] buckets_;
+  delete pool_;
 }
 
 std::int32_t HashtableSQPair::hashedKey(const NTSequence* key) const {
@@ -171,31 +223,119 @@ void HashtableSQPair::getMany(const NTSequence* const* keys, int n, const ISQCPa
 
 bool HashtableSQPair::put(NTSequence* key, SequenceCounter* counter) {
   if (FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key) != nullptr) return false;
-  insertNew(key, counter);
+  insertNew(key, counter, 0);
   return true;
 }
 
 void HashtableSQPair::putOverwrite(NTSequence* key, SequenceCounter* counter) {
   SQCPairNode* node = FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key);
   if (node == nullptr) {
-    insertNew(key, counter);
+    insertNew(key, counter, 0);
     return;
   }
-  NTSequence* oldKey = node->key;
-  SequenceCounter* oldCounter = node->value;
-  node->key = key;
-  node->value = counter;
-  if (oldKey != key) delete oldKey;
-  if (oldCounter != counter) delete oldCounter;
+  HashedNode* stored = Hashed(node);
+  if (stored->key != key) {
+    ReleaseKey(*pool_, stored);
+    stored->key = key;
+  }
+  if (stored->value != counter) {
+    ReleaseCounter(*pool_, stored);
+    stored->value = counter;
+  }
 }
 
-void HashtableSQPair::insertNew(NTSequence* key, SequenceCounter* counter) {
-  // Allocate first: if memory runs out, nothing is linked and the caller keeps both objects.
-  std::unique_ptr<HashedNode> node(new HashedNode{{{key, counter}, nullptr}, key->HashCode()});
-  if (size_ + 1 > threshold_) rehash();
+void HashtableSQPair::putOverwriteCopy(const NTSequence& key, SequenceCounter* counter) {
+  const bool hasCounter = counter != nullptr;
+  // Gives `to` the numbers of `from` and moves its bucket and adjacency set over. Cannot fail.
+  const auto move = [](SequenceCounter* from, SequenceCounter* to) {
+    to->count_ = from->count_;
+    to->ordinalOfEntry_ = from->ordinalOfEntry_;
+    to->maxMissed_ = from->maxMissed_;
+    to->statistics_ = from->statistics_;
+    from->statistics_ = nullptr;
+    to->adjacent_.swap(from->adjacent_);
+    to->hasAdjacent_ = from->hasAdjacent_;
+    from->hasAdjacent_ = false;
+  };
+  const std::int32_t n = key.size();
+  if (ItemsOffset(hasCounter) + static_cast<std::size_t>(n) * sizeof(std::int32_t) >
+      EntryPool::kMaxBlock) {
+    // Too long for a block (longer than any key a dictionary holds): heap objects.
+    auto copy = std::make_unique<NTSequence>(key);
+    std::unique_ptr<SequenceCounter> fresh;
+    if (hasCounter) {
+      fresh = std::make_unique<SequenceCounter>();
+      move(counter, fresh.get());
+    }
+    try {
+      putOverwrite(copy.get(), fresh.get());
+    } catch (...) {
+      if (hasCounter) move(fresh.get(), counter);
+      throw;
+    }
+    copy.release();
+    fresh.release();
+    return;
+  }
+  // Everything that can fail comes first, so that a failure changes nothing.
+  const std::size_t bytes = BlockBytes(hasCounter, static_cast<std::size_t>(n));
+  char* block = static_cast<char*>(pool_->Allocate(bytes));
+  HashedNode* existing = Hashed(FindNode(buckets_[BucketOf(key.HashCode(), capacity_)], key));
+  HashedNode* node = existing;
+  if (node == nullptr) {
+    try {
+      node = static_cast<HashedNode*>(pool_->Allocate(sizeof(HashedNode)));
+      try {
+        if (size_ + 1 > threshold_) rehash();
+      } catch (...) {
+        pool_->Free(node, sizeof(HashedNode));
+        throw;
+      }
+    } catch (...) {
+      pool_->Free(block, bytes);
+      throw;
+    }
+  }
+  // The new objects are made before the old ones go: key or counter may be the stored ones.
+  auto* items = reinterpret_cast<std::int32_t*>(block + ItemsOffset(hasCounter));
+  NTSequence* storedKey = new (block) NTSequence(key, items);
+  SequenceCounter* storedCounter = nullptr;
+  if (hasCounter) {
+    storedCounter = new (block + kCounterOffset) SequenceCounter();
+    move(counter, storedCounter);
+  }
+  const auto flags = static_cast<std::uint16_t>(
+      kKeyInBlock | (hasCounter ? kCounterInBlock | kBlockHasCounter : 0u));
+  if (existing != nullptr) {
+    DeleteEntry(*pool_, existing);
+    existing->key = storedKey;
+    existing->value = storedCounter;
+    existing->flags = flags;
+    existing->blockItems = static_cast<std::uint16_t>(n);
+    return;
+  }
+  node = new (node) HashedNode{
+      {{storedKey, storedCounter}, nullptr}, key.HashCode(), flags, static_cast<std::uint16_t>(n)};
   const std::int32_t b = BucketOf(node->hash, capacity_);
   node->next = buckets_[b];
-  buckets_[b] = node.release();
+  buckets_[b] = node;
+  ++size_;
+}
+
+void HashtableSQPair::insertNew(NTSequence* key, SequenceCounter* counter, unsigned flags) {
+  // Allocate first: if memory runs out, nothing is linked and the caller keeps both objects.
+  void* memory = pool_->Allocate(sizeof(HashedNode));
+  try {
+    if (size_ + 1 > threshold_) rehash();
+  } catch (...) {
+    pool_->Free(memory, sizeof(HashedNode));
+    throw;
+  }
+  auto* node = new (memory)
+      HashedNode{{{key, counter}, nullptr}, key->HashCode(), static_cast<std::uint16_t>(flags), 0};
+  const std::int32_t b = BucketOf(node->hash, capacity_);
+  node->next = buckets_[b];
+  buckets_[b] = node;
   ++size_;
 }
 
@@ -226,16 +366,18 @@ void HashtableSQPair::remove(NTSequence* key) {
   const std::int32_t b = BucketOf(key->HashCode(), capacity_);
   SQCPairNode* found = FindNode(buckets_[b], *key);
   if (found == nullptr) return;
-  DeleteEntry(found);
+  DeleteEntry(*pool_, Hashed(found));
   SQCPairNode* head = buckets_[b];
   if (found != head) {
     // The head's entry takes the removed entry's place in the chain.
     found->key = head->key;
     found->value = head->value;
     Hashed(found)->hash = Hashed(head)->hash;
+    Hashed(found)->flags = Hashed(head)->flags;
+    Hashed(found)->blockItems = Hashed(head)->blockItems;
   }
   buckets_[b] = head->next;
-  delete Hashed(head);
+  pool_->Free(head, sizeof(HashedNode));
   --size_;
 }
 
@@ -244,13 +386,13 @@ void HashtableSQPair::clear() {
     SQCPairNode* node = buckets_[i];
     while (node != nullptr) {
       SQCPairNode* next = node->next;
-      DeleteEntry(node);
-      delete Hashed(node);
+      DeleteEntry(*pool_, Hashed(node));
       node = next;
     }
     buckets_[i] = nullptr;
   }
   size_ = 0;
+  pool_->Release();  // every node and block is free now
 }
 
 QxSequence::iterator HashtableSQPair::begin() const {

@@ -10,6 +10,7 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 
+class EntryPool;
 class NTSequence;
 class SequenceCounter;
 class HashtableSQPair;
@@ -63,7 +64,10 @@ class CARMASEQ_EXPORT iterator {
 //  - Removal moves the bucket head's entry into the removed node and unlinks the head.
 // The table owns every key and counter stored in it; a rejected put leaves ownership with the
 // caller. A stored key must not change while the table holds it (its bucket and the hash code
-// kept in its node would go stale). Not copyable. Not thread-safe.
+// kept in its node would go stale). Chain nodes, and the keys and counters that putOverwriteCopy
+// makes, live in storage the table keeps for its entries (one block per key with its counter and
+// items, no heap header each); removing, overwriting, clearing or destroying releases them as
+// it deletes the objects put. Not copyable. Not thread-safe.
 class CARMASEQ_EXPORT HashtableSQPair {
  public:
   // REQUIRES: initialCapacity > 0.
@@ -78,6 +82,11 @@ class CARMASEQ_EXPORT HashtableSQPair {
   // Like put, but an equal stored key is replaced together with its counter; the old objects
   // are deleted unless they are the very objects passed in.
   void putOverwrite(NTSequence* key, SequenceCounter* counter);
+  // Like putOverwrite of a new copy of key and, when counter is not null, a new counter with
+  // counter's count, ordinalOfEntry and maxMissed that takes over counter's statistics bucket and
+  // adjacency set (counter keeps neither); both are made in the table's entry storage. The
+  // caller keeps key and counter. Throws std::bad_alloc when memory runs out (nothing changes).
+  void putOverwriteCopy(const NTSequence& key, SequenceCounter* counter);
   // The stored entry for an equal key, or null.
   const ISQCPair* get(const NTSequence* key) const;
   // found[i] = get(keys[i]) for i < n. Faster than n calls of get on a table too large for
@@ -117,14 +126,16 @@ class CARMASEQ_EXPORT HashtableSQPair {
  private:
   friend class QxSequence::iterator;
 
-  // Links a new node at the head of key's bucket, growing first when needed.
-  void insertNew(NTSequence* key, SequenceCounter* counter);
+  // Links a new node at the head of key's bucket, growing first when needed; flags tell how
+  // key and counter are stored (see HashtableSQPair.cpp).
+  void insertNew(NTSequence* key, SequenceCounter* counter, unsigned flags);
 
   SQCPairNode** buckets_ = nullptr;  // owned array of capacity_ chain heads
   std::int32_t capacity_ = 0;
   std::int32_t size_ = 0;
   std::int32_t threshold_ = 0;
   float loadFactor_ = 0.75f;
+  EntryPool* pool_ = nullptr;  // owned; nodes and entry blocks
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

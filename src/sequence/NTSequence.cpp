@@ -164,8 +164,7 @@ NTSequence& NTSequence::operator=(const NTSequence& other) {
   if (this == &other) return *this;
   std::unique_ptr<std::int32_t[]> fresh(new std::int32_t[other.size_]);
   CopyItems(fresh.get(), other.items_.get(), other.size_);
-  items_ = std::move(fresh);
-  capacity_ = other.size_;
+  adoptItems(std::move(fresh), other.size_);
   size_ = other.size_;
   nSets_ = other.nSets_;
   hashCode_ = other.hashCode_;
@@ -173,15 +172,34 @@ NTSequence& NTSequence::operator=(const NTSequence& other) {
   return *this;
 }
 
-NTSequence::~NTSequence() = default;
+NTSequence::NTSequence(const NTSequence& source, std::int32_t* storage)
+    : size_(source.size_),
+      nSets_(source.nSets_),
+      hashCode_(source.hashCode_),
+      pattern_(source.pattern_),
+      items_(storage),
+      capacity_(source.size_),
+      borrowed_(true) {
+  CopyItems(storage, source.items_.get(), size_);
+}
+
+NTSequence::~NTSequence() {
+  if (borrowed_) static_cast<void>(items_.release());
+}
+
+void NTSequence::adoptItems(std::unique_ptr<std::int32_t[]> items, std::int32_t capacity) {
+  if (borrowed_) static_cast<void>(items_.release());
+  borrowed_ = false;
+  items_ = std::move(items);
+  capacity_ = capacity;
+}
 
 void NTSequence::resizeItems(std::int32_t n) {
   if (n == size_) return;
   // The new array is allocated before the old one is released, so a reallocation always
   // yields a different array.
   std::unique_ptr<std::int32_t[]> fresh(new std::int32_t[n]);
-  items_ = std::move(fresh);
-  capacity_ = n;
+  adoptItems(std::move(fresh), n);
   size_ = n;
 }
 
@@ -189,8 +207,7 @@ void NTSequence::reserveItems(std::int32_t n) {
   if (capacity_ >= n) return;
   std::unique_ptr<std::int32_t[]> fresh(new std::int32_t[n]);
   CopyItems(fresh.get(), items_.get(), size_);
-  items_ = std::move(fresh);
-  capacity_ = n;
+  adoptItems(std::move(fresh), n);
 }
 
 void NTSequence::buildFromCountedSets(int** sets, int n) {
@@ -256,8 +273,7 @@ bool NTSequence::removeItem(int index, const NTSequence* source) {
   const std::uint32_t srcPattern = static_cast<std::uint32_t>(source->pattern_);
   const std::int32_t needed = index < srcSize ? srcSize - 1 : srcSize;
   if (source != this && capacity_ < needed) {
-    items_.reset(new std::int32_t[needed]);
-    capacity_ = needed;
+    adoptItems(std::unique_ptr<std::int32_t[]>(new std::int32_t[needed]), needed);
   }
   const std::int32_t* src = source->items_.get();
   std::int32_t* dst = items_.get();

@@ -33,7 +33,9 @@ struct CARMASEQ_EXPORT PackedSequence {
 //  - Stored and ordered keys hold at most 31 items. Longer keys (look-ups only) keep just the
 //    lowest 32 pattern bits; every operation on them stays within the item array, but their set
 //    boundaries, order and hash carry no meaning.
-// The key owns its item array. Copyable.
+// The key owns its item array, except a key that a table builds in its own entry storage (see
+// HashtableSQPair), whose items live next to it; such a key moves its items to an array of its
+// own when it is rebuilt. Copyable (a copy always owns its items).
 class CARMASEQ_EXPORT NTSequence {
  public:
   // Empty key with room for 32 items.
@@ -109,6 +111,13 @@ class CARMASEQ_EXPORT NTSequence {
   size_t readObject(std::fstream& fs);
 
  private:
+  friend class HashtableSQPair;
+
+  // A copy of source whose items are written to storage (room for source.size() items), which
+  // the key uses but does not own: the caller releases it after the key.
+  NTSequence(const NTSequence& source, std::int32_t* storage);
+  // Makes items (capacity items long) the key's own item array, releasing the old one if owned.
+  void adoptItems(std::unique_ptr<std::int32_t[]> items, std::int32_t capacity);
   // Makes the item array hold exactly n items, reallocating only when n differs from size_.
   // The old items are not kept.
   void resizeItems(std::int32_t n);
@@ -128,6 +137,7 @@ class CARMASEQ_EXPORT NTSequence {
   std::int32_t pattern_ = 0;
   std::unique_ptr<std::int32_t[]> items_;
   std::int32_t capacity_ = 0;  // length of the item array, at least size_
+  bool borrowed_ = false;      // items_ is not owned (table entry storage)
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -22,10 +22,7 @@ SequenceCounter::SequenceCounter() = default;
 SequenceCounter::SequenceCounter(int ordinalOfEntry, int count, StatsBucket* statistics)
     : count_(count), ordinalOfEntry_(ordinalOfEntry), statistics_(statistics) {}
 
-SequenceCounter::~SequenceCounter() {
-  delete statistics_;
-  delete adjacent_;
-}
+SequenceCounter::~SequenceCounter() { delete statistics_; }
 
 void SequenceCounter::decrementMaxMissed() {
   if (maxMissed_ > 0) --maxMissed_;
@@ -38,31 +35,29 @@ void SequenceCounter::setStatsBucket(StatsBucket* statistics) {
 }
 
 void SequenceCounter::addAdjacentItem(int item, int position) {
-  GuardMemory([&] {
-    if (adjacent_ == nullptr) adjacent_ = new AdjacentItemSet;
-    adjacent_->emplace(item, position);
-  });
+  hasAdjacent_ = true;
+  GuardMemory([&] { adjacent_.emplace(item, position); });
 }
 
-int SequenceCounter::getNAdjacent() const {
-  return adjacent_ == nullptr ? 0 : static_cast<int>(adjacent_->size());
-}
+int SequenceCounter::getNAdjacent() const { return static_cast<int>(adjacent_.size()); }
 
-void SequenceCounter::clearAdjacentItems() {
-  if (adjacent_ != nullptr) adjacent_->clear();
-}
+void SequenceCounter::clearAdjacentItems() { adjacent_.clear(); }
 
 void SequenceCounter::assignAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n) {
-  GuardMemory([&] {
-    if (adjacent_ == nullptr) adjacent_ = new AdjacentItemSet;
-    adjacent_->assignSorted(pairs, n);
-  });
+  hasAdjacent_ = true;
+  GuardMemory([&] { adjacent_.assignSorted(pairs, n); });
 }
 
 void SequenceCounter::setAdjacentItems(AdjacentItemSet* items) {
-  if (items == adjacent_) return;
-  delete adjacent_;
-  adjacent_ = items;
+  if (items == &adjacent_) return;
+  if (items == nullptr) {
+    AdjacentItemSet().swap(adjacent_);
+    hasAdjacent_ = false;
+    return;
+  }
+  adjacent_.swap(*items);
+  hasAdjacent_ = true;
+  delete items;
 }
 
 void SequenceCounter::display(std::ostream& os, bool withAdjacent) const {
@@ -77,11 +72,11 @@ void SequenceCounter::display(std::ostream& os, bool withAdjacent) const {
          << statistics_->getMax() << "\n";
     }
   }
-  if (adjacent_ != nullptr && withAdjacent) {
+  if (hasAdjacent_ && withAdjacent) {
     os << "Adjacent list "
        << "{";
     os << std::fixed << std::setprecision(2);
-    for (const auto& pair : *adjacent_) {
+    for (const auto& pair : adjacent_) {
       os << "(item " << pair.first << " position " << pair.second << ")\n";
     }
     os << "}End Adjacent list \n";

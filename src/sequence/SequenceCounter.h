@@ -74,7 +74,7 @@ class CARMASEQ_EXPORT SequenceCounter {
   // SeqExceptions::DictionaryFailure when memory runs out (pairs inserted before stay).
   void addAdjacentItem(int item, int position);
   // The set, or null when none was ever created.
-  const AdjacentItemSet* getAdjacentItems() const { return adjacent_; }
+  const AdjacentItemSet* getAdjacentItems() const { return hasAdjacent_ ? &adjacent_ : nullptr; }
   // Number of pairs; 0 without a set.
   int getNAdjacent() const;
   // Empties the set and keeps it.
@@ -83,7 +83,9 @@ class CARMASEQ_EXPORT SequenceCounter {
   // SeqExceptions::DictionaryFailure when memory runs out (the pairs held before stay).
   // REQUIRES: the pairs are ascending and duplicate-free.
   void assignAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n);
-  // Takes ownership of items; deletes the set held before (unless the same object).
+  // Takes ownership of items: the counter keeps its pairs and deletes it at once (unless it is
+  // the counter's own set), so getAdjacentItems returns the counter's set, not items. Null
+  // releases the set.
   void setAdjacentItems(AdjacentItemSet* items);
 
   // Debug print: counts, then statistics, then (with withAdjacent) the adjacency pairs.
@@ -96,11 +98,16 @@ class CARMASEQ_EXPORT SequenceCounter {
   size_t readObject(std::fstream& fs);
 
  private:
+  friend class HashtableSQPair;  // moves a counter's contents into its entry storage
+
   std::int32_t count_ = 0;
   std::int32_t ordinalOfEntry_ = 0;
   std::int32_t maxMissed_ = 0;
-  StatsBucket* statistics_ = nullptr;    // owned
-  AdjacentItemSet* adjacent_ = nullptr;  // owned
+  bool hasAdjacent_ = false;           // the set exists (getAdjacentItems is not null)
+  StatsBucket* statistics_ = nullptr;  // owned
+  // Held in the counter, not behind a pointer: a dictionary holds one counter per sequence and
+  // builds a set for nearly every one.
+  AdjacentItemSet adjacent_;
 };
 
 // A counter as the model builder creates it. Note the argument order.
