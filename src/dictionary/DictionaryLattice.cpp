@@ -2,6 +2,8 @@
 // sequences occurring in a customer's history.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <set>
@@ -21,18 +23,18 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
 
-// A link waiting to be stored on its parent's counter. A record with position kNoLink only
-// stands for the parent itself, which gets an emptied link set even when no child reaches it.
+// A link waiting to be stored on its parent's counter, 12 bytes: the parent as its place among
+// the counters of its level (its address less the lowest one, in units of the low address bits
+// they all share) times 256 plus the position (below 256: stored keys hold at most 31 items),
+// split into two 32-bit halves, then the item.
 struct PendingLink {
-  SequenceCounter* parent;
+  std::uint32_t low;
+  std::uint32_t high;
   std::int32_t item;
-  std::int32_t position;
-};
-constexpr std::int32_t kNoLink = -1;
 
-std::uintptr_t AddressOf(const PendingLink& link) {
-  return reinterpret_cast<std::uintptr_t>(link.parent);
-}
+  std::uint64_t Key() const { return (std::uint64_t{high} << 32) | low; }
+};
+constexpr int kPositionBits = 8;
 
 // The addresses of a level's counters, taken as they are registered.
 class AddressSpread {
@@ -71,44 +73,39 @@ class AddressSpread {
   std::uintptr_t differ_ = 0;  // the bits in which some counter differs from the first
 };
 
-// Orders the records of one level's parents by parent address, so that each parent's records
-// are contiguous, in place (no second buffer the size of the records): the records are first
-// permuted into buckets by the high bits of the address offset in which the parents differ
-// (at most kMaxDigitBits bits, counted as records are added), and each bucket is then sorted
-// by the whole offset (a no-op when the digit is the whole offset).
+// Orders the records of one level step by parent (then position), in place: the records are
+// first permuted into buckets by the high bits of the parent's place (at most kMaxDigitBits
+// bits, counted as records are added), and each bucket is then sorted by its whole key (a no-op
+// when the digit is the whole place).
 class ParentSorter {
  public:
   ParentSorter() : counts_(kMaxDigits) {}
 
-  // Starts a level whose parents' addresses are `parents`; every record added until Sort must
-  // have one of them as its parent.
-  void Start(const AddressSpread& parents) {
-    low_ = parents.low();
-    shift_ = parents.commonLowBits();
-    const int bits = parents.width(shift_);
-    lowBits_ = bits > kMaxDigitBits ? bits - kMaxDigitBits : 0;
-    digits_ = size_t{1} << (bits - lowBits_);
+  // Starts a level step whose parents' places are `placeBits` bits wide.
+  void Start(int placeBits) {
+    lowBits_ = placeBits > kMaxDigitBits ? placeBits - kMaxDigitBits : 0;
+    digits_ = std::size_t{1} << (placeBits - lowBits_);
     std::fill(counts_.begin(), counts_.begin() + static_cast<std::ptrdiff_t>(digits_), 0);
   }
 
   void Count(const PendingLink& link) { ++counts_[Digit(link)]; }
 
-  // REQUIRES: every record of links was counted since Start.
-  void Sort(std::vector<PendingLink>& links) {
-    // Bucket boundaries: next_[d] is where the next record of digit d goes, ends_[d] its end.
+  // REQUIRES: each of the n records at links was counted since Start.
+  void Sort(PendingLink* links, std::size_t n) {
+    // next_[d] is where the next record of digit d goes, ends_[d] the end of its bucket.
     next_.resize(digits_);
     ends_.resize(digits_);
-    size_t sum = 0;
-    for (size_t d = 0; d < digits_; ++d) {
+    std::size_t sum = 0;
+    for (std::size_t d = 0; d < digits_; ++d) {
       next_[d] = sum;
       sum += counts_[d];
       ends_[d] = sum;
     }
     // Each record is swapped straight into its bucket until the one arriving belongs here.
-    for (size_t d = 0; d < digits_; ++d) {
+    for (std::size_t d = 0; d < digits_; ++d) {
       while (next_[d] < ends_[d]) {
         PendingLink& here = links[next_[d]];
-        const size_t digit = Digit(here);
+        const std::size_t digit = Digit(here);
         if (digit == d) {
           ++next_[d];
         } else {
@@ -116,15 +113,11 @@ class ParentSorter {
         }
       }
     }
-    if (lowBits_ == 0) return;
-    size_t begin = 0;
-    for (size_t d = 0; d < digits_; ++d) {
-      const auto first = links.begin() + static_cast<std::ptrdiff_t>(begin);
-      const auto last = links.begin() + static_cast<std::ptrdiff_t>(ends_[d]);
-      if (last - first > 1) {
-        std::sort(first, last, [](const PendingLink& a, const PendingLink& b) {
-          return AddressOf(a) < AddressOf(b);
-        });
+    std::size_t begin = 0;
+    for (std::size_t d = 0; d < digits_ && begin < n; ++d) {
+      if (ends_[d] - begin > 1) {
+        std::sort(links + begin, links + ends_[d],
+                  [](const PendingLink& a, const PendingLink& b) { return a.Key() < b.Key(); });
       }
       begin = ends_[d];
     }
@@ -132,19 +125,17 @@ class ParentSorter {
 
  private:
   static constexpr int kMaxDigitBits = 16;
-  static constexpr size_t kMaxDigits = size_t{1} << kMaxDigitBits;
+  static constexpr std::size_t kMaxDigits = std::size_t{1} << kMaxDigitBits;
 
-  size_t Digit(const PendingLink& link) const {
-    return static_cast<size_t>(((AddressOf(link) - low_) >> shift_) >> lowBits_);
+  std::size_t Digit(const PendingLink& link) const {
+    return static_cast<std::size_t>((link.Key() >> kPositionBits) >> lowBits_);
   }
 
-  std::uintptr_t low_ = 0;
-  int shift_ = 0;
   int lowBits_ = 0;
-  size_t digits_ = 1;
-  std::vector<size_t> counts_;  // records per digit
-  std::vector<size_t> next_;
-  std::vector<size_t> ends_;
+  std::size_t digits_ = 1;
+  std::vector<std::size_t> counts_;  // records per digit
+  std::vector<std::size_t> next_;
+  std::vector<std::size_t> ends_;
 };
 
 // Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
@@ -161,47 +152,50 @@ inline void Prefetch(const void* address) {
 // (item, 2s+1) if the item was alone in its set s, else (item, 2s).
 //
 // The work is arranged so that it costs little more than the look-ups themselves, which are
-// dominated by cache misses:
+// dominated by cache misses, and so that the links of a level take little more memory while
+// they are built than once stored:
 //  - entries are taken from the table in chunks whose keys are prefetched before use;
 //  - parent keys are made and looked up in batches (HashtableSQPair::getMany), so that the
 //    misses of independent look-ups overlap;
 //  - links are not inserted as they are found (each insertion would chase a parent's counter
-//    and set at a random place): they are gathered per level, grouped by parent address, and
-//    each parent's links are sorted and stored at once (one allocation per set), visiting the
-//    counters in memory order;
-//  - the record vectors are sized once up front, so that none is copied while it grows.
+//    and set at a random place): they are gathered per level step as 12-byte records in one
+//    buffer, sorted there by parent, and rewritten in place as the parents' sorted (item,
+//    position) pairs, 8 bytes each; the buffer, cut to the pairs, becomes the parents' table's
+//    link array, which every parent's set views (one allocation per level, none per set).
 class LatticeBuilder {
  public:
   LatticeBuilder() {
     for (int i = 0; i < kBatch; ++i) keyAddresses_[i] = &keys_[i];
   }
+  LatticeBuilder(const LatticeBuilder&) = delete;
+  LatticeBuilder& operator=(const LatticeBuilder&) = delete;
+  ~LatticeBuilder() { std::free(records_); }
 
-  // Room for the records of the largest level step and the entries of the largest level, so
-  // that no vector grows (and holds its old and new storage at once) during the build.
-  void Reserve(size_t records, size_t entries) {
-    links_.reserve(records);
-    next_.reserve(entries);
+  // Gives every counter of `parents` an empty link set and learns where they lie; then
+  // CollectLevel gathers the links to them, or ReleaseLinks ends a top level.
+  void StartLevel(const HashtableSQPair& parents) {
+    AddressSpread spread;
+    std::size_t counters = 0;
+    for (auto it = parents.begin(); it != parents.end(); ++it) {
+      if (it->value == nullptr) continue;
+      it->value->viewAdjacentItems(nullptr, 0);
+      spread.Add(it->value);
+      ++counters;
+    }
+    low_ = spread.low();
+    shift_ = spread.commonLowBits();
+    sorter_.Start(spread.width(shift_));
+    groups_.clear();
+    groups_.reserve(counters);
   }
 
-  // An entry of level 0: its counter gets an emptied link set. Call TurnToNextLevel after the
-  // last one.
-  void AddParent(SequenceCounter* counter) { Register(counter); }
-
-  // Makes the entries registered last the parents of the next level collected.
-  void TurnToNextLevel() {
-    // The parents' own records become the first records of the level step; the links found
-    // next are appended behind them. links_ keeps the larger buffer.
-    links_.clear();
-    links_.insert(links_.end(), next_.begin(), next_.end());
-    next_.clear();
-    sorter_.Start(nextSpread_);
-    nextSpread_ = AddressSpread();
-    for (const PendingLink& link : links_) sorter_.Count(link);
-  }
-
-  // Registers every entry of `level` under each of its held parents in `parents`; the entries'
-  // own counters become the parents of the next level.
-  void CollectLevel(const HashtableSQPair& level, const HashtableSQPair& parents) {
+  // Registers every entry of `level` (whose keys have `items` items) under each of its held
+  // parents in `parents`, the table given to StartLevel.
+  void CollectLevel(const HashtableSQPair& level, int items, const HashtableSQPair& parents) {
+    // Every item of every child makes at most one link. Pages of the buffer that stay unused
+    // are never touched.
+    count_ = 0;
+    Reserve(static_cast<std::size_t>(level.getSize()) * items);
     auto it = level.begin();
     const auto end = level.end();
     while (it != end) {
@@ -214,39 +208,76 @@ class LatticeBuilder {
     Flush(parents);
   }
 
-  // Stores the gathered records, then turns to the level collected last. Every parent has a
-  // record of its own (gathered a level earlier), so every parent's set is replaced, emptied
-  // when no child reaches it. Parents are visited in address order; each one's counter and
-  // then its set are asked for a few records ahead.
-  void StoreLinks() {
-    constexpr size_t kAhead = 16;
-    sorter_.Sort(links_);
-    const size_t count = links_.size();
-    size_t i = 0;
-    while (i < count) {
-      SequenceCounter* parent = links_[i].parent;
-      pairs_.clear();
-      for (; i < count && links_[i].parent == parent; ++i) {
-        if (i + kAhead < count) Prefetch(links_[i + kAhead].parent);
-        if (i + kAhead / 2 < count) Prefetch(links_[i + kAhead / 2].parent->getAdjacentItems());
-        const PendingLink& link = links_[i];
-        if (link.position == kNoLink) continue;
-        pairs_.emplace_back(link.item, link.position);
+  // Turns the gathered records into the parents' link array, hands it to `parents` (the table
+  // given to StartLevel) and makes each parent's set view its pairs.
+  void StoreLinks(HashtableSQPair& parents) {
+    sorter_.Sort(records_, count_);
+    // Rewrite in place: pair j (8 bytes at 8j) is written after record j (12 bytes at 12j) was
+    // read, and never reaches a record not yet read.
+    char* bytes = reinterpret_cast<char*>(records_);
+    std::size_t out = 0;
+    std::size_t i = 0;
+    while (i < count_) {
+      const std::uint64_t place = records_[i].Key() >> kPositionBits;
+      const std::size_t first = out;
+      for (; i < count_; ++i) {
+        PendingLink link;
+        std::memcpy(&link, bytes + i * sizeof(PendingLink), sizeof link);
+        if (link.Key() >> kPositionBits != place) break;
+        const AdjacentItemSet::value_type pair(
+            link.item, static_cast<std::int32_t>(link.Key() & ((1u << kPositionBits) - 1)));
+        std::memcpy(bytes + out * sizeof pair, &pair, sizeof pair);
+        ++out;
       }
-      if (!std::is_sorted(pairs_.begin(), pairs_.end())) std::sort(pairs_.begin(), pairs_.end());
-      pairs_.erase(std::unique(pairs_.begin(), pairs_.end()), pairs_.end());
-      parent->assignAdjacentItems(pairs_.data(), pairs_.size());
+      auto* pairs = reinterpret_cast<AdjacentItemSet::value_type*>(bytes) + first;
+      const std::size_t n = out - first;
+      if (!std::is_sorted(pairs, pairs + n)) std::sort(pairs, pairs + n);
+      out = first + static_cast<std::size_t>(std::unique(pairs, pairs + n) - pairs);
+      groups_.push_back({Parent(place), first, out - first});
     }
-    TurnToNextLevel();
+    void* array = nullptr;
+    if (out > 0) {
+      array = std::realloc(records_, out * sizeof(AdjacentItemSet::value_type));
+      if (array == nullptr) array = records_;  // keeps the longer buffer
+    } else {
+      std::free(records_);
+    }
+    records_ = nullptr;
+    capacity_ = 0;
+    parents.replaceLinkStorage(array);
+    const auto* pairs = static_cast<const AdjacentItemSet::value_type*>(array);
+    for (const Group& group : groups_) {
+      group.parent->viewAdjacentItems(pairs + group.first, group.count);
+    }
   }
 
  private:
   static constexpr int kChunk = 128;
   static constexpr int kBatch = 64;
 
+  // A parent's pairs in the link array.
+  struct Group {
+    SequenceCounter* parent;
+    std::size_t first;
+    std::size_t count;
+  };
+
+  // Makes room for n records, keeping those gathered.
+  void Reserve(std::size_t n) {
+    if (n <= capacity_) return;
+    void* grown = std::realloc(records_, n * sizeof(PendingLink));
+    if (grown == nullptr) throw std::bad_alloc();
+    records_ = static_cast<PendingLink*>(grown);
+    capacity_ = n;
+  }
+
+  SequenceCounter* Parent(std::uint64_t place) const {
+    return reinterpret_cast<SequenceCounter*>(low_ +
+                                              (static_cast<std::uintptr_t>(place) << shift_));
+  }
+
   void CollectEntry(const ISQCPair& entry, const HashtableSQPair& parents) {
     const NTSequence* child = entry.key;
-    if (entry.value != nullptr) Register(entry.value);
     const std::int32_t* items = child->items();
     int set = 0;  // index of the item set holding the items visited
     ForEachItemSet(*child, [&](ItemSpan span) {
@@ -261,21 +292,21 @@ class LatticeBuilder {
     });
   }
 
-  // Gives counter a record of its own for the step that stores its links.
-  void Register(SequenceCounter* counter) {
-    next_.push_back({counter, 0, kNoLink});
-    nextSpread_.Add(counter);
-  }
-
   void Flush(const HashtableSQPair& parents) {
     const ISQCPair* found[kBatch];
     parents.getMany(keyAddresses_, pending_, found);
     for (int i = 0; i < pending_; ++i) {
       const ISQCPair* held = found[i];
-      if (held != nullptr && held->value != nullptr) {
-        links_.push_back({held->value, items_[i], positions_[i]});
-        sorter_.Count(links_.back());
-      }
+      if (held == nullptr || held->value == nullptr) continue;
+      const std::uint64_t place = (reinterpret_cast<std::uintptr_t>(held->value) - low_) >> shift_;
+      const std::uint64_t key =
+          (place << kPositionBits) | static_cast<std::uint64_t>(positions_[i]);
+      // Only a table holding a key longer than its level (a document read as it was written)
+      // makes more links than its keys' items.
+      if (count_ == capacity_) Reserve(capacity_ + capacity_ / 2 + kBatch);
+      PendingLink& link = records_[count_++];
+      link = {static_cast<std::uint32_t>(key), static_cast<std::uint32_t>(key >> 32), items_[i]};
+      sorter_.Count(link);
     }
     pending_ = 0;
   }
@@ -288,11 +319,13 @@ class LatticeBuilder {
   std::int32_t items_[kBatch];
   std::int32_t positions_[kBatch];
   int pending_ = 0;
-  std::vector<PendingLink> links_;                  // for the parents' level
-  std::vector<PendingLink> next_;                   // the entries of the level collected last
-  AddressSpread nextSpread_;                        // of the counters in next_
-  ParentSorter sorter_;                             // for the records in links_
-  std::vector<AdjacentItemSet::value_type> pairs_;  // the links of one parent
+  std::uintptr_t low_ = 0;          // the parents' lowest address
+  int shift_ = 0;                   // the low address bits every parent shares
+  PendingLink* records_ = nullptr;  // owned (std::malloc); count_ records of the level step
+  std::size_t count_ = 0;
+  std::size_t capacity_ = 0;
+  ParentSorter sorter_;
+  std::vector<Group> groups_;
 };
 
 void AppendCopy(std::vector<NTSequence*>& result, const NTSequence& key) {
@@ -350,25 +383,15 @@ QxCommon_940::QxStatus SequenceDictionary::buildLattice() {
   const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     const int top = LargestSequence();
     auto builder = std::make_unique<LatticeBuilder>();
-    size_t records = 1;
-    size_t entries = 1;
+    if (numberOfLevels_ < 1) return QxStatus();
     for (int k = 1; k <= top; ++k) {
-      records = std::max(
-          records, static_cast<size_t>(k) * levels_[k]->getSize() + levels_[k - 1]->getSize());
-      entries = std::max(entries, static_cast<size_t>(levels_[k]->getSize()));
+      builder->StartLevel(*levels_[k - 1]);
+      builder->CollectLevel(*levels_[k], k, *levels_[k - 1]);
+      builder->StoreLinks(*levels_[k - 1]);
     }
-    builder->Reserve(records, std::max(entries, static_cast<size_t>(levels_[0]->getSize())));
-    if (numberOfLevels_ > 0) {
-      for (auto it = levels_[0]->begin(); it != levels_[0]->end(); ++it) {
-        if (it->value != nullptr) builder->AddParent(it->value);
-      }
-    }
-    builder->TurnToNextLevel();
-    for (int k = 1; k <= top; ++k) {
-      builder->CollectLevel(*levels_[k], *levels_[k - 1]);
-      builder->StoreLinks();
-    }
-    builder->StoreLinks();  // the top level: emptied sets only
+    // The top level: emptied sets only.
+    builder->StartLevel(*levels_[top]);
+    levels_[top]->replaceLinkStorage(nullptr);
     return QxStatus();
   });
   if (status.IsOK()) latticeBuilt_ = true;

@@ -39,7 +39,13 @@ AdjacentItemSet& AdjacentItemSet::operator=(AdjacentItemSet&& other) noexcept {
   return *this;
 }
 
-AdjacentItemSet::~AdjacentItemSet() { FreePairs(pairs_); }
+AdjacentItemSet::~AdjacentItemSet() { release(); }
+
+void AdjacentItemSet::release() {
+  if (capacity_ > 0) FreePairs(pairs_);
+  pairs_ = nullptr;
+  size_ = capacity_ = 0;
+}
 
 void AdjacentItemSet::swap(AdjacentItemSet& other) noexcept {
   std::swap(pairs_, other.pairs_);
@@ -50,9 +56,22 @@ void AdjacentItemSet::swap(AdjacentItemSet& other) noexcept {
 void AdjacentItemSet::reallocate(std::size_t n) {
   Pair* fresh = AllocatePairs(n);
   std::uninitialized_copy_n(pairs_, size_, fresh);
-  FreePairs(pairs_);
+  const std::uint32_t size = size_;
+  release();
   pairs_ = fresh;
+  size_ = size;
   capacity_ = static_cast<std::uint32_t>(n);
+}
+
+void AdjacentItemSet::view(const value_type* first, std::size_t n) {
+  release();
+  if (n == 0) return;
+  pairs_ = const_cast<Pair*>(first);  // never written: a change copies first
+  size_ = static_cast<std::uint32_t>(n);
+}
+
+void AdjacentItemSet::makeOwn() {
+  if (isView()) reallocate(size_);
 }
 
 std::pair<AdjacentItemSet::const_iterator, bool> AdjacentItemSet::insert(const value_type& pair) {
@@ -62,7 +81,7 @@ std::pair<AdjacentItemSet::const_iterator, bool> AdjacentItemSet::insert(const v
     at = static_cast<std::size_t>(lower_bound(pair) - pairs_);
     if (pairs_[at] == pair) return {pairs_ + at, false};
   }
-  if (size_ == capacity_) reallocate(capacity_ == 0 ? 2 : std::size_t{capacity_} * 2);
+  if (size_ >= capacity_) reallocate(std::max<std::size_t>(2, std::size_t{size_} * 2));
   std::copy_backward(pairs_ + at, pairs_ + size_, pairs_ + size_ + 1);
   pairs_[at] = pair;
   ++size_;
@@ -87,9 +106,11 @@ void AdjacentItemSet::assign(std::vector<value_type> pairs) {
 void AdjacentItemSet::assignSorted(const value_type* first, std::size_t n) {
   if (n > capacity_) {
     Pair* fresh = AllocatePairs(n);
-    FreePairs(pairs_);
+    release();
     pairs_ = fresh;
     capacity_ = static_cast<std::uint32_t>(n);
+  } else if (isView()) {
+    release();  // n is 0
   }
   if (n > 0) std::copy_n(first, n, pairs_);
   size_ = static_cast<std::uint32_t>(n);

@@ -18,8 +18,9 @@ namespace SEQUENCE_NAMESPACE_800 {
 // cheap and a set filled in one go (assign, assignSorted) costs one allocation of exactly its
 // pairs. Inserting shifts the later pairs: cheap at the end and for small sets, but n pairs
 // inserted in descending order cost O(n^2) moves, so readers of untrusted pairs should gather
-// them and assign. Iterators stay valid until the set changes. Copyable and movable.
-// Not thread-safe.
+// them and assign. A set may also view pairs it does not own (view): it copies them into storage
+// of its own before any change, and copies of it own theirs. Iterators stay valid until the set
+// changes. Copyable and movable. Not thread-safe.
 class CARMASEQ_EXPORT AdjacentItemSet {
  public:
   using value_type = std::pair<std::int32_t, std::int32_t>;
@@ -63,6 +64,15 @@ class CARMASEQ_EXPORT AdjacentItemSet {
   // Makes the set hold the given pairs, in any order, each once: O(n log n) where inserting
   // them one by one may cost O(n^2).
   void assign(std::vector<value_type> pairs);
+  // Makes the set show the n pairs at first without copying or owning them; the caller keeps
+  // them unchanged and alive while the set shows them (a dictionary stores all links of a level
+  // in one array). REQUIRES: the pairs are ascending and duplicate-free.
+  void view(const value_type* first, std::size_t n);
+  // True iff the set shows pairs it does not own.
+  bool isView() const { return capacity_ == 0 && pairs_ != nullptr; }
+  // Copies viewed pairs into storage of the set's own (nothing for a set that owns its pairs).
+  // Throws std::bad_alloc when memory runs out (the set is unchanged).
+  void makeOwn();
 
   bool operator==(const AdjacentItemSet& other) const;
   bool operator!=(const AdjacentItemSet& other) const { return !(*this == other); }
@@ -70,8 +80,12 @@ class CARMASEQ_EXPORT AdjacentItemSet {
  private:
   // Makes room for exactly n pairs, keeping the first size_ (n >= size_).
   void reallocate(std::size_t n);
+  // Frees owned storage.
+  void release();
 
-  value_type* pairs_ = nullptr;  // owned; capacity_ pairs, the first size_ ascending and unique
+  // capacity_ pairs of owned storage, or (capacity_ 0) viewed pairs; the first size_ ascending
+  // and unique.
+  value_type* pairs_ = nullptr;
   std::uint32_t size_ = 0;
   std::uint32_t capacity_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "sequence/HashtableSQPair.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <limits>
@@ -257,6 +258,9 @@ void HashtableSQPair::putOverwriteCopy(const NTSequence& key, SequenceCounter* c
     to->hasAdjacent_ = from->hasAdjacent_;
     from->hasAdjacent_ = false;
   };
+  // Links the counter only views (in its own table's link array) are copied first: this table
+  // cannot keep that array alive.
+  if (hasCounter) counter->adjacent_.makeOwn();
   const std::int32_t n = key.size();
   if (ItemsOffset(hasCounter) + static_cast<std::size_t>(n) * sizeof(std::int32_t) >
       EntryPool::kMaxBlock) {
@@ -393,6 +397,12 @@ void HashtableSQPair::clear() {
   }
   size_ = 0;
   pool_->Release();  // every node and block is free now
+  replaceLinkStorage(nullptr);
+}
+
+void HashtableSQPair::replaceLinkStorage(void* pairs) {
+  std::free(links_);
+  links_ = pairs;
 }
 
 QxSequence::iterator HashtableSQPair::begin() const {

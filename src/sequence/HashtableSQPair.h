@@ -87,6 +87,11 @@ class CARMASEQ_EXPORT HashtableSQPair {
   // adjacency set (counter keeps neither); both are made in the table's entry storage. The
   // caller keeps key and counter. Throws std::bad_alloc when memory runs out (nothing changes).
   void putOverwriteCopy(const NTSequence& key, SequenceCounter* counter);
+  // Takes ownership of pairs (allocated with std::malloc; may be null): the array of lattice
+  // links that counters of this table's entries view (SequenceCounter::viewAdjacentItems).
+  // Releases the array held before, which no counter may view any more. clear and the
+  // destructor release the array after the entries.
+  void replaceLinkStorage(void* pairs);
   // The stored entry for an equal key, or null.
   const ISQCPair* get(const NTSequence* key) const;
   // found[i] = get(keys[i]) for i < n. Faster than n calls of get on a table too large for
@@ -136,6 +141,7 @@ class CARMASEQ_EXPORT HashtableSQPair {
   std::int32_t threshold_ = 0;
   float loadFactor_ = 0.75f;
   EntryPool* pool_ = nullptr;  // owned; nodes and entry blocks
+  void* links_ = nullptr;      // owned (std::malloc); see replaceLinkStorage
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -48,6 +48,11 @@ void SequenceCounter::assignAdjacentItems(const AdjacentItemSet::value_type* pai
   GuardMemory([&] { adjacent_.assignSorted(pairs, n); });
 }
 
+void SequenceCounter::viewAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n) {
+  hasAdjacent_ = true;
+  adjacent_.view(pairs, n);
+}
+
 void SequenceCounter::setAdjacentItems(AdjacentItemSet* items) {
   if (items == &adjacent_) return;
   if (items == nullptr) {

@@ -83,6 +83,10 @@ class CARMASEQ_EXPORT SequenceCounter {
   // SeqExceptions::DictionaryFailure when memory runs out (the pairs held before stay).
   // REQUIRES: the pairs are ascending and duplicate-free.
   void assignAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n);
+  // Makes the set show the n pairs at pairs without owning them (see AdjacentItemSet::view),
+  // creating it when there is none. The caller keeps the pairs alive and unchanged while the set
+  // shows them. REQUIRES: the pairs are ascending and duplicate-free.
+  void viewAdjacentItems(const AdjacentItemSet::value_type* pairs, std::size_t n);
   // Takes ownership of items: the counter keeps its pairs and deletes it at once (unless it is
   // the counter's own set), so getAdjacentItems returns the counter's set, not items. Null
   // releases the set.
