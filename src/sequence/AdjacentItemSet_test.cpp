@@ -63,5 +63,23 @@ TEST(AdjacentItemSetTest, BulkFillsAndEquality) {
   EXPECT_EQ(set.begin(), set.end());
 }
 
+// A set that views pairs it does not own copies them before any change and never writes them;
+// a copy of it owns its pairs.
+TEST(AdjacentItemSetTest, AViewCopiesBeforeChanging) {
+  const Pairs viewed{{1, 1}, {3, 0}};
+  AdjacentItemSet set;
+  set.view(viewed.data(), viewed.size());
+  const AdjacentItemSet copy = set;
+  EXPECT_FALSE(copy.isView());
+  set.emplace(2, 5);
+  EXPECT_FALSE(set.isView());
+  EXPECT_EQ((Pairs{{1, 1}, {2, 5}, {3, 0}}), Contents(set));
+  set.view(viewed.data(), viewed.size());
+  set.assignSorted(viewed.data(), 1);
+  EXPECT_EQ((Pairs{{1, 1}}), Contents(set));
+  EXPECT_EQ((Pairs{{1, 1}, {3, 0}}), viewed);
+  EXPECT_EQ(viewed, Contents(copy));
+}
+
 }  // namespace
 }  // namespace SEQUENCE_NAMESPACE_800
