@@ -78,6 +78,7 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
   firstItem_.assign(1, 0);
   itemAt_.reserve(db.NumItems());
   setOf_.reserve(db.NumItems());
+  setEnd_.reserve(db.NumItems());
   setTime_.reserve(db.NumItemSets());
   firstItem_.reserve(db.NumItemSets() + std::size_t{1});
   firstSet_.reserve(static_cast<std::size_t>(db.NumCustomers()) + 1);
@@ -94,6 +95,7 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
       if (itemAt_.size() > firstItem_.back()) {
         setTime_.push_back(db.setTime(s));
         firstItem_.push_back(static_cast<std::uint32_t>(itemAt_.size()));
+        setEnd_.resize(itemAt_.size(), firstItem_.back());
       }
     }
     if (setTime_.size() > firstSet_.back()) {
