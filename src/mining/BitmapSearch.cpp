@@ -1,5 +1,7 @@
 #include "mining/BitmapSearch.h"
 
+#include <algorithm>
+
 namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
@@ -11,29 +13,64 @@ constexpr std::uint32_t kMaxBitmapSets = 64;
 // most kMaxPairWork steps (the sum over customers of their distinct items squared).
 constexpr std::size_t kMaxPairEntries = std::size_t{1} << 22;
 constexpr std::uint64_t kMaxPairWork = std::uint64_t{1} << 26;
+// While counting, candidates that can no longer reach the threshold are dropped after every this
+// many customers.
+constexpr std::size_t kPruneInterval = 16;
+// Rows of customers this many places ahead are fetched into the cache while counting.
+constexpr std::size_t kPrefetchAhead = 4;
+
+// SetsAfterFirst for a mask of any width: computed in 64 bits, the bits above the mask's width
+// are cut off by the conversion back.
+template <typename Mask>
+Mask After(Mask mask) {
+  return static_cast<Mask>(SetsAfterFirst(mask));
+}
+
+std::uint32_t LongestCustomer(const CompactDatabase& db) {
+  std::uint32_t longest = 0;
+  for (std::size_t c = 0; c < db.NumCustomers(); ++c) {
+    longest = std::max(longest, db.FirstSet(c + 1) - db.FirstSet(c));
+  }
+  return longest;
+}
 
 }  // namespace
 
 bool BitmapSearch::Tables::Suit(const CompactDatabase& db, const MiningOptions& options) {
   if (options.minGap > 0 || options.maxGap > 0 || options.slidingWindow > 0) return false;
   if (db.NumItems() * db.NumCustomers() > kMaxBitmapEntries) return false;
-  for (std::size_t c = 0; c < db.NumCustomers(); ++c) {
-    if (db.FirstSet(c + 1) - db.FirstSet(c) > kMaxBitmapSets) return false;
-  }
-  return true;
+  return LongestCustomer(db) <= kMaxBitmapSets;
 }
 
 BitmapSearch::Tables::Tables(const CompactDatabase& db)
     : items_(db.NumItems()), customers_(db.NumCustomers()) {
-  masks_.assign(items_ * customers_, 0);
-  for (std::size_t c = 0; c < customers_; ++c) {
-    for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
-      masks_[db.ItemAt(p) * customers_ + c] |= std::uint64_t{1} << (db.SetOf(p) - db.FirstSet(c));
-    }
+  const std::uint32_t longest = LongestCustomer(db);
+  if (longest <= 8) {
+    Fill<std::uint8_t>(db);
+  } else if (longest <= 16) {
+    Fill<std::uint16_t>(db);
+  } else if (longest <= 32) {
+    Fill<std::uint32_t>(db);
+  } else {
+    Fill<std::uint64_t>(db);
   }
-  CountPairs(db);
 }
 
+template <typename Mask>
+void BitmapSearch::Tables::Fill(const CompactDatabase& db) {
+  maskBytes_ = sizeof(Mask);
+  rows_.assign((items_ * customers_ * sizeof(Mask) + 7) / 8, 0);
+  Mask* masks = reinterpret_cast<Mask*>(rows_.data());
+  for (std::size_t c = 0; c < customers_; ++c) {
+    Mask* row = masks + c * items_;
+    for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
+      row[db.ItemAt(p)] |= static_cast<Mask>(Mask{1} << (db.SetOf(p) - db.FirstSet(c)));
+    }
+  }
+  CountPairs<Mask>(db);
+}
+
+template <typename Mask>
 void BitmapSearch::Tables::CountPairs(const CompactDatabase& db) {
   const std::size_t f = items_;
   if (f * f > kMaxPairEntries) return;
@@ -60,114 +97,265 @@ void BitmapSearch::Tables::CountPairs(const CompactDatabase& db) {
   std::fill(seen.begin(), seen.end(), 0);
   for (std::size_t c = 0; c < customers_; ++c) {
     distinctItems(c, &present);
+    const Mask* row = Row<Mask>(c);
     for (std::int32_t y : present) {
-      const std::uint64_t my = masks_[y * customers_ + c];
-      const std::uint64_t afterY = SetsAfterFirst(my);
+      const Mask afterY = After(row[y]);
       for (std::int32_t x : present) {
-        const std::uint64_t mx = masks_[x * customers_ + c];
-        heldTogether_[y * f + x] += (mx & my) != 0 && x != y;
-        heldAfter_[y * f + x] += (mx & afterY) != 0;
+        heldTogether_[y * f + x] += (row[x] & row[y]) != 0 && x != y;
+        heldAfter_[y * f + x] += (row[x] & afterY) != 0;
       }
     }
   }
 }
 
-void BitmapSearch::Projection::Reserve(std::size_t n) {
-  if (customers.size() < n) {
-    customers.resize(n);
-    masks.resize(n);
+class BitmapSearch::Engine {
+ public:
+  virtual ~Engine() = default;
+  virtual void MineRoot(std::int32_t x) = 0;
+};
+
+namespace {
+
+// The search with masks of one width.
+//
+// A node counts all its candidate extensions in one pass over its customers (reading each
+// customer's row once), dropping candidates as soon as they can no longer reach the threshold,
+// then builds the projections of the frequent ones in a second pass. Projections live in one
+// buffer per depth that only grows, so the recursion allocates nothing once warm.
+template <typename Mask>
+class MaskSearch final : public BitmapSearch::Engine {
+ public:
+  MaskSearch(MiningRun& run, const BitmapSearch::Tables& tables)
+      : run_(run),
+        tables_(tables),
+        levels_(run.options().maxItems + 2),
+        rowBytes_(run.db().NumItems() * sizeof(Mask)) {
+    const std::size_t f = run.db().NumItems();
+    allItems_.resize(f);
+    for (std::size_t x = 0; x < f; ++x) allItems_[x] = static_cast<std::int32_t>(x);
   }
+
+  void MineRoot(std::int32_t x) override;
+
+ private:
+  // Per supporting customer, the mask of its item sets at which a match can end (never 0).
+  struct Projection {
+    const std::uint32_t* customers;  // compact customer index, ascending
+    const Mask* masks;
+    std::size_t size;
+  };
+  // A run of candidate items, ascending.
+  struct ItemSpan {
+    const std::int32_t* begin;
+    const std::int32_t* end;
+  };
+  // Candidates of one kind of extension and their counts so far.
+  struct Tally {
+    std::vector<std::int32_t> items;
+    std::vector<std::int32_t> counts;
+    void Start(ItemSpan candidates, const std::int32_t* pairCounts, std::int32_t need);
+    // Drops the candidates that cannot reach need with at most `left` more customers.
+    void Prune(std::size_t left, std::int32_t need);
+  };
+  // What the expansion of one pattern at a depth uses; reused by every pattern at that depth.
+  struct Level {
+    Tally itemSet, sequence;
+    std::vector<std::int32_t> itemSetExtensions, sequenceExtensions;
+    // The projections of the pattern's frequent extensions, item-set extensions first.
+    std::vector<Projection> children;
+    std::vector<std::uint32_t> customers;  // storage of children
+    std::vector<Mask> masks;
+  };
+
+  // Reports the current pattern, whose occurrences are proj and whose last item is last, and
+  // its extensions by the candidate items.
+  void Grow(const Projection& proj, std::int32_t last, ItemSpan itemSetCandidates,
+            ItemSpan sequenceCandidates);
+  // Counts the candidates of both tallies over proj's customers.
+  void Count(const Projection& proj, Tally& itemSet, Tally& sequence) const;
+
+  // Keeps the frequent candidates as the level's extensions and builds their projections.
+  void Build(const Projection& proj, Level& level) const;
+  // Asks the cache for the row of the customer `ahead` places after k in proj, if any.
+  void Prefetch(const Projection& proj, std::size_t k) const {
+    if (k + kPrefetchAhead >= proj.size) return;
+    const char* row = reinterpret_cast<const char*>(
+        tables_.template Row<Mask>(proj.customers[k + kPrefetchAhead]));
+    for (std::size_t offset = 0; offset < rowBytes_; offset += 64) __builtin_prefetch(row + offset);
+  }
+
+  MiningRun& run_;
+  const BitmapSearch::Tables& tables_;
+  std::vector<std::int32_t> allItems_;  // 0..F-1
+  std::vector<Level> levels_;           // by depth of the pattern being expanded
+  std::size_t rowBytes_;                // bytes in one customer's row of masks
+};
+
+template <typename Mask>
+void MaskSearch<Mask>::Tally::Start(ItemSpan candidates, const std::int32_t* pairCounts,
+                                    std::int32_t need) {
+  items.clear();
+  for (const std::int32_t* x = candidates.begin; x != candidates.end; ++x) {
+    if (pairCounts == nullptr || pairCounts[*x] >= need) items.push_back(*x);
+  }
+  counts.assign(items.size(), 0);
 }
 
-BitmapSearch::BitmapSearch(MiningRun& run, const Tables& tables)
-    : run_(run),
-      tables_(tables),
-      children_(run.options().maxItems + 2),
-      itemSetExtensions_(run.options().maxItems + 1),
-      sequenceExtensions_(run.options().maxItems + 1) {
-  const std::size_t f = run.db().NumItems();
-  allItems_.resize(f);
-  for (std::size_t x = 0; x < f; ++x) allItems_[x] = static_cast<std::int32_t>(x);
-  root_.Reserve(run.db().NumCustomers());
+template <typename Mask>
+void MaskSearch<Mask>::Tally::Prune(std::size_t left, std::int32_t need) {
+  std::size_t kept = 0;
+  for (std::size_t j = 0; j < items.size(); ++j) {
+    if (static_cast<std::size_t>(counts[j]) + left < static_cast<std::size_t>(need)) continue;
+    items[kept] = items[j];
+    counts[kept++] = counts[j];
+  }
+  items.resize(kept);
+  counts.resize(kept);
 }
 
-void BitmapSearch::MineRoot(std::int32_t x) {
-  root_.size = 0;
-  const std::uint64_t* masks = tables_.Masks(x);
-  for (std::size_t c = 0; c < run_.db().NumCustomers(); ++c) {
-    if (masks[c] == 0) continue;
-    root_.customers[root_.size] = static_cast<std::uint32_t>(c);
-    root_.masks[root_.size++] = masks[c];
+template <typename Mask>
+void MaskSearch<Mask>::MineRoot(std::int32_t x) {
+  Level& root = levels_[0];
+  const std::size_t customers = run_.db().NumCustomers();
+  root.customers.resize(customers);
+  root.masks.resize(customers);
+  std::size_t size = 0;
+  for (std::size_t c = 0; c < customers; ++c) {
+    const Mask m = tables_.template Row<Mask>(c)[x];
+    if (m == 0) continue;
+    root.customers[size] = static_cast<std::uint32_t>(c);
+    root.masks[size++] = m;
   }
   // Every frequent item is a candidate below the one-item sequences.
   const std::int32_t* all = allItems_.data();
-  Grow(root_, x, {all + x + 1, all + allItems_.size()}, {all, all + allItems_.size()});
+  Grow({root.customers.data(), root.masks.data(), size}, x, {all + x + 1, all + allItems_.size()},
+       {all, all + allItems_.size()});
 }
 
-void BitmapSearch::Grow(const Projection& proj, std::int32_t last, ItemSpan itemSetCandidates,
-                        ItemSpan sequenceCandidates) {
+template <typename Mask>
+void MaskSearch<Mask>::Grow(const Projection& proj, std::int32_t last, ItemSpan itemSetCandidates,
+                            ItemSpan sequenceCandidates) {
   run_.Report(static_cast<std::int32_t>(proj.size));
   if (run_.AtMaxDepth() || run_.Cancelled()) return;
-  const std::int32_t depth = run_.depth();
-  std::vector<Projection>& children = children_[depth + 1];
-  const std::size_t most =
-      static_cast<std::size_t>(itemSetCandidates.end - itemSetCandidates.begin) +
-      static_cast<std::size_t>(sequenceCandidates.end - sequenceCandidates.begin);
-  if (children.size() < most) children.resize(most);
-
-  std::vector<std::int32_t>& itemSetExtensions = itemSetExtensions_[depth];
-  std::vector<std::int32_t>& sequenceExtensions = sequenceExtensions_[depth];
-  itemSetExtensions.clear();
-  sequenceExtensions.clear();
-  Extend(proj, proj.masks.data(), itemSetCandidates, tables_.HeldTogether(last), children.data(),
-         itemSetExtensions);
-  if (sequenceCandidates.begin != sequenceCandidates.end) {
-    if (setsAfterFirst_.size() < proj.size) setsAfterFirst_.resize(proj.size);
-    for (std::size_t k = 0; k < proj.size; ++k) setsAfterFirst_[k] = SetsAfterFirst(proj.masks[k]);
-    Extend(proj, setsAfterFirst_.data(), sequenceCandidates, tables_.HeldAfter(last),
-           children.data() + itemSetExtensions.size(), sequenceExtensions);
-  }
+  Level& level = levels_[run_.depth()];
+  const std::int32_t need = run_.threshold();
+  level.itemSet.Start(itemSetCandidates, tables_.HeldTogether(last), need);
+  level.sequence.Start(sequenceCandidates, tables_.HeldAfter(last), need);
+  if (level.itemSet.items.empty() && level.sequence.items.empty()) return;
+  Count(proj, level.itemSet, level.sequence);
+  Build(proj, level);
 
   // Below an extension, the candidates are the later extensions of its own kind, and every
   // sequence extension.
+  const std::vector<std::int32_t>& sequenceExtensions = level.sequenceExtensions;
   const ItemSpan appended = {sequenceExtensions.data(),
                              sequenceExtensions.data() + sequenceExtensions.size()};
   run_.ForEachExtension(
-      itemSetExtensions, sequenceExtensions,
+      level.itemSetExtensions, sequenceExtensions,
       [&](std::size_t child, const std::vector<std::int32_t>& extensions, std::size_t i) {
-        Grow(children[child], extensions[i],
+        Grow(level.children[child], extensions[i],
              {extensions.data() + i + 1, extensions.data() + extensions.size()}, appended);
       });
 }
 
-void BitmapSearch::Extend(const Projection& proj, const std::uint64_t* base, ItemSpan candidates,
-                          const std::int32_t* pairCounts, Projection* children,
-                          std::vector<std::int32_t>& extensions) const {
-  for (const std::int32_t* x = candidates.begin; x != candidates.end; ++x) {
-    if (pairCounts != nullptr && pairCounts[*x] < run_.threshold()) continue;
-    if (ExtendBy(proj, base, *x, &children[extensions.size()])) extensions.push_back(*x);
+template <typename Mask>
+void MaskSearch<Mask>::Count(const Projection& proj, Tally& itemSet, Tally& sequence) const {
+  const std::int32_t need = run_.threshold();
+
+  for (std::size_t k = 0; k < proj.size; ++k) {
+    Prefetch(proj, k);
+    const Mask* row = tables_.template Row<Mask>(proj.customers[k]);
+    const Mask mask = proj.masks[k];
+    const Mask after = After(mask);
+    const std::size_t ni = itemSet.items.size(), ns = sequence.items.size();
+    const std::int32_t* items = itemSet.items.data();
+    std::int32_t* counts = itemSet.counts.data();
+    for (std::size_t j = 0; j < ni; ++j) counts[j] += (row[items[j]] & mask) != 0;
+    items = sequence.items.data();
+    counts = sequence.counts.data();
+    for (std::size_t j = 0; j < ns; ++j) counts[j] += (row[items[j]] & after) != 0;
+    if (k % kPruneInterval == kPruneInterval - 1) {
+      const std::size_t left = proj.size - k - 1;
+      itemSet.Prune(left, need);
+      sequence.Prune(left, need);
+      if (itemSet.items.empty() && sequence.items.empty()) return;
+    }
+  }
+  itemSet.Prune(0, need);
+  sequence.Prune(0, need);
+}
+
+template <typename Mask>
+void MaskSearch<Mask>::Build(const Projection& proj, Level& level) const {
+  level.itemSetExtensions = level.itemSet.items;
+  level.sequenceExtensions = level.sequence.items;
+  const std::size_t ni = level.itemSet.items.size();
+  const std::size_t n = ni + level.sequence.items.size();
+  // Child j's customers start at offset[j]; each child gets one spare slot, so that writing
+  // before checking the mask never reaches the next child.
+  std::vector<Projection>& children = level.children;
+  children.resize(n);
+  std::size_t total = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::int32_t count = j < ni ? level.itemSet.counts[j] : level.sequence.counts[j - ni];
+    children[j].size = total;  // the offset, until filled
+    total += static_cast<std::size_t>(count) + 1;
+  }
+  if (level.customers.size() < total) {
+    level.customers.resize(total);
+    level.masks.resize(total);
+  }
+  std::uint32_t* customers = level.customers.data();
+  Mask* masks = level.masks.data();
+  // Appends customer c with mask m to child j (at its offset, kept in size while filling).
+  auto append = [&](Projection& child, std::uint32_t c, Mask m) {
+    const std::size_t at = child.size;
+    customers[at] = c;
+    masks[at] = m;
+    child.size = at + (m != 0);
+  };
+  const std::int32_t* items = level.itemSetExtensions.data();
+  const std::int32_t* appended = level.sequenceExtensions.data();
+  const std::size_t ns = n - ni;
+  for (std::size_t k = 0; k < proj.size; ++k) {
+    Prefetch(proj, k);
+    const std::uint32_t c = proj.customers[k];
+    const Mask* row = tables_.template Row<Mask>(c);
+    const Mask mask = proj.masks[k];
+    const Mask after = After(mask);
+    for (std::size_t j = 0; j < ni; ++j) append(children[j], c, row[items[j]] & mask);
+    for (std::size_t j = 0; j < ns; ++j) append(children[ni + j], c, row[appended[j]] & after);
+  }
+  std::size_t start = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::size_t end = children[j].size;
+    children[j] = {customers + start, masks + start, end - start};
+    const std::int32_t count = j < ni ? level.itemSet.counts[j] : level.sequence.counts[j - ni];
+    start += static_cast<std::size_t>(count) + 1;
   }
 }
 
-bool BitmapSearch::ExtendBy(const Projection& proj, const std::uint64_t* base, std::int32_t x,
-                            Projection* out) const {
-  const std::uint64_t* masks = tables_.Masks(x);
-  out->Reserve(proj.size);
-  std::uint32_t* customers = out->customers.data();
-  std::uint64_t* outMasks = out->masks.data();
-  const std::size_t need = static_cast<std::size_t>(run_.threshold());
-  std::size_t kept = 0;
-  for (std::size_t k = 0; k < proj.size; ++k) {
-    // Give up as soon as the remaining customers cannot reach the threshold.
-    if (kept + (proj.size - k) < need) return false;
-    const std::uint32_t c = proj.customers[k];
-    const std::uint64_t m = base[k] & masks[c];
-    customers[kept] = c;
-    outMasks[kept] = m;
-    kept += m != 0;
+}  // namespace
+
+BitmapSearch::BitmapSearch(MiningRun& run, const Tables& tables) {
+  switch (tables.MaskBytes()) {
+    case 1:
+      engine_ = std::make_unique<MaskSearch<std::uint8_t>>(run, tables);
+      break;
+    case 2:
+      engine_ = std::make_unique<MaskSearch<std::uint16_t>>(run, tables);
+      break;
+    case 4:
+      engine_ = std::make_unique<MaskSearch<std::uint32_t>>(run, tables);
+      break;
+    default:
+      engine_ = std::make_unique<MaskSearch<std::uint64_t>>(run, tables);
+      break;
   }
-  out->size = kept;
-  return kept >= need;
 }
+
+BitmapSearch::~BitmapSearch() = default;
+
+void BitmapSearch::MineRoot(std::int32_t x) { engine_->MineRoot(x); }
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -1,10 +1,12 @@
 // The bitmap strategy of the miner: a pattern's occurrences as one mask of item sets per
 // supporting customer (see MiningRun.h for the whole search).
+
 #ifndef CARMASEQ_MINING_BITMAPSEARCH_H_
 #define CARMASEQ_MINING_BITMAPSEARCH_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "mining/MiningRun.h"
@@ -15,8 +17,11 @@ namespace SEQUENCE_NAMESPACE_800 {
 // Not copyable; one thread.
 class BitmapSearch {
  public:
-  // Per item and customer, the mask of the customer's item sets holding the item, and, when
+  // Per customer and item, the mask of the customer's item sets holding the item, and, when
   // cheap enough to count, the item pair table that prunes candidates. Read-only once built.
+  //
+  // A mask is as wide as the longest customer needs (8, 16, 32 or 64 bits), and one customer's
+  // masks lie side by side, so the search reads one short row per customer it visits.
   class Tables {
    public:
     // Returns true iff bitmaps can represent db under options: no time constraints, at most 64
@@ -25,9 +30,13 @@ class BitmapSearch {
     // REQUIRES: Suit(db, options); db outlives the tables.
     explicit Tables(const CompactDatabase& db);
 
-    // The masks of item x, indexed by customer.
-    const std::uint64_t* Masks(std::int32_t x) const {
-      return &masks_[static_cast<std::size_t>(x) * customers_];
+    // Bytes in one mask: 1, 2, 4 or 8.
+    std::size_t MaskBytes() const { return maskBytes_; }
+    // The masks of customer c, indexed by item.
+    // REQUIRES: sizeof(Mask) == MaskBytes().
+    template <typename Mask>
+    const Mask* Row(std::size_t c) const {
+      return reinterpret_cast<const Mask*>(rows_.data()) + c * items_;
     }
     // Customers holding x in one set with y, indexed by x; null when pairs were not counted.
     const std::int32_t* HeldTogether(std::int32_t y) const {
@@ -39,61 +48,32 @@ class BitmapSearch {
     }
 
    private:
+    template <typename Mask>
+    void Fill(const CompactDatabase& db);
+    template <typename Mask>
     void CountPairs(const CompactDatabase& db);
 
     std::size_t items_;
     std::size_t customers_;
-    std::vector<std::uint64_t> masks_;                    // masks_[x * customers_ + c]
+    std::size_t maskBytes_;
+    std::vector<std::uint64_t> rows_;  // customers_ rows of items_ masks, 8-byte aligned
     std::vector<std::int32_t> heldTogether_, heldAfter_;  // [y * items_ + x]
   };
 
   // REQUIRES: run and tables outlive the search, and tables were built for run.db().
   BitmapSearch(MiningRun& run, const Tables& tables);
+  ~BitmapSearch();
   BitmapSearch(const BitmapSearch&) = delete;
   BitmapSearch& operator=(const BitmapSearch&) = delete;
 
   // Reports the current pattern of run, the one-item sequence of x, and all its extensions.
   void MineRoot(std::int32_t x);
 
+  // The search for one width of mask; defined in the .cpp file.
+  class Engine;
+
  private:
-  // Per supporting customer, the mask of its item sets at which a match can end (never 0).
-  struct Projection {
-    std::vector<std::uint32_t> customers;  // compact customer index, ascending
-    std::vector<std::uint64_t> masks;
-    std::size_t size = 0;  // entries in use; the vectors may be longer
-
-    void Reserve(std::size_t n);
-  };
-  // A run of candidate items, ascending.
-  struct ItemSpan {
-    const std::int32_t* begin;
-    const std::int32_t* end;
-  };
-
-  // Reports the current pattern, whose occurrences are proj and whose last item is last, and
-  // its extensions by the candidate items.
-  void Grow(const Projection& proj, std::int32_t last, ItemSpan itemSetCandidates,
-            ItemSpan sequenceCandidates);
-  // Appends to extensions each candidate x whose extension of proj (base[k] & x's mask per
-  // customer k) is frequent, building it into children[extensions.size()]. pairCounts, when not
-  // null, bounds each candidate's count from above: a candidate below the threshold is skipped.
-  void Extend(const Projection& proj, const std::uint64_t* base, ItemSpan candidates,
-              const std::int32_t* pairCounts, Projection* children,
-              std::vector<std::int32_t>& extensions) const;
-  // Fills *out with base[k] & (x's mask) over the customers of proj; returns true iff at least
-  // the threshold of customers remain.
-  bool ExtendBy(const Projection& proj, const std::uint64_t* base, std::int32_t x,
-                Projection* out) const;
-
-  MiningRun& run_;
-  const Tables& tables_;
-  std::vector<std::int32_t> allItems_;  // 0..F-1
-  Projection root_;
-  // Per depth of the pattern being expanded: the projections of its frequent extensions, and
-  // those extensions' items.
-  std::vector<std::vector<Projection>> children_;
-  std::vector<std::vector<std::int32_t>> itemSetExtensions_, sequenceExtensions_;
-  std::vector<std::uint64_t> setsAfterFirst_;  // per customer of the pattern being expanded
+  std::unique_ptr<Engine> engine_;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -6,14 +6,52 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 
+namespace {
+
+// Item ids numbered densely 0..n-1 in ascending order of id, and each item position's dense
+// number.
+struct DenseItems {
+  std::vector<std::int32_t> ids;    // dense number -> id
+  std::vector<std::int32_t> dense;  // item position -> dense number
+};
+
+DenseItems NumberItems(const std::int32_t* items, std::size_t n) {
+  DenseItems out;
+  out.dense.resize(n);
+  if (n == 0) return out;
+  const auto [low, high] = std::minmax_element(items, items + n);
+  const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{*high} - *low) + 1;
+  if (range <= std::max<std::uint64_t>(4 * std::uint64_t{n}, 1 << 16)) {
+    // Ids in a narrow range (the usual case): number them through a table indexed by id.
+    auto slot = [low = *low](std::int32_t id) {
+      return static_cast<std::size_t>(std::int64_t{id} - low);
+    };
+    std::vector<std::int32_t> number(range, -1);
+    for (std::size_t p = 0; p < n; ++p) number[slot(items[p])] = 0;
+    for (std::uint64_t i = 0; i < range; ++i) {
+      if (number[i] < 0) continue;
+      number[i] = static_cast<std::int32_t>(out.ids.size());
+      out.ids.push_back(static_cast<std::int32_t>(*low + static_cast<std::int64_t>(i)));
+    }
+    for (std::size_t p = 0; p < n; ++p) out.dense[p] = number[slot(items[p])];
+    return out;
+  }
+  out.ids.assign(items, items + n);
+  std::sort(out.ids.begin(), out.ids.end());
+  out.ids.erase(std::unique(out.ids.begin(), out.ids.end()), out.ids.end());
+  for (std::size_t p = 0; p < n; ++p) {
+    out.dense[p] = static_cast<std::int32_t>(
+        std::lower_bound(out.ids.begin(), out.ids.end(), items[p]) - out.ids.begin());
+  }
+  return out;
+}
+
+}  // namespace
+
 CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t threshold) {
-  const std::int32_t* items = db.items();
-  std::vector<std::int32_t> ids(items, items + db.NumItems());
-  std::sort(ids.begin(), ids.end());
-  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-  auto dense = [&ids](std::int32_t id) {
-    return static_cast<std::int32_t>(std::lower_bound(ids.begin(), ids.end(), id) - ids.begin());
-  };
+  const DenseItems numbered = NumberItems(db.items(), db.NumItems());
+  const std::vector<std::int32_t>& ids = numbered.ids;
+  auto dense = [&numbered](std::uint32_t p) { return numbered.dense[p]; };
 
   // Customers per item, each customer counted once.
   std::vector<std::int32_t> support(ids.size(), 0);
@@ -21,7 +59,7 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t p = db.setBegin(db.customerBegin(c));
          p < db.setBegin(db.customerBegin(c + 1)); ++p) {
-      const std::int32_t d = dense(items[p]);
+      const std::int32_t d = dense(p);
       if (seen[d] != c) {
         seen[d] = c;
         ++support[d];
@@ -38,11 +76,17 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
 
   firstSet_.assign(1, 0);
   firstItem_.assign(1, 0);
+  itemAt_.reserve(db.NumItems());
+  setOf_.reserve(db.NumItems());
+  setEnd_.reserve(db.NumItems());
+  setTime_.reserve(db.NumItemSets());
+  firstItem_.reserve(db.NumItemSets() + std::size_t{1});
+  firstSet_.reserve(static_cast<std::size_t>(db.NumCustomers()) + 1);
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t s = db.customerBegin(c); s < db.customerBegin(c + 1); ++s) {
       const std::uint32_t set = static_cast<std::uint32_t>(setTime_.size());
       for (std::uint32_t p = db.setBegin(s); p < db.setBegin(s + 1); ++p) {
-        const std::int32_t x = remap[dense(items[p])];
+        const std::int32_t x = remap[dense(p)];
         if (x >= 0) {
           itemAt_.push_back(x);
           setOf_.push_back(set);
@@ -51,6 +95,7 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
       if (itemAt_.size() > firstItem_.back()) {
         setTime_.push_back(db.setTime(s));
         firstItem_.push_back(static_cast<std::uint32_t>(itemAt_.size()));
+        setEnd_.resize(itemAt_.size(), firstItem_.back());
       }
     }
     if (setTime_.size() > firstSet_.back()) {

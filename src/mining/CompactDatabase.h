@@ -26,6 +26,8 @@ class CompactDatabase {
   std::uint32_t FirstItem(std::uint32_t set) const { return firstItem_[set]; }
   double SetTime(std::uint32_t set) const { return setTime_[set]; }
   std::uint32_t SetOf(std::uint32_t position) const { return setOf_[position]; }
+  // One past the last item position of the set holding position: FirstItem(SetOf(position) + 1).
+  std::uint32_t SetEnd(std::uint32_t position) const { return setEnd_[position]; }
   std::int32_t ItemAt(std::uint32_t position) const { return itemAt_[position]; }
   const std::int32_t* Items() const { return itemAt_.data(); }
   // The first item position of the customer's first set and one past its last.
@@ -37,8 +39,9 @@ class CompactDatabase {
   std::vector<std::uint32_t> firstSet_;   // one extra entry
   std::vector<std::uint32_t> firstItem_;  // one extra entry
   std::vector<double> setTime_;
-  std::vector<std::uint32_t> setOf_;  // item position -> set
-  std::vector<std::int32_t> itemAt_;  // item position -> compact item
+  std::vector<std::uint32_t> setOf_;   // item position -> set
+  std::vector<std::uint32_t> setEnd_;  // item position -> one past its set's last position
+  std::vector<std::int32_t> itemAt_;   // item position -> compact item
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -21,15 +21,18 @@
 // rare pattern ends its branch. Two representations of a pattern's occurrences are used:
 //
 // Bitmaps (BitmapSearch), when there are no time constraints, no customer has more than 64 item
-// sets and the F x customers table of masks is small. Each item has, per customer, the mask of
-// the customer's item sets holding it. A pattern keeps, per supporting customer, the mask of the
-// sets at which a match of it can end. Its item-set extension by x is that mask ANDed with x's
+// sets and the F x customers table of masks is small. Each customer has, per item, the mask of
+// the customer's item sets holding it (masks as wide as the longest customer needs, one
+// customer's side by side). A pattern keeps, per supporting customer, the mask of the sets at
+// which a match of it can end. Its item-set extension by x is that mask ANDed with x's
 // mask; its sequence extension by x is x's mask ANDed with the sets after the first bit. Only
 // items that extended the parent are tried (an extension of a pattern by x contains the parent's
 // extension by x as a subsequence, so it is not more frequent), and of those only items x that
 // enough customers hold together with, or after, the pattern's last item y: a table counted once
 // per item pair says how many customers hold x in a set with y, and how many hold x in a set
-// after one holding y.
+// after one holding y. A node counts all its candidates in one pass over its customers, dropping
+// a candidate as soon as too few customers remain for it, and builds projections only for the
+// frequent ones.
 //
 // Positions (PositionSearch), otherwise. A pattern keeps, per supporting customer, the item
 // positions at which its last item is matched by the set matching its last item set; with a

@@ -95,14 +95,14 @@ void PositionSearch::WalkCustomer(const Projection& proj, std::size_t k, bool wa
   if (wantItemSet) {
     for (std::uint32_t i = b; i < e; ++i) {
       const std::uint32_t start = window ? proj.starts[i] : 0;
-      const std::uint32_t setEnd = db_.FirstItem(db_.SetOf(positions[i]) + 1);
+      const std::uint32_t setEnd = db_.SetEnd(positions[i]);
       for (std::uint32_t p = positions[i] + 1; p < setEnd; ++p) itemSet(p, start);
     }
   }
   if (!wantSequence) return;
   if (!timed_) {
     // Any later set of the customer may hold the appended item set.
-    const std::uint32_t from = db_.FirstItem(db_.SetOf(positions[b]) + 1);
+    const std::uint32_t from = db_.SetEnd(positions[b]);
     const std::uint32_t to = db_.CustomerEnd(proj.customers[k]);
     for (std::uint32_t p = from; p < to; ++p) sequence(p, 0);
   } else {

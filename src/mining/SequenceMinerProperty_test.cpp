@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "gtest/gtest.h"
 #include "mining/SequenceMiner.h"
 #include "mining/mining_testutil.h"
-#include "gtest/gtest.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -75,9 +75,10 @@ void Visit(const std::vector<CustomerSpec>& customers, const MiningOptions& opti
   }
 }
 
-// Random customers with equal times now and then; withLongCustomer adds one of more than 64
-// item sets, which takes the miner off its bitmap search.
-std::vector<CustomerSpec> RandomCustomers(std::uint32_t seed, bool withLongCustomer) {
+// Random customers with equal times now and then, and one customer of longSets item sets (none
+// when 0): its length sets the width of the bitmap search's masks (8, 16, 32 or 64 sets), and
+// beyond 64 sets takes the miner off its bitmap search.
+std::vector<CustomerSpec> RandomCustomers(std::uint32_t seed, int longSets) {
   std::mt19937 random(seed);
   auto below = [&random](std::uint32_t n) { return static_cast<std::int32_t>(random() % n); };
   std::vector<CustomerSpec> customers(10 + below(15));
@@ -95,9 +96,9 @@ std::vector<CustomerSpec> RandomCustomers(std::uint32_t seed, bool withLongCusto
       time += below(4);
     }
   }
-  if (withLongCustomer) {
+  if (longSets > 0) {
     CustomerSpec& customer = customers.emplace_back();
-    for (int s = 0; s < 70; ++s) {
+    for (int s = 0; s < longSets; ++s) {
       customer.sets.push_back({kAlphabet[below(kAlphabet.size())]});
       customer.times.push_back(s);
     }
@@ -108,8 +109,9 @@ std::vector<CustomerSpec> RandomCustomers(std::uint32_t seed, bool withLongCusto
 TEST(SequenceMinerPropertyTest, EqualsExhaustiveCounting) {
   // Minimum gap, maximum gap, sliding window.
   const double kConstraints[][3] = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 3}, {1, 3, 5}};
-  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
-    const std::vector<CustomerSpec> customers = RandomCustomers(seed, seed % 2 == 0);
+  const int kLongSets[] = {0, 70, 12, 40, 20};
+  for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+    const std::vector<CustomerSpec> customers = RandomCustomers(seed, kLongSets[seed - 1]);
     const SequenceDatabase db = testutil::MakeDatabase(customers);
     for (const auto& [minGap, maxGap, window] : kConstraints) {
       MiningOptions options;

@@ -1,6 +1,7 @@
 #include "mining/SequenceMiner.h"
 
 #include <atomic>
+#include <cctype>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -10,10 +11,10 @@
 #include <tuple>
 #include <vector>
 
+#include "gtest/gtest.h"
 #include "input/SequenceDatabase.h"
 #include "input/SpmfFormat.h"
 #include "mining/mining_testutil.h"
-#include "gtest/gtest.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -62,6 +63,24 @@ TEST(SequenceMinerTest, CountsCustomersNotOccurrences) {
   EXPECT_TRUE(summary.countThreshold == 2 && summary.customers == 4);
   EXPECT_EQ((std::map<std::string, std::int32_t>{{"(1)", 3}, {"(2)", 3}, {"(2)(1)", 2}}), found);
   EXPECT_EQ((std::vector<std::int64_t>{0, 2, 1, 0, 0, 0, 0, 0, 0, 0}), summary.perLevel);
+}
+
+TEST(SequenceMinerTest, ItemIdsFarApartAreMinedLikeNearOnes) {
+  // Ids spread over the whole range take another way of numbering them than ids close together.
+  const std::int32_t kFar[] = {0, 7, 2000000000, 2147483647};
+  const SequenceDatabase near =
+      MakeDatabase({{{{0, 1}, {2}, {3}}}, {{{1}, {2, 3}}}, {{{0}, {3}, {1}}}});
+  const SequenceDatabase far = MakeDatabase({{{{kFar[0], kFar[1]}, {kFar[2]}, {kFar[3]}}},
+                                             {{{kFar[1]}, {kFar[2], kFar[3]}}},
+                                             {{{kFar[0]}, {kFar[3]}, {kFar[1]}}}});
+  std::map<std::string, std::int32_t> expected;  // near's patterns with every id (a digit) mapped
+  for (const auto& [text, count] : MineAll(near, WithSupport(0.3))) {
+    std::string mapped;
+    for (const char c : text)
+      mapped += std::isdigit(c) ? std::to_string(kFar[c - '0']) : std::string(1, c);
+    expected[mapped] = count;
+  }
+  EXPECT_EQ(expected, MineAll(far, WithSupport(0.3)));
 }
 
 TEST(SequenceMinerTest, MaxItemsBoundsTheLongestSequence) {
