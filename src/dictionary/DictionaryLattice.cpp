@@ -175,18 +175,14 @@ class LatticeBuilder {
   // CollectLevel gathers the links to them, or ReleaseLinks ends a top level.
   void StartLevel(const HashtableSQPair& parents) {
     AddressSpread spread;
-    std::size_t counters = 0;
     for (auto it = parents.begin(); it != parents.end(); ++it) {
       if (it->value == nullptr) continue;
       it->value->viewAdjacentItems(nullptr, 0);
       spread.Add(it->value);
-      ++counters;
     }
     low_ = spread.low();
     shift_ = spread.commonLowBits();
     sorter_.Start(spread.width(shift_));
-    groups_.clear();
-    groups_.reserve(counters);
   }
 
   // Registers every entry of `level` (whose keys have `items` items) under each of its held
@@ -233,8 +229,10 @@ class LatticeBuilder {
       const std::size_t n = out - first;
       if (!std::is_sorted(pairs, pairs + n)) std::sort(pairs, pairs + n);
       out = first + static_cast<std::size_t>(std::unique(pairs, pairs + n) - pairs);
-      groups_.push_back({Parent(place), first, out - first});
+      Parent(place)->viewAdjacentItems(pairs, out - first);
     }
+    // Where the pairs were viewed: realloc below may move them.
+    const auto viewed = reinterpret_cast<std::uintptr_t>(bytes);
     void* array = nullptr;
     if (out > 0) {
       array = std::realloc(records_, out * sizeof(AdjacentItemSet::value_type));
@@ -245,9 +243,8 @@ class LatticeBuilder {
     records_ = nullptr;
     capacity_ = 0;
     parents.replaceLinkStorage(array);
-    const auto* pairs = static_cast<const AdjacentItemSet::value_type*>(array);
-    for (const Group& group : groups_) {
-      group.parent->viewAdjacentItems(pairs + group.first, group.count);
+    if (array != nullptr && reinterpret_cast<std::uintptr_t>(array) != viewed) {
+      Rebase(parents, viewed, out, array);
     }
   }
 
@@ -255,12 +252,22 @@ class LatticeBuilder {
   static constexpr int kChunk = 128;
   static constexpr int kBatch = 64;
 
-  // A parent's pairs in the link array.
-  struct Group {
-    SequenceCounter* parent;
-    std::size_t first;
-    std::size_t count;
-  };
+  // Makes the parents' sets that view pairs of the link array at `from` (n pairs, now moved to
+  // `to`) view them at `to`. Only addresses are compared; nothing at `from` is read.
+  static void Rebase(const HashtableSQPair& parents, std::uintptr_t from, std::size_t n,
+                     const void* to) {
+    const std::uintptr_t start = from;
+    const auto* moved = static_cast<const AdjacentItemSet::value_type*>(to);
+    for (auto it = parents.begin(); it != parents.end(); ++it) {
+      SequenceCounter* parent = it->value;
+      const AdjacentItemSet* set = parent == nullptr ? nullptr : parent->getAdjacentItems();
+      if (set == nullptr || !set->isView()) continue;
+      const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(set->begin());
+      const std::size_t index = (at - start) / sizeof(AdjacentItemSet::value_type);
+      if (at < start || index >= n) continue;
+      parent->viewAdjacentItems(moved + index, set->size());
+    }
+  }
 
   // Makes room for n records, keeping those gathered.
   void Reserve(std::size_t n) {
@@ -325,7 +332,6 @@ class LatticeBuilder {
   std::size_t count_ = 0;
   std::size_t capacity_ = 0;
   ParentSorter sorter_;
-  std::vector<Group> groups_;
 };
 
 void AppendCopy(std::vector<NTSequence*>& result, const NTSequence& key) {
