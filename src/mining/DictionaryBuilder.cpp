@@ -51,15 +51,9 @@ void Finish(std::unique_ptr<SequenceDictionary> dictionary, const MiningOptions&
   if (result->status.IsOK()) result->dictionary = std::move(dictionary);
 }
 
-}  // namespace
-
-BuildResult::BuildResult() = default;
-BuildResult::BuildResult(BuildResult&&) noexcept = default;
-BuildResult& BuildResult::operator=(BuildResult&&) noexcept = default;
-BuildResult::~BuildResult() = default;
-
-BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& options,
-                            const SeqDictionarySettings& settings) {
+// BuildDictionary; empties *release (when not null, the database db refers to) once mined.
+BuildResult Build(const SequenceDatabase& db, const MiningOptions& options,
+                  const SeqDictionarySettings& settings, SequenceDatabase* release) {
   static_cast<void>(SequenceMiner(options));  // rejects bad options before anything is clamped
   CheckLevels(settings);
   MiningOptions mining = options;
@@ -74,6 +68,8 @@ BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& opt
     CarmaSequenceDescriptor counter(/*ordinalOfEntry=*/0, /*maxMissed=*/0, found.count);
     dictionary->addSequence(sets.Fill(found), found.numSets, &counter);
   });
+  const std::int32_t customers = db.NumCustomers();
+  if (release != nullptr) *release = SequenceDatabase();
   if (result.summary.memoryLimitReached) {
     result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kOutOfMemory, false);
     return result;
@@ -82,8 +78,20 @@ BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& opt
     result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kCancelled, false);
     return result;
   }
-  Finish(std::move(dictionary), options, db.NumCustomers(), &result);
+  Finish(std::move(dictionary), options, customers, &result);
   return result;
+}
+
+}  // namespace
+
+BuildResult::BuildResult() = default;
+BuildResult::BuildResult(BuildResult&&) noexcept = default;
+BuildResult& BuildResult::operator=(BuildResult&&) noexcept = default;
+BuildResult::~BuildResult() = default;
+
+BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& options,
+                            const SeqDictionarySettings& settings) {
+  return Build(db, options, settings, nullptr);
 }
 
 BuildResult BuildDictionaryFromPatterns(const PatternList& patterns, std::int32_t customers,
@@ -115,6 +123,18 @@ BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& opt
   SeqDictionarySettings settings;
   settings.numberOfLevels = options.maxItems + 1;
   return BuildDictionary(db, options, settings);
+}
+
+BuildResult BuildDictionary(SequenceDatabase&& db, const MiningOptions& options) {
+  static_cast<void>(SequenceMiner(options));
+  SeqDictionarySettings settings;
+  settings.numberOfLevels = options.maxItems + 1;
+  try {
+    return Build(db, options, settings, &db);
+  } catch (...) {
+    db = SequenceDatabase();
+    throw;
+  }
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

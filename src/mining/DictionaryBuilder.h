@@ -57,6 +57,10 @@ BuildDictionaryFromPatterns(const PatternList& patterns, std::int32_t customers,
 // The same with default settings of options.maxItems + 1 levels.
 CARMASEQ_MINING_EXPORT BuildResult BuildDictionary(const SequenceDatabase& db,
                                                    const MiningOptions& options);
+// The same, emptying db once it is mined, so that the lattice is built in the memory the
+// transactions held. db is left empty whatever happens.
+CARMASEQ_MINING_EXPORT BuildResult BuildDictionary(SequenceDatabase&& db,
+                                                   const MiningOptions& options);
 
 }  // namespace SEQUENCE_NAMESPACE_800
 

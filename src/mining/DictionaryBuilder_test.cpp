@@ -2,12 +2,13 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
-#include "input/SequenceDatabase.h"
-#include "mining/mining_testutil.h"
 #include "dictionary/SequenceDictionary.h"
 #include "gtest/gtest.h"
+#include "input/SequenceDatabase.h"
+#include "mining/mining_testutil.h"
 #include "sequence/SequenceCounter.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -24,6 +25,9 @@ class DictionaryBuilderTest : public testing::Test {
     options_.minSupport = 0.4;  // count threshold 2 of N = 5
   }
 
+  // Expects result to hold exactly what the miner finds in db_ under options_.
+  void CheckStored(const BuildResult& result);
+
   SequenceDatabase db_;
   MiningOptions options_;
 };
@@ -32,7 +36,17 @@ TEST_F(DictionaryBuilderTest, StoresEveryMinedSequenceWithItsCount) {
   options_.minGap = 0.5;
   options_.maxGap = 3;
   options_.slidingWindow = -1;  // off: recorded as 0
-  const BuildResult result = BuildDictionary(db_, options_);
+  for (const bool consume : {false, true}) {
+    SCOPED_TRACE(consume ? "database given up" : "database kept");
+    SequenceDatabase given = db_;
+    const BuildResult result =
+        consume ? BuildDictionary(std::move(given), options_) : BuildDictionary(given, options_);
+    EXPECT_EQ(consume ? 0 : db_.NumCustomers(), given.NumCustomers());
+    CheckStored(result);
+  }
+}
+
+void DictionaryBuilderTest::CheckStored(const BuildResult& result) {
   ASSERT_TRUE(result.status.IsOK());
   ASSERT_NE(nullptr, result.dictionary);
   SequenceDictionary& dictionary = *result.dictionary;

@@ -9,6 +9,7 @@
 #include <new>
 #include <ostream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "Commands.h"
@@ -207,7 +208,8 @@ seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::Min
   return seq::MergeCounts(all, counts, options, settings);
 }
 
-seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress& progress) {
+// Mines db (left empty: the lattice is built in the memory the transactions held).
+seq::BuildResult Mine(seq::SequenceDatabase& db, MineSettings& s, Progress& progress) {
   progress.Start("mining");
   s.mining.progress = [&progress](const seq::MiningProgress& p) {
     progress.SetTotal(p.total);
@@ -216,7 +218,7 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
   seq::BuildResult built;
   try {
     built = s.partitions > 0 ? MinePartitioned(db, s.mining, s.partitions)
-                             : seq::BuildDictionary(db, s.mining);
+                             : seq::BuildDictionary(std::move(db), s.mining);
   } catch (const SeqExceptions::DictionaryFailure&) {
     throw std::bad_alloc();
   } catch (const std::invalid_argument& error) {
