@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -17,6 +16,7 @@
 #include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include "DocumentArena.h"
 #include "EntityBound.h"
 #include "ScoreCaseRecord.h"
 #include "ScoreDictVar.h"
@@ -73,6 +73,9 @@ class FirstError : public xercesc::ErrorHandler {
 // that is all white space is therefore dropped before it becomes a node.
 class LatticeParser : public xercesc::XercesDOMParser {
  public:
+  explicit LatticeParser(xercesc::MemoryManager* memory)
+      : xercesc::XercesDOMParser(nullptr, memory) {}
+
   void docCharacters(const XMLCh* const chars, const XMLSize_t length,
                      const bool cdataSection) override {
     if (!cdataSection && IsAllSpace(chars, length)) return;
@@ -138,6 +141,7 @@ PluginSession::~PluginSession() {
   model_.reset();
   translator_.reset();
   parser_.reset();
+  arena_.reset();
   if (xercesReady_) xercesc::XMLPlatformUtils::Terminate();
   if (module_ != nullptr) dlclose(module_);
 }
@@ -163,8 +167,8 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   std::ifstream file(path, std::ios::binary);
   if (!file.is_open()) throw ToolError(kExitFile, "cannot open the lattice document " + path);
   // The parser bounds the number of entity expansions; their total size is bounded here.
-  const std::int64_t expansion =
-      EntityExpansionBytes(std::string(std::istreambuf_iterator<char>(file), {}));
+  const std::int64_t expansion = EntityExpansionBytes(file);
+  if (expansion < 0) throw ToolError(kExitFile, "cannot read the lattice document " + path);
   if (expansion > kMaxEntityExpansion) {
     throw ToolError(kExitDocument, "the lattice document " + path +
                                        " is refused: its entities would expand to more than " +
@@ -181,7 +185,8 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   xercesc::SecurityManager security;
   security.setEntityExpansionLimit(10000);
   FirstError errors;
-  parser_ = std::make_unique<LatticeParser>();
+  arena_ = std::make_unique<DocumentArena>();
+  parser_ = std::make_unique<LatticeParser>(arena_.get());
   parser_->setLoadExternalDTD(false);
   parser_->setDisableDefaultEntityResolution(true);
   parser_->setSecurityManager(&security);
@@ -224,6 +229,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   }
   // The model keeps nothing of the document.
   parser_.reset();
+  arena_.reset();
 }
 
 ScoredCase PluginSession::Score(const CaseFields& record, const std::string& idField) {

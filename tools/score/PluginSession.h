@@ -23,6 +23,8 @@ class ScoreTranslator;
 
 namespace carmaseq_score {
 
+class DocumentArena;
+
 // The program's exit codes.
 enum ExitCode {
   kExitOk = 0,
@@ -68,6 +70,7 @@ class PluginSession {
  private:
   void* module_ = nullptr;
   bool xercesReady_ = false;
+  std::unique_ptr<DocumentArena> arena_;  // the parser's and its document's memory
   std::unique_ptr<xercesc::XercesDOMParser> parser_;
   std::unique_ptr<QxQuorvis_940::ScoreTranslator> translator_;
   std::unique_ptr<QxQuorvis_940::ScoreModel> model_;
