@@ -3,17 +3,22 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax/InputSource.hpp>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/util/BinInputStream.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/TransService.hpp>
+#include <xercesc/util/XMLExceptMsgs.hpp>
 #include <xercesc/util/XMLException.hpp>
 
 #include "DocumentArena.h"
@@ -91,6 +96,50 @@ class LatticeParser : public xercesc::XercesDOMParser {
   }
 };
 
+// The document's file, read through a stream that tells a listener how many bytes it has read.
+class CountingFileStream : public xercesc::BinInputStream {
+ public:
+  // Takes ownership of file.
+  CountingFileStream(std::FILE* file, LoadListener* listener) : file_(file), listener_(listener) {}
+  ~CountingFileStream() override { std::fclose(file_); }
+  CountingFileStream(const CountingFileStream&) = delete;
+  CountingFileStream& operator=(const CountingFileStream&) = delete;
+
+  XMLFilePos curPos() const override { return position_; }
+  XMLSize_t readBytes(XMLByte* const toFill, const XMLSize_t maxToRead) override {
+    const std::size_t read = std::fread(toFill, 1, maxToRead, file_);
+    if (read == 0 && std::ferror(file_)) {
+      ThrowXML(xercesc::XMLPlatformUtilsException, xercesc::XMLExcepts::File_CouldNotReadFromFile);
+    }
+    position_ += read;
+    if (listener_ != nullptr) listener_->Done(static_cast<double>(position_));
+    return read;
+  }
+  const XMLCh* getContentType() const override { return nullptr; }
+
+ private:
+  std::FILE* file_;
+  LoadListener* listener_;
+  XMLFilePos position_ = 0;
+};
+
+class CountingFileSource : public xercesc::InputSource {
+ public:
+  CountingFileSource(const std::string& path, LoadListener* listener)
+      : xercesc::InputSource(path.c_str()), path_(path), listener_(listener) {}
+
+  // Null when the file cannot be opened (the parser then reports it).
+  xercesc::BinInputStream* makeStream() const override {
+    std::FILE* file = std::fopen(path_.c_str(), "rb");
+    if (file == nullptr) return nullptr;
+    return new CountingFileStream(file, listener_);
+  }
+
+ private:
+  std::string path_;
+  LoadListener* listener_;
+};
+
 // Captures the trace lines written while it lives, unless tracing is already on (the lines then
 // go where the user asked).
 class TraceCapture {
@@ -163,7 +212,10 @@ void PluginSession::LoadPlugin(const std::string& path) {
   }
 }
 
-void PluginSession::LoadDocument(const std::string& path, const std::string& encoding) {
+void PluginSession::LoadDocument(const std::string& path, const std::string& encoding,
+                                 LoadListener* listener) {
+  LoadListener silent;
+  if (listener == nullptr) listener = &silent;
   std::ifstream file(path, std::ios::binary);
   if (!file.is_open()) throw ToolError(kExitFile, "cannot open the lattice document " + path);
   // The parser bounds the number of entity expansions; their total size is bounded here.
@@ -191,9 +243,13 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   parser_->setDisableDefaultEntityResolution(true);
   parser_->setSecurityManager(&security);
   parser_->setErrorHandler(&errors);
+  std::error_code sizeError;
+  const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+  listener->Step("reading the lattice document " + path, sizeError ? 0 : static_cast<double>(size));
+  const CountingFileSource source(path, listener);
   std::string failure;
   try {
-    parser_->parse(path.c_str());
+    parser_->parse(source);
   } catch (const xercesc::XMLException& e) {
     failure = Utf8(e.getMessage());
   } catch (const xercesc::DOMException& e) {
@@ -213,6 +269,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
                     "the lattice document " + path + " is not well-formed XML: " + failure);
   }
 
+  listener->Step("building the model", 0);
   TraceCapture trace;
   std::string target = encoding;
   model_.reset(translator_->ParseFromTree(document, target));
