@@ -1,5 +1,6 @@
 #include "ScoreTranslator.h"
 
+#include <cstring>
 #include <limits>
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMDocument.hpp>
@@ -37,12 +38,20 @@ constexpr size_t kShortName = 64;
 // `text` (UTF-8) as a DOM string: widened into buffer when it is short ASCII, as names nearly
 // always are (sparing a transcoder per look-up), else transcoded into *wide.
 const XMLCh* WideName(const char* text, XMLCh (&buffer)[kShortName], XString* wide) {
-  if (text == nullptr) return buffer[0] = 0, buffer;
-  for (size_t i = 0; i < kShortName; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80) break;
-    buffer[i] = c;
-    if (c == 0) return buffer;
+  if (text == nullptr) {
+    buffer[0] = 0;
+    return buffer;
+  }
+  const size_t length = std::strlen(text);
+  if (length < kShortName) {
+    // One pass without early exits, terminating zero included: the compiler vectorises it.
+    unsigned char bits = 0;
+    for (size_t i = 0; i <= length; ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      bits |= c;
+      buffer[i] = c;
+    }
+    if (bits < 0x80) return buffer;
   }
   *wide = ToXString(text);
   return wide->c_str();

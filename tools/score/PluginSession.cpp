@@ -239,6 +239,11 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   FirstError errors;
   arena_ = std::make_unique<DocumentArena>();
   parser_ = std::make_unique<LatticeParser>(arena_.get());
+  // Nothing is validated and no namespace resolved: the plug-in reads names and attributes only.
+  parser_->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
+  parser_->setDoNamespaces(false);
+  parser_->setDoSchema(false);
+  parser_->setCreateCommentNodes(false);
   parser_->setLoadExternalDTD(false);
   parser_->setDisableDefaultEntityResolution(true);
   parser_->setSecurityManager(&security);
