@@ -1,6 +1,5 @@
 #include "ScoreTranslator.h"
 
-#include <cstring>
 #include <limits>
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMDocument.hpp>
@@ -42,16 +41,11 @@ const XMLCh* WideName(const char* text, XMLCh (&buffer)[kShortName], XString* wi
     buffer[0] = 0;
     return buffer;
   }
-  const size_t length = std::strlen(text);
-  if (length < kShortName) {
-    // One pass without early exits, terminating zero included: the compiler vectorises it.
-    unsigned char bits = 0;
-    for (size_t i = 0; i <= length; ++i) {
-      const auto c = static_cast<unsigned char>(text[i]);
-      bits |= c;
-      buffer[i] = c;
-    }
-    if (bits < 0x80) return buffer;
+  for (size_t i = 0; i < kShortName; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) break;
+    buffer[i] = c;
+    if (c == 0) return buffer;
   }
   *wide = ToXString(text);
   return wide->c_str();

@@ -40,6 +40,11 @@ DocumentArena::DocumentArena(bool prepare) {
 }
 
 DocumentArena::~DocumentArena() {
+  StopPreparing();
+  for (const Mapping& mapping : mappings_) munmap(mapping.address, mapping.bytes);
+}
+
+void DocumentArena::StopPreparing() {
   if (helper_.joinable()) {
     {
       const std::lock_guard<std::mutex> lock(mutex_);
@@ -49,7 +54,7 @@ DocumentArena::~DocumentArena() {
     helper_.join();
   }
   if (ready_ != nullptr) munmap(ready_, kChunkBytes);
-  for (const Mapping& mapping : mappings_) munmap(mapping.address, mapping.bytes);
+  ready_ = nullptr;
 }
 
 xercesc::MemoryManager* DocumentArena::getExceptionMemoryManager() {

@@ -38,6 +38,10 @@ class DocumentArena : public xercesc::MemoryManager {
   void* allocate(XMLSize_t size) override;
   void deallocate(void* p) override;
 
+  // Stops the helper and gives back the chunk it prepared, for when the parser is done: later
+  // allocations map their chunks when needed.
+  void StopPreparing();
+
   // Bytes handed out so far, and bytes mapped (those prepared ahead included).
   std::size_t used() const { return used_; }
   std::size_t reserved() const;

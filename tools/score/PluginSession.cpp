@@ -274,6 +274,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
                     "the lattice document " + path + " is not well-formed XML: " + failure);
   }
 
+  arena_->StopPreparing();  // the document is complete
   listener->Step("building the model", 0);
   TraceCapture trace;
   std::string target = encoding;
