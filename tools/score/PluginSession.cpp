@@ -237,6 +237,8 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   xercesc::SecurityManager security;
   security.setEntityExpansionLimit(10000);
   FirstError errors;
+  // A parser left by a failed load goes before the memory it lives in.
+  parser_.reset();
   arena_ = std::make_unique<DocumentArena>();
   parser_ = std::make_unique<LatticeParser>(arena_.get());
   // Nothing is validated and no namespace resolved: the plug-in reads names and attributes only.
