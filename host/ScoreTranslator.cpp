@@ -31,6 +31,37 @@ XString ToXString(const char* text) {
   }
 }
 
+// Names short enough to be widened on the stack.
+constexpr size_t kShortName = 64;
+
+// `text` (UTF-8) as a DOM string: widened into buffer when it is short ASCII, as names nearly
+// always are (sparing a transcoder per look-up), else transcoded into *wide.
+const XMLCh* WideName(const char* text, XMLCh (&buffer)[kShortName], XString* wide) {
+  if (text == nullptr) {
+    buffer[0] = 0;
+    return buffer;
+  }
+  for (size_t i = 0; i < kShortName; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) break;
+    buffer[i] = c;
+    if (c == 0) return buffer;
+  }
+  *wide = ToXString(text);
+  return wide->c_str();
+}
+
+// The value of an attribute. One that the parser made holds its value in a single text child,
+// read there directly; any other gives what getValue gives.
+const XMLCh* ValueOf(const xercesc::DOMAttr* attribute) {
+  const xercesc::DOMNode* child = attribute->getFirstChild();
+  if (child != nullptr && child->getNextSibling() == nullptr &&
+      child->getNodeType() == xercesc::DOMNode::TEXT_NODE) {
+    return child->getNodeValue();
+  }
+  return attribute->getValue();
+}
+
 xercesc::DOMDocument* DocumentOf(xercesc::DOMNode* node) {
   if (node == nullptr) return nullptr;
   if (node->getNodeType() == xercesc::DOMNode::DOCUMENT_NODE) {
@@ -91,14 +122,18 @@ void BaseTranslator::CreateTranscoder(const std::string& encoding) {
 xercesc::DOMNodeList* BaseTranslator::GetElementsByTagName(xercesc::DOMDocument* document,
                                                            const char* tag) {
   if (document == nullptr) return nullptr;
-  return document->getElementsByTagName(ToXString(tag).c_str());
+  XMLCh buffer[kShortName];
+  XString wide;
+  return document->getElementsByTagName(WideName(tag, buffer, &wide));
 }
 
 const XMLCh* BaseTranslator::GetAttribute(const xercesc::DOMElement* element, const char* name) {
   if (element == nullptr) return nullptr;
   // getAttribute cannot tell an absent attribute from an empty one; the attribute node can.
-  const xercesc::DOMAttr* attribute = element->getAttributeNode(ToXString(name).c_str());
-  return attribute == nullptr ? nullptr : attribute->getValue();
+  XMLCh buffer[kShortName];
+  XString wide;
+  const xercesc::DOMAttr* attribute = element->getAttributeNode(WideName(name, buffer, &wide));
+  return attribute == nullptr ? nullptr : ValueOf(attribute);
 }
 
 bool BaseTranslator::VerifyInt(const XMLCh* value, int* out) {

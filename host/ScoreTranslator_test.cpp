@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <xercesc/dom/DOMAttr.hpp>
+#include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/dom/DOMText.hpp>
 
 #include "QuorvisTranscoder.h"
 #include "host_testutil.h"
@@ -80,6 +83,29 @@ TEST_F(DomHelperTest, ElementsInDocumentOrderAndAttributes) {
   int out = 5;
   EXPECT_FALSE(BaseTranslator::VerifyInt(BaseTranslator::GetAttribute(r, "bad"), &out));
   EXPECT_EQ(5, out);
+}
+
+// Names of every length and alphabet, and values that are not a single text child.
+TEST_F(DomHelperTest, AttributeNamesAndValuesOfEveryShape) {
+  const std::string longName(80, 'n');
+  DOMDocument* doc = Parse("<r " + longName + "='7' \xC3\xA4ge='8' a='x&amp;y' b='&#49;2'/>");
+  ASSERT_NE(nullptr, doc);
+  DOMElement* r = doc->getDocumentElement();
+  EXPECT_EQ(7, BaseTranslator::VerifyInt(BaseTranslator::GetAttribute(r, longName.c_str())));
+  EXPECT_EQ(nullptr, BaseTranslator::GetAttribute(r, longName.substr(1).c_str()));
+  EXPECT_EQ(8, BaseTranslator::VerifyInt(BaseTranslator::GetAttribute(r, "\xC3\xA4ge")));
+  EXPECT_EQ(nullptr, BaseTranslator::GetAttribute(r, "\xC3ge"));  // not UTF-8: matches nothing
+  EXPECT_EQ(std::u16string(u"x&y"), BaseTranslator::GetAttribute(r, "a"));
+  EXPECT_EQ(12, BaseTranslator::VerifyInt(BaseTranslator::GetAttribute(r, "b")));
+
+  // A value made of two text children reads as their concatenation; one with none as empty.
+  xercesc::DOMAttr* split = r->getAttributeNode(u"b");
+  split->appendChild(doc->createTextNode(u"3"));
+  EXPECT_EQ(std::u16string(u"123"), BaseTranslator::GetAttribute(r, "b"));
+  xercesc::DOMAttr* bare = doc->createAttribute(u"c");
+  r->setAttributeNode(bare);
+  const XMLCh* empty = BaseTranslator::GetAttribute(r, "c");
+  EXPECT_TRUE(empty != nullptr && empty[0] == 0);
 }
 
 // Records what reaches the one overload that translators override.

@@ -107,8 +107,10 @@ class LatticeReader {
   DOMElement* FirstElement(const char* tag) const;
   // `first` and its next count - 1 sibling elements.
   static Elements Run(DOMElement* first, long long count, const char* what);
-  // The first count child elements of parent.
-  static Elements Children(const DOMElement* parent, long long count, const Where& where);
+  // The first count child elements of parent, into *children (its old content dropped; its
+  // room is kept, so that a vector reused from sequence to sequence allocates once).
+  static void Children(const DOMElement* parent, long long count, const Where& where,
+                       Elements* children);
   // The attribute `name` of element as an integer.
   int Int(const DOMElement* element, const char* name, const Where& where) const;
   // The same, within low..high.
@@ -130,6 +132,9 @@ class LatticeReader {
   std::vector<std::unique_ptr<TimedItemSet>> itemSets_;
   std::vector<std::unique_ptr<HashtableSQPair>> tables_;  // by level
   std::unique_ptr<BaseDictionary> itemDictionary_;        // null until an item has a mapped value
+  // Scratch of ReadSequence: a sequence's child elements and its adjacent items.
+  Elements setRefs_;
+  Elements adjacentItems_;
 };
 
 void LatticeReader::Read() {
@@ -192,7 +197,8 @@ void LatticeReader::ReadItemSets() {
     const int id = IntIn(element, "id", 1, numberOfSets_, where);
     const int count = Int(element, "numberOfItems", where);
     auto set = std::make_unique<TimedItemSet>(0, 0.0);
-    const Elements refs = Children(element, count, where);
+    Elements refs;
+    Children(element, count, where, &refs);
     for (size_t r = 0; r < refs.size(); ++r) {
       const Where refWhere{"ItemRef", r + 1, &where};
       set->AddItem(items_[IntIn(refs[r], "itemRef", 1, numberOfItems_, refWhere) - 1]);
@@ -220,7 +226,8 @@ void LatticeReader::ReadLevel(DOMElement* element, const Where& where) {
   // none; the count of its first entry is the total count.
   const int level = IntIn(element, "level", 0, maxSequenceSize_, where);
   const int count = Int(element, "numberOfSequences", where);
-  const Elements sequences = Children(element, count, where);
+  Elements sequences;
+  Children(element, count, where, &sequences);
   // A level's table starts large enough to stay below its load factor.
   const long long capacity = level == 0 ? 2 : static_cast<long long>(count * 1.5);
   if (capacity < 1 || capacity > INT_MAX) {
@@ -240,7 +247,8 @@ void LatticeReader::ReadLevel(DOMElement* element, const Where& where) {
 void LatticeReader::ReadSequence(DOMElement* element, HashtableSQPair* table, const Where& where) {
   const int setCount = IntIn(element, "numberOfSets", 0, INT_MAX, where);
   const int occurrence = Int(element, "occurrence", where);
-  const Elements children = Children(element, setCount + 1LL, where);
+  Elements& children = setRefs_;
+  Children(element, setCount + 1LL, where, &children);
   Sequence sequence;
   int size = 0;
   for (int k = 0; k < setCount; ++k) {
@@ -258,9 +266,11 @@ void LatticeReader::ReadSequence(DOMElement* element, HashtableSQPair* table, co
       setCount == 0 ? std::make_unique<NTSequence>() : std::make_unique<NTSequence>(&sequence);
 
   const DOMElement* list = children[setCount];
-  const Elements adjacent = Children(list, Int(list, "numberOfAdjacentItems", where), where);
+  Elements& adjacent = adjacentItems_;
+  Children(list, Int(list, "numberOfAdjacentItems", where), where, &adjacent);
   auto counter = std::make_unique<SequenceCounter>(0, occurrence, nullptr);
   std::vector<AdjacentItemSet::value_type> pairs;  // in document order: sorted once below
+  pairs.reserve(adjacent.size());
   for (size_t a = 0; a < adjacent.size(); ++a) {
     const Where pairWhere{"AdjacentItem", a + 1, &where};
     const std::int32_t item =
@@ -322,18 +332,18 @@ Elements LatticeReader::Run(DOMElement* first, long long count, const char* what
   return run;
 }
 
-Elements LatticeReader::Children(const DOMElement* parent, long long count, const Where& where) {
-  Elements children;
+void LatticeReader::Children(const DOMElement* parent, long long count, const Where& where,
+                             Elements* children) {
+  children->clear();
   for (DOMElement* child = BaseTranslator::GetFirstChildElt(parent);
-       child != nullptr && static_cast<long long>(children.size()) < count;
+       child != nullptr && static_cast<long long>(children->size()) < count;
        child = BaseTranslator::GetNextSiblingElt(child)) {
-    children.push_back(child);
+    children->push_back(child);
   }
-  if (static_cast<long long>(children.size()) < count) {
+  if (static_cast<long long>(children->size()) < count) {
     Reject(where.Text() + ": count " + std::to_string(count) + " but only " +
-           std::to_string(children.size()) + " child elements");
+           std::to_string(children->size()) + " child elements");
   }
-  return children;
 }
 
 int LatticeReader::Int(const DOMElement* element, const char* name, const Where& where) const {

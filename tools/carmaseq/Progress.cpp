@@ -46,7 +46,7 @@ Progress::~Progress() {
   clock_.join();
 }
 
-void Progress::Start(const std::string& name, double total) {
+void Progress::Start(const std::string& name, double total, const std::string& unit) {
   Finish();
   if (mode_ == Mode::kQuiet) return;
   const std::lock_guard<std::mutex> lock(mutex_);
@@ -54,6 +54,8 @@ void Progress::Start(const std::string& name, double total) {
   name_ = name;
   total_ = total;
   done_ = 0;
+  unit_ = unit;
+  count_ = 0;
   lastTenth_ = 0;
   start_ = lastShown_ = Clock::now();
   if (mode_ == Mode::kTerminal) Show(true);
@@ -70,6 +72,15 @@ void Progress::Update(double done) {
   const std::lock_guard<std::mutex> lock(mutex_);
   if (!active_) return;
   done_ = done;
+  Show(false);
+}
+
+void Progress::Update(double done, double count) {
+  if (mode_ == Mode::kQuiet) return;
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (!active_) return;
+  done_ = done;
+  count_ = count;
   Show(false);
 }
 
@@ -101,6 +112,10 @@ std::string Progress::Text() const {
   const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
   std::string text = name_ + ": ";
   char part[96];
+  if (!unit_.empty()) {
+    std::snprintf(part, sizeof part, "%.0f ", count_);
+    text += part + unit_ + ", ";
+  }
   if (total_ > 0) {
     const double share = done_ <= 0 ? 0 : (done_ >= total_ ? 1 : done_ / total_);
     std::snprintf(part, sizeof part, "%3.0f%%", 100 * share);
@@ -111,7 +126,7 @@ std::string Progress::Text() const {
       text += ", " + Duration(seconds);
     }
   } else {
-    if (done_ > 0) {
+    if (done_ > 0 && unit_.empty()) {
       std::snprintf(part, sizeof part, "%.0f, ", done_);
       text += part;
     }

@@ -34,12 +34,16 @@ class Progress {
   ~Progress();
 
   // Ends the current step, if any, and starts one named name. total > 0 is the amount Update
-  // counts towards; 0 means the share is unknown.
-  void Start(const std::string& name, double total = 0);
+  // counts towards; 0 means the share is unknown. unit, when not empty, names the things the
+  // step also counts (see Update(done, count)).
+  void Start(const std::string& name, double total = 0, const std::string& unit = "");
   // Sets the amount Update counts towards, once the step knows it.
   void SetTotal(double total);
   // Records that done of the step's total (or, without a total, done things) are done.
   void Update(double done);
+  // The same, and count of the step's unit are done (shown as "count unit"), for a step whose
+  // share is of something else, such as records scored out of the bytes of their file.
+  void Update(double done, double count);
   // Ends the current step: clears the terminal line; in line mode writes the time it took.
   void Finish();
 
@@ -61,6 +65,8 @@ class Progress {
   std::string name_;
   double total_ = 0;
   double done_ = 0;
+  std::string unit_;
+  double count_ = 0;
   int lastTenth_ = 0;
   Clock::time_point start_;
   Clock::time_point lastShown_;

@@ -40,6 +40,20 @@ TEST(ProgressTest, LinesModeWritesEachTenthOnceAndTheEnd) {
   EXPECT_NE(std::string::npos, text.find("writing x: done in ")) << text;
 }
 
+TEST(ProgressTest, CountsShowTheirUnitBesideTheShare) {
+  std::ostringstream lines, terminal;
+  {
+    Progress progress(lines, Progress::Mode::kLines);
+    progress.Start("scoring r", 100, "records");
+    for (int done = 1; done <= 100; ++done) progress.Update(done, 3 * done);
+    Progress unknown(terminal, Progress::Mode::kTerminal);
+    unknown.Start("scoring s", 0, "records");
+  }
+  EXPECT_EQ(0u, lines.str().find("scoring r: 30 records,  10%")) << lines.str();
+  EXPECT_NE(std::string::npos, lines.str().find("scoring r: 300 records, 100%")) << lines.str();
+  EXPECT_EQ(0u, terminal.str().find("\rscoring s: 0 records, 0.0 s\x1b[K")) << terminal.str();
+}
+
 TEST(ProgressTest, TerminalLineIsClearedAndQuietWritesNothing) {
   std::ostringstream terminal, quiet;
   {

@@ -1,5 +1,6 @@
 #include "EntityBound.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -65,7 +66,57 @@ Entities Declarations(std::string_view subset) {
   return entities;
 }
 
+constexpr char kDoctype[] = "<!DOCTYPE";
+constexpr std::size_t kDoctypeLength = sizeof kDoctype - 1;
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// Appends the next chunk of in to text. Returns false at the end (or on a failure).
+bool ReadChunk(std::istream& in, std::string* text) {
+  const std::size_t size = text->size();
+  text->resize(size + kChunk);
+  in.read(&(*text)[size], static_cast<std::streamsize>(kChunk));
+  text->resize(size + static_cast<std::size_t>(in.gcount()));
+  return in.gcount() > 0;
+}
+
 }  // namespace
+
+std::int64_t EntityExpansionBytes(std::istream& in) {
+  // Only text from the first "<!DOCTYPE" on counts: what comes before is dropped as it is read.
+  std::string text;
+  std::size_t doctype = std::string::npos;
+  while (doctype == std::string::npos) {
+    if (!ReadChunk(in, &text)) return in.bad() ? -1 : 0;
+    doctype = text.find(kDoctype);
+    if (doctype == std::string::npos && text.size() >= kDoctypeLength) {
+      text.erase(0, text.size() - (kDoctypeLength - 1));
+    }
+  }
+  text.erase(0, doctype);
+  // Read on until the declaration's first '>' shows whether it has an internal subset, and then
+  // until the subset closes; a subset that declares no entity decides the answer too.
+  constexpr std::size_t npos = std::string::npos;
+  std::size_t open = npos;
+  std::size_t firstClose = npos;
+  std::size_t close = npos;
+  std::size_t from = 0;  // where the text not yet searched begins
+  do {
+    if (open == npos) open = text.find('[', from);
+    if (firstClose == npos) firstClose = text.find('>', from);
+    if (firstClose != npos && (open == npos || open > firstClose)) return 0;
+    if (open != npos) {
+      close = text.find("]>", std::max(open, from > 0 ? from - 1 : 0));
+      if (close != npos) break;
+    }
+    from = text.size();
+  } while (ReadChunk(in, &text));
+  if (close != npos && text.find("<!ENTITY", open) > close) return 0;
+  // Entities are declared: their references in the whole document count.
+  while (ReadChunk(in, &text)) {
+  }
+  if (in.bad()) return -1;
+  return EntityExpansionBytes(text);
+}
 
 std::int64_t EntityExpansionBytes(const std::string& xml) {
   const std::size_t doctype = xml.find("<!DOCTYPE");

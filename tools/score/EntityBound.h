@@ -3,6 +3,7 @@
 #define CARMASEQ_TOOLS_SCORE_ENTITYBOUND_H_
 
 #include <cstdint>
+#include <istream>
 #include <string>
 
 namespace carmaseq_score {
@@ -13,6 +14,12 @@ namespace carmaseq_score {
 // refers to itself, directly or not, also gives INT64_MAX. Predefined and character references
 // count nothing. A document without an internal subset gives 0.
 std::int64_t EntityExpansionBytes(const std::string& xml);
+
+// The same for the document read from in, which is read to its end. Only a document whose
+// internal subset declares entities is held in memory whole; any other is read in chunks up to
+// where its document type declaration ends (or, without one, scanned through), so that a large
+// document costs no copy of itself. Returns -1 when reading fails.
+std::int64_t EntityExpansionBytes(std::istream& in);
 
 }  // namespace carmaseq_score
 

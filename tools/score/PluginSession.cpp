@@ -3,20 +3,25 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <system_error>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax/InputSource.hpp>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/util/BinInputStream.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/TransService.hpp>
+#include <xercesc/util/XMLExceptMsgs.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include "DocumentArena.h"
 #include "EntityBound.h"
 #include "ScoreCaseRecord.h"
 #include "ScoreDictVar.h"
@@ -73,6 +78,9 @@ class FirstError : public xercesc::ErrorHandler {
 // that is all white space is therefore dropped before it becomes a node.
 class LatticeParser : public xercesc::XercesDOMParser {
  public:
+  explicit LatticeParser(xercesc::MemoryManager* memory)
+      : xercesc::XercesDOMParser(nullptr, memory) {}
+
   void docCharacters(const XMLCh* const chars, const XMLSize_t length,
                      const bool cdataSection) override {
     if (!cdataSection && IsAllSpace(chars, length)) return;
@@ -86,6 +94,50 @@ class LatticeParser : public xercesc::XercesDOMParser {
     }
     return true;
   }
+};
+
+// The document's file, read through a stream that tells a listener how many bytes it has read.
+class CountingFileStream : public xercesc::BinInputStream {
+ public:
+  // Takes ownership of file.
+  CountingFileStream(std::FILE* file, LoadListener* listener) : file_(file), listener_(listener) {}
+  ~CountingFileStream() override { std::fclose(file_); }
+  CountingFileStream(const CountingFileStream&) = delete;
+  CountingFileStream& operator=(const CountingFileStream&) = delete;
+
+  XMLFilePos curPos() const override { return position_; }
+  XMLSize_t readBytes(XMLByte* const toFill, const XMLSize_t maxToRead) override {
+    const std::size_t read = std::fread(toFill, 1, maxToRead, file_);
+    if (read == 0 && std::ferror(file_)) {
+      ThrowXML(xercesc::XMLPlatformUtilsException, xercesc::XMLExcepts::File_CouldNotReadFromFile);
+    }
+    position_ += read;
+    if (listener_ != nullptr) listener_->Done(static_cast<double>(position_));
+    return read;
+  }
+  const XMLCh* getContentType() const override { return nullptr; }
+
+ private:
+  std::FILE* file_;
+  LoadListener* listener_;
+  XMLFilePos position_ = 0;
+};
+
+class CountingFileSource : public xercesc::InputSource {
+ public:
+  CountingFileSource(const std::string& path, LoadListener* listener)
+      : xercesc::InputSource(path.c_str()), path_(path), listener_(listener) {}
+
+  // Null when the file cannot be opened (the parser then reports it).
+  xercesc::BinInputStream* makeStream() const override {
+    std::FILE* file = std::fopen(path_.c_str(), "rb");
+    if (file == nullptr) return nullptr;
+    return new CountingFileStream(file, listener_);
+  }
+
+ private:
+  std::string path_;
+  LoadListener* listener_;
 };
 
 // Captures the trace lines written while it lives, unless tracing is already on (the lines then
@@ -138,6 +190,7 @@ PluginSession::~PluginSession() {
   model_.reset();
   translator_.reset();
   parser_.reset();
+  arena_.reset();
   if (xercesReady_) xercesc::XMLPlatformUtils::Terminate();
   if (module_ != nullptr) dlclose(module_);
 }
@@ -159,12 +212,15 @@ void PluginSession::LoadPlugin(const std::string& path) {
   }
 }
 
-void PluginSession::LoadDocument(const std::string& path, const std::string& encoding) {
+void PluginSession::LoadDocument(const std::string& path, const std::string& encoding,
+                                 LoadListener* listener) {
+  LoadListener silent;
+  if (listener == nullptr) listener = &silent;
   std::ifstream file(path, std::ios::binary);
   if (!file.is_open()) throw ToolError(kExitFile, "cannot open the lattice document " + path);
   // The parser bounds the number of entity expansions; their total size is bounded here.
-  const std::int64_t expansion =
-      EntityExpansionBytes(std::string(std::istreambuf_iterator<char>(file), {}));
+  const std::int64_t expansion = EntityExpansionBytes(file);
+  if (expansion < 0) throw ToolError(kExitFile, "cannot read the lattice document " + path);
   if (expansion > kMaxEntityExpansion) {
     throw ToolError(kExitDocument, "the lattice document " + path +
                                        " is refused: its entities would expand to more than " +
@@ -181,14 +237,26 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   xercesc::SecurityManager security;
   security.setEntityExpansionLimit(10000);
   FirstError errors;
-  parser_ = std::make_unique<LatticeParser>();
+  // A parser left by a failed load goes before the memory it lives in.
+  parser_.reset();
+  arena_ = std::make_unique<DocumentArena>();
+  parser_ = std::make_unique<LatticeParser>(arena_.get());
+  // Nothing is validated and no namespace resolved: the plug-in reads names and attributes only.
+  parser_->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
+  parser_->setDoNamespaces(false);
+  parser_->setDoSchema(false);
+  parser_->setCreateCommentNodes(false);
   parser_->setLoadExternalDTD(false);
   parser_->setDisableDefaultEntityResolution(true);
   parser_->setSecurityManager(&security);
   parser_->setErrorHandler(&errors);
+  std::error_code sizeError;
+  const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+  listener->Step("reading the lattice document " + path, sizeError ? 0 : static_cast<double>(size));
+  const CountingFileSource source(path, listener);
   std::string failure;
   try {
-    parser_->parse(path.c_str());
+    parser_->parse(source);
   } catch (const xercesc::XMLException& e) {
     failure = Utf8(e.getMessage());
   } catch (const xercesc::DOMException& e) {
@@ -208,6 +276,8 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
                     "the lattice document " + path + " is not well-formed XML: " + failure);
   }
 
+  arena_->StopPreparing();  // the document is complete
+  listener->Step("building the model", 0);
   TraceCapture trace;
   std::string target = encoding;
   model_.reset(translator_->ParseFromTree(document, target));
@@ -224,6 +294,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   }
   // The model keeps nothing of the document.
   parser_.reset();
+  arena_.reset();
 }
 
 ScoredCase PluginSession::Score(const CaseFields& record, const std::string& idField) {

@@ -23,6 +23,8 @@ class ScoreTranslator;
 
 namespace carmaseq_score {
 
+class DocumentArena;
+
 // The program's exit codes.
 enum ExitCode {
   kExitOk = 0,
@@ -44,6 +46,15 @@ class ToolError : public std::runtime_error {
   ExitCode code_;
 };
 
+// Hears how the loading of a document goes: each step by name with the amount it counts
+// towards (0 when unknown), then how much of it is done. The default hears nothing.
+class LoadListener {
+ public:
+  virtual ~LoadListener() = default;
+  virtual void Step(const std::string& /*name*/, double /*total*/) {}
+  virtual void Done(double /*done*/) {}
+};
+
 // Owns the loaded module, the Xerces platform, the translator, the model and the last result,
 // and releases them in the order the plug-in needs (objects of the module before the module,
 // Xerces users before Xerces). Not copyable.
@@ -59,8 +70,10 @@ class PluginSession {
   // Parses the document at path and has the translator build the model, the document's text
   // kept in `encoding`. Throws ToolError: kExitFile when the file cannot be opened, kExitDocument
   // when it is not well-formed or the translator rejects it (with the translator's reason).
-  // REQUIRES: LoadPlugin succeeded.
-  void LoadDocument(const std::string& path, const std::string& encoding);
+  // The steps (reading the document: bytes read of its size; building the model) are told to
+  // listener when given; it must outlive the call. REQUIRES: LoadPlugin succeeded.
+  void LoadDocument(const std::string& path, const std::string& encoding,
+                    LoadListener* listener = nullptr);
   // Scores one case; its field `idField` is passed through as the id. Throws ToolError
   // (kExitScoring). REQUIRES: LoadDocument succeeded.
   ScoredCase Score(const CaseFields& record, const std::string& idField);
@@ -68,6 +81,7 @@ class PluginSession {
  private:
   void* module_ = nullptr;
   bool xercesReady_ = false;
+  std::unique_ptr<DocumentArena> arena_;  // the parser's and its document's memory
   std::unique_ptr<xercesc::XercesDOMParser> parser_;
   std::unique_ptr<QxQuorvis_940::ScoreTranslator> translator_;
   std::unique_ptr<QxQuorvis_940::ScoreModel> model_;

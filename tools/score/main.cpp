@@ -2,10 +2,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "ArgParser.h"
@@ -13,6 +15,7 @@
 #include "Errors.h"
 #include "OutputFiles.h"
 #include "PluginSession.h"
+#include "Progress.h"
 #include "ResultWriter.h"
 #include "ScoringLog.h"
 
@@ -22,6 +25,7 @@ namespace {
 using carmaseq_cli::CommandDef;
 using carmaseq_cli::OutputFiles;
 using carmaseq_cli::ParsedArgs;
+using carmaseq_cli::Progress;
 using carmaseq_cli::UsageError;
 
 constexpr char kProgram[] = "carmaseq-score";
@@ -47,6 +51,8 @@ CommandDef ScoreDef() {
       {"id-field", "NAME", "the field passed through as the id (default \"id\")"},
       {"encoding", "NAME", "encoding of the document's text in the model (default UTF-8)"},
       {"trace", "", "write the plug-in's trace lines to standard error"},
+      {"quiet", "", "show no progress"},
+      {"progress", "", "show progress also when standard error is not a terminal"},
   };
   def.details = R"help(Records hold these fields (any other field is ignored):
   sequence     the customer's history, item sets in time order, e.g.
@@ -75,6 +81,14 @@ Output formats:
   jsonl  {"id":"c1","target":"currentItems","predictions":[{"item":3,
          "confidence":0.5,"support":0.25,"cause":1}]}
 
+Progress:
+  On a terminal, standard error shows the step under way: reading the lattice
+  document (share of its bytes read and the time left), building the model
+  (time spent) and scoring (records scored and, for a RECORDS file, the share
+  of it read and the time left). --progress writes it also to a file or pipe,
+  one line per tenth of a step (or per ten seconds) and one when it ends;
+  --quiet shows none.
+
 --output is written to a temporary file and appears only once every record is
 scored; a failure or a signal leaves an earlier file of that name as it was.
 A record whose non-blank sequence holds no "(" is scored as the empty history,
@@ -98,6 +112,8 @@ struct Options {
   std::string idField = "id";
   std::string encoding = "UTF-8";
   bool trace = false;
+  bool quiet = false;
+  bool progress = false;
   bool help = false;
   std::string document;
   std::string records = "-";
@@ -119,6 +135,8 @@ Options ParseArguments(const ParsedArgs& args) {
   options.idField = args.Get("id-field", options.idField);
   options.encoding = args.Get("encoding", options.encoding);
   options.trace = args.Has("trace");
+  options.quiet = args.Has("quiet");
+  options.progress = args.Has("progress");
   options.document = args.positional()[0];
   if (args.positional().size() == 2) options.records = args.positional()[1];
   if (options.inputFormat.empty()) {
@@ -192,12 +210,36 @@ std::unique_ptr<OutputFiles> DeclareOutput(const Options& options) {
   return files;
 }
 
+// Shows the steps of loading a document as progress steps.
+class LoadProgress : public LoadListener {
+ public:
+  explicit LoadProgress(Progress& progress) : progress_(progress) {}
+  void Step(const std::string& name, double total) override { progress_.Start(name, total); }
+  void Done(double done) override { progress_.Update(done); }
+
+ private:
+  Progress& progress_;
+};
+
+// The size of the records file, or 0 when it is standard input or has no size (a pipe).
+double RecordsSize(const std::string& records) {
+  if (records == "-") return 0;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(records, error)) return 0;
+  const std::uintmax_t size = std::filesystem::file_size(records, error);
+  return error ? 0 : static_cast<double>(size);
+}
+
 void Run(const Options& options) {
   const std::unique_ptr<OutputFiles> output = DeclareOutput(options);
   if (options.trace) QxQuorvis_940::ScoringLog::GetInstance().SetTraceLevel(1);
+  Progress progress(std::cerr,
+                    Progress::ModeFor(options.quiet, options.progress, isatty(STDERR_FILENO) == 1));
   PluginSession session;
   session.LoadPlugin(options.plugin.empty() ? DefaultPlugin() : options.plugin);
-  session.LoadDocument(options.document, options.encoding);
+  LoadProgress loading(progress);
+  session.LoadDocument(options.document, options.encoding, &loading);
+  progress.Finish();
 
   std::ifstream recordFile;
   if (options.records != "-") {
@@ -215,14 +257,27 @@ void Run(const Options& options) {
       options.outputFormat == "csv" ? NewCsvWriter(out) : NewJsonLinesWriter(out);
   CaseFields record;
   const std::string source = options.records == "-" ? "standard input" : options.records;
+  // The share done is the share of the records file read, when its size is known.
+  const double size = RecordsSize(options.records);
+  progress.Start("scoring " + source, size, "records");
+  double scored = 0;
   try {
     while (reader->Next(&record)) {
       CheckRecord(record, source);
       writer->Write(session.Score(record, options.idField));
+      ++scored;
+      if (size > 0) {
+        // Past the end of the file the stream has no position.
+        const std::streamoff at = in.tellg();
+        progress.Update(at < 0 ? size : static_cast<double>(at), scored);
+      } else {
+        progress.Update(scored, scored);
+      }
     }
   } catch (const RecordError& e) {
     throw ToolError(kExitRecord, source + ": malformed record at " + e.what());
   }
+  progress.Finish();
   out.flush();
   if (!out) throw ToolError(kExitFile, "cannot write the results");
   try {

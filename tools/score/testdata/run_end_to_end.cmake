@@ -64,3 +64,40 @@ expect_run(5 "bad.csv: malformed record at line 4: 3 fields, but the header name
 file(WRITE ${WORK_DIR}/bad.jsonl "{\"id\": \"c1\"}\n{\"id\": true}\n")
 expect_run(5 "bad.jsonl: malformed record at line 2: only strings and numbers"
            ${DATA}/lattice.xml ${WORK_DIR}/bad.jsonl)
+
+# Progress: off when standard error is not a terminal, forced by --progress as one line per
+# tenth of each step that knows its share, silenced by --quiet (which wins).
+set(many "")
+foreach(i RANGE 1 100)
+  string(APPEND many "{\"id\": \"c${i}\", \"sequence\": \"(1)\", \"returnType\": \"futureItems\"}\n")
+endforeach()
+file(WRITE ${WORK_DIR}/many.jsonl "${many}")
+execute_process(COMMAND ${PROGRAM} ${DATA}/lattice.xml ${WORK_DIR}/many.jsonl
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE plain)
+execute_process(COMMAND ${PROGRAM} --progress ${DATA}/lattice.xml ${WORK_DIR}/many.jsonl
+                RESULT_VARIABLE rc OUTPUT_VARIABLE forced_out ERROR_VARIABLE forced)
+execute_process(COMMAND ${PROGRAM} --progress --quiet ${DATA}/lattice.xml ${WORK_DIR}/many.jsonl
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE quiet)
+if(NOT plain STREQUAL "" OR NOT quiet STREQUAL "")
+  message(FATAL_ERROR "progress without --progress or with --quiet:\n${plain}\n${quiet}")
+endif()
+if(NOT forced_out STREQUAL out)
+  message(FATAL_ERROR "--progress changed the results:\n${forced_out}\n---\n${out}")
+endif()
+set(steps "reading the lattice document [^\n]*lattice.xml: 100%"
+    "reading the lattice document [^\n]*: done in" "building the model: done in")
+foreach(tenth 1 2 3 4 5 6 7 8 9)
+  list(APPEND steps "scoring [^\n]*many.jsonl: [0-9]+ records, +${tenth}[0-9]%")
+endforeach()
+list(APPEND steps "scoring [^\n]*many.jsonl: 100 records, 100%" "scoring [^\n]*many.jsonl: done in")
+foreach(step IN LISTS steps)
+  if(NOT forced MATCHES "${step}")
+    message(FATAL_ERROR "--progress lacks \"${step}\":\n${forced}")
+  endif()
+endforeach()
+string(REGEX MATCHALL "\n" lines "${forced}")
+list(LENGTH lines count)
+# Reading: its only tenth and its end; building: its end; scoring: ten tenths and its end.
+if(NOT count EQUAL 14)
+  message(FATAL_ERROR "--progress: ${count} lines, expected 14:\n${forced}")
+endif()
