@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <ostream>
+#include <string>
 
 #include "input/SequenceDatabase.h"
 #include "mining/CandidateCounter.h"
@@ -210,9 +211,21 @@ void CheckSettings(const PartitionSettings& expected, const PartitionSettings& f
 }  // namespace
 
 std::vector<SequenceDatabase> SplitCustomers(const SequenceDatabase& db, std::int32_t parts) {
+  const std::int32_t customers = db.NumCustomers();
+  auto items = [&db](std::int32_t c) {
+    return db.setBegin(db.customerBegin(c + 1)) - db.setBegin(db.customerBegin(c));
+  };
+  std::vector<std::int32_t> byLength(static_cast<std::size_t>(customers));
+  for (std::int32_t c = 0; c < customers; ++c) byLength[c] = c;
+  std::stable_sort(byLength.begin(), byLength.end(),
+                   [&items](std::int32_t a, std::int32_t b) { return items(a) > items(b); });
+  std::vector<std::int32_t> partOf(byLength.size());
+  for (std::size_t rank = 0; rank < byLength.size(); ++rank) {
+    partOf[byLength[rank]] = static_cast<std::int32_t>(rank % static_cast<std::size_t>(parts));
+  }
   std::vector<SequenceDatabase> split(parts);
-  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
-    SequenceDatabase& part = split[c % parts];
+  for (std::int32_t c = 0; c < customers; ++c) {
+    SequenceDatabase& part = split[partOf[c]];
     part.StartCustomer();
     for (std::uint32_t set = db.customerBegin(c); set < db.customerBegin(c + 1); ++set) {
       part.AddItemSet(db.items() + db.setBegin(set), db.setBegin(set + 1) - db.setBegin(set),
@@ -241,10 +254,20 @@ CandidateSet MineCandidates(const SequenceDatabase& partition, const MiningOptio
   CandidateSet set;
   set.settings = PartitionSettings::From(options);
   set.customers = partition.NumCustomers();
+  // The miner's threshold here is the partition's own, ceil(minSupport * N_i) for its N_i
+  // customers. That is what makes the two passes exact: a sequence whose count is below
+  // minSupport * N_i in every partition has a total below minSupport * N, so each sequence
+  // frequent over all N customers is frequent in at least one partition and so is a candidate.
   // The miner reports in MiningOrder, so the list is in the canonical order as it fills.
   const MiningSummary summary = SequenceMiner(options).Mine(
       partition, [&set](const MinedSequence& found) { set.patterns.Add(found); });
   if (summary.cancelled) throw PartitionError("cancelled");
+  if (summary.memoryLimitReached) {
+    throw PartitionError("pass 1 stopped at the memory limit after " +
+                         std::to_string(summary.sequences) + " candidates of " +
+                         std::to_string(set.customers) +
+                         " customers; use more or larger partitions, or a smaller item limit");
+  }
   return set;
 }
 
@@ -291,8 +314,10 @@ PartitionCounts CountPartition(const SequenceDatabase& partition, const PatternL
 
 BuildResult MergeCounts(const PatternList& candidates, const std::vector<PartitionCounts>& counts,
                         const MiningOptions& options,
-                        const SeqDictionarySettings& dictionarySettings) {
+                        const SeqDictionarySettings& dictionarySettings,
+                        std::int32_t candidateItems) {
   if (counts.empty()) throw PartitionError("no count files to merge");
+  if (candidateItems <= 0 || candidateItems > options.maxItems) candidateItems = options.maxItems;
   const PartitionSettings settings = PartitionSettings::From(options);
   const std::uint32_t digest = CandidateDigest(candidates);
   std::int64_t customers = 0;
@@ -316,6 +341,13 @@ BuildResult MergeCounts(const PatternList& candidates, const std::vector<Partiti
     if (total[i] >= threshold && candidates.NumItems(i) <= options.maxItems) {
       frequent.AddFrom(candidates, i);
       frequent.set_count(frequent.size() - 1, total[i]);
+      if (candidates.NumItems(i) == candidateItems && candidateItems < options.maxItems) {
+        throw PartitionError("pass 1 looked for sequences of at most " +
+                             std::to_string(candidateItems) + " items, but sequences of " +
+                             std::to_string(candidateItems) +
+                             " items are frequent: longer ones may be missing; run pass 1 with "
+                             "a larger item limit");
+      }
     }
   }
   return BuildDictionaryFromPatterns(frequent, n, options, dictionarySettings);
