@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <ostream>
+#include <queue>
 #include <string>
 
 #include "input/SequenceDatabase.h"
@@ -66,7 +67,13 @@ class Encoder {
     Double(settings.slidingWindow);
     Fixed64(static_cast<std::uint64_t>(customers));
   }
-  std::uint32_t Digest() const { return Crc32c(0, bytes_.data(), bytes_.size()); }
+  // Continues crc over the bytes so far and forgets them.
+  std::uint32_t Drain(std::uint32_t crc) {
+    crc = Crc32c(crc, bytes_.data(), bytes_.size());
+    bytes_.clear();
+    return crc;
+  }
+  std::size_t size() const { return bytes_.size(); }
   void WriteTo(std::ostream& out) {
     Fixed32(Crc32c(0, bytes_.data(), bytes_.size()));
     out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
@@ -199,6 +206,29 @@ void ReadSequence(Decoder* in, PatternList* patterns) {
                 static_cast<std::int64_t>(count));
 }
 
+// The union of lists each strictly in the canonical order, in that order, by a k-way merge:
+// linear in the candidates, where sorting them all again would not be.
+void MergeCanonical(const std::vector<CandidateSet>& sets, PatternList* all) {
+  struct Head {
+    std::size_t set, index;
+  };
+  auto get = [&sets](const Head& head) { return sets[head.set].patterns.Get(head.index); };
+  // std::priority_queue keeps its greatest element on top: order by "comes later".
+  auto later = [&get](const Head& a, const Head& b) { return MiningOrder()(get(b), get(a)); };
+  std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
+  for (std::size_t s = 0; s < sets.size(); ++s) {
+    if (!sets[s].patterns.empty()) heads.push(Head{s, 0});
+  }
+  while (!heads.empty()) {
+    const Head head = heads.top();
+    heads.pop();
+    const PatternList& list = sets[head.set].patterns;
+    const bool repeated = !all->empty() && !MiningOrder()(all->Get(all->size() - 1), get(head));
+    if (!repeated) all->AddFrom(list, head.index);
+    if (head.index + 1 < list.size()) heads.push(Head{head.set, head.index + 1});
+  }
+}
+
 void CheckSettings(const PartitionSettings& expected, const PartitionSettings& found,
                    const std::string& what) {
   if (expected != found) {
@@ -273,18 +303,28 @@ CandidateSet MineCandidates(const SequenceDatabase& partition, const MiningOptio
 
 PatternList UnionCandidates(const std::vector<CandidateSet>& sets) {
   if (sets.empty()) throw PartitionError("no candidate files to unite");
-  PatternList all;
+  bool allCanonical = true;
   for (const CandidateSet& set : sets) {
     CheckSettings(sets.front().settings, set.settings, "candidate files");
-    for (std::size_t i = 0; i < set.patterns.size(); ++i) all.AddFrom(set.patterns, i);
+    allCanonical = allCanonical && set.patterns.IsCanonical();
   }
-  all.SortCanonical(/*mergeDuplicates=*/true);
+  PatternList all;
+  if (allCanonical) {
+    MergeCanonical(sets, &all);
+  } else {  // written by some other producer: sort
+    for (const CandidateSet& set : sets) {
+      for (std::size_t i = 0; i < set.patterns.size(); ++i) all.AddFrom(set.patterns, i);
+    }
+    all.SortCanonical(/*mergeDuplicates=*/true);
+  }
   for (std::size_t i = 0; i < all.size(); ++i) all.set_count(i, 0);
   return all;
 }
 
 std::uint32_t CandidateDigest(const PatternList& candidates) {
+  // Over the encoded sequences a piece at a time: a union can hold millions.
   Encoder encoder;
+  std::uint32_t digest = 0;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const MinedSequence sequence = candidates.Get(i);
     encoder.Varint(static_cast<std::uint64_t>(sequence.numSets));
@@ -292,8 +332,9 @@ std::uint32_t CandidateDigest(const PatternList& candidates) {
       encoder.Varint(static_cast<std::uint64_t>(sequence.setEnds[s]));
     }
     for (std::int32_t k = 0; k < sequence.numItems; ++k) encoder.Signed(sequence.items[k]);
+    if (encoder.size() >= 1 << 16) digest = encoder.Drain(digest);
   }
-  return encoder.Digest();
+  return encoder.Drain(digest);
 }
 
 PartitionCounts CountPartition(const SequenceDatabase& partition, const PatternList& candidates,
