@@ -5,6 +5,7 @@
 # byte-identical to mine's, and times the passes: wall time, and CPU time (user + sys of the
 # steps' processes), which other work on a shared machine disturbs less.
 #   scripts/check-scale.sh BUILD_DIR                 the full grid on ../shared/data
+#   scripts/check-scale.sh BUILD_DIR NAME...         its rows for these data sets only
 #   scripts/check-scale.sh BUILD_DIR --small         a small generated case (run by the tests)
 set -euo pipefail
 
@@ -93,15 +94,25 @@ if [[ "${2:-}" == "--small" ]]; then
   exit 0
 fi
 
-check groceries "$data/groceries/Groceries_dataset.csv" 0.005 "1 2 4 16" --format csv \
-  --customer-column Member_number --time-column Date --item-column itemDescription \
-  --time-format %d-%m-%Y
+# Returns true iff the data set NAME is to be checked.
+wanted() { [[ ${#sets[@]} -eq 0 || " ${sets[*]} " == *" $1 "* ]]; }
+sets=("${@:2}")
+
+if wanted groceries; then
+  check groceries "$data/groceries/Groceries_dataset.csv" 0.005 "1 2 4 16" --format csv \
+    --customer-column Member_number --time-column Date --item-column itemDescription \
+    --time-format %d-%m-%Y
+fi
 # BMS1 holds a few dozen near-identical click sessions of 100 to 270 pages. Partitions of 3,700
 # customers (P=16) have a threshold of 4, at which the sequences that four such sessions share
 # are locally frequent: far too many of up to 9 items. Its longest frequent sequences have 6
 # items, so pass 1 stops at 7, and the merge checks that no sequence of 7 items is frequent.
 candidate_options=(--max-items 7)
-check bms1 "$data/bms1/bms1.spmf.txt" 0.001 "1 2 4 16" --format spmf
+if wanted bms1; then
+  check bms1 "$data/bms1/bms1.spmf.txt" 0.001 "1 2 4 16" --format spmf
+fi
 candidate_options=()
-check quest10k "$data/quest10k/quest_C10_T2.5_S4_I1.25_D10K.spmf.txt" 0.02 "1 2 4 16" \
-  --format spmf
+if wanted quest10k; then
+  check quest10k "$data/quest10k/quest_C10_T2.5_S4_I1.25_D10K.spmf.txt" 0.02 "1 2 4 16" \
+    --format spmf
+fi

@@ -163,6 +163,36 @@ TEST(PartitionedMiningTest, Pass1StoppedAtTheMemoryLimitIsAnError) {
   EXPECT_THROW(MineCandidates(db, options), PartitionError);
 }
 
+TEST(PartitionedMiningTest, CountsAndUnitesListsInAnyOrder) {
+  const SequenceDatabase db = testutil::MakeDatabase(RandomCustomers(11, 40));
+  MiningOptions options;
+  options.minSupport = 0.1;
+  options.maxGap = 3;
+  const CandidateSet mined = MineCandidates(db, options);
+  ASSERT_GT(mined.patterns.size(), 50u);
+  CandidateSet reversed = mined;
+  reversed.patterns.Clear();
+  for (std::size_t i = mined.patterns.size(); i-- > 0;) {
+    reversed.patterns.AddFrom(mined.patterns, i);
+  }
+  ASSERT_FALSE(reversed.patterns.IsCanonical());
+  // Counted again, each candidate has the count mining found, whatever the list's order.
+  const PartitionCounts inOrder = CountPartition(db, mined.patterns, options, 1);
+  const PartitionCounts outOfOrder = CountPartition(db, reversed.patterns, options, 2);
+  const std::size_t n = mined.patterns.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    EXPECT_EQ(mined.patterns.count(i), inOrder.counts[i]) << mined.patterns.Text(i);
+    EXPECT_EQ(mined.patterns.count(i), outOfOrder.counts[n - 1 - i]) << mined.patterns.Text(i);
+  }
+  // United with a part of itself, in either order: the list once, in the canonical order.
+  CandidateSet half = mined;
+  half.patterns.Clear();
+  for (std::size_t i = 0; i < n; i += 2) half.patterns.AddFrom(mined.patterns, i);
+  const std::uint32_t expected = CandidateDigest(mined.patterns);
+  EXPECT_EQ(expected, CandidateDigest(UnionCandidates({half, mined})));
+  EXPECT_EQ(expected, CandidateDigest(UnionCandidates({reversed, half})));
+}
+
 TEST(PartitionedMiningTest, RefusesMismatchedAndDamagedFiles) {
   const SequenceDatabase db = testutil::MakeDatabase(RandomCustomers(9, 20));
   MiningOptions options;
