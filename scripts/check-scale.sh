@@ -89,6 +89,9 @@ check() {
 if [[ "${2:-}" == "--small" ]]; then
   "$carmaseq" generate "$work/shop.txt" --customers 120 --seed 7 >/dev/null
   check generated "$work/shop.txt" 0.2 "1 3" --format spmf
+  candidate_options=(--max-items 7)  # its longest frequent sequences have 6 items
+  check shorter "$work/shop.txt" 0.2 "2" --format spmf
+  candidate_options=()
   merge_options=(--max-gap 2 --window 4)
   check gaps "$work/shop.txt" 0.1 "2" --format spmf
   exit 0
