@@ -19,15 +19,41 @@ def _partition_summary(frame, customer, item):
     return frame[customer].unique(), frame[item].unique()
 
 
+def _deal_customers(ddf, customer, customers):
+    """ddf shuffled into partitions of whole customers dealt out longest first.
+
+    As the ``carmaseq partition`` command splits: the customers sorted by their number of rows
+    (items), ties in order of first appearance (`customers`), the r-th goes to partition
+    r mod P. No partition so gathers several of the longest histories, whose shared sequences
+    would be locally frequent at a small partition's low threshold.
+    """
+    parts = ddf.npartitions
+    sizes = ddf.groupby(customer).size().compute()
+    ranked = sorted(customers, key=lambda c: -sizes[c])
+    deal = pd.Series({c: rank % parts for rank, c in enumerate(ranked)}, dtype="int64")
+    column = "_carmaseq_part"
+    while column in ddf.columns:
+        column += "_"
+    dealt = ddf.assign(**{column: ddf[customer].map(deal, meta=(column, "int64"))})
+    # Division k is part k, the last one holding the last part only.
+    dealt = dealt.set_index(column, divisions=list(range(parts)) + [parts - 1])
+    return dealt.reset_index(drop=True)
+
+
 def _split_by_customer(ddf, customer, customers_per_partition):
-    """ddf itself when no customer has rows in two partitions, else ddf shuffled on customer."""
+    """ddf itself when no customer has rows in two partitions, else ddf with its customers dealt
+    out anew (see _deal_customers)."""
     seen = set()
+    order = []
+    spans = False
     for customers in customers_per_partition:
-        values = set(customers.tolist())
-        if seen & values:
-            return ddf.shuffle(on=customer)
-        seen |= values
-    return ddf
+        values = customers.tolist()
+        spans = spans or not seen.isdisjoint(values)
+        seen.update(values)
+        order.extend(values)
+    if not spans:
+        return ddf
+    return _deal_customers(ddf, customer, list(dict.fromkeys(order)))
 
 
 def mine_dask(ddf, options, *, customer, time, item, time_format):

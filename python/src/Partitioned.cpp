@@ -86,7 +86,7 @@ std::unique_ptr<Model> MergeCounts(const py::bytes& unionFile, const std::vector
   seq::BuildResult built;
   {
     py::gil_scoped_release unlocked;
-    built = seq::MergeCounts(all.patterns, counts, mining, settings);
+    built = seq::MergeCounts(all.patterns, counts, mining, settings, all.settings.maxItems);
   }
   if (built.dictionary == nullptr) throw std::bad_alloc();
   auto model = std::make_unique<Model>();

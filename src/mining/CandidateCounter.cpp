@@ -45,26 +45,11 @@ struct TrieNode {
 class CandidateTrie {
  public:
   explicit CandidateTrie(const PatternList& candidates) {
-    std::vector<std::vector<TrieChild>> children(1);
     nodes_.emplace_back();
-    for (std::size_t c = 0; c < candidates.size(); ++c) {
-      const MinedSequence sequence = candidates.Get(c);
-      std::uint32_t node = 0;
-      std::int32_t set = 0;
-      for (std::int32_t i = 0; i < sequence.numItems; ++i) {
-        const bool newSet = i == 0 || i == sequence.setEnds[set];
-        if (i > 0 && newSet) ++set;
-        node = ChildOf(&children, node, sequence.items[i], newSet);
-      }
-      nodes_[node].candidate = static_cast<std::int32_t>(c);
-    }
-    for (std::size_t n = 0; n < nodes_.size(); ++n) {
-      nodes_[n].childBegin = static_cast<std::uint32_t>(children_.size());
-      std::sort(children[n].begin(), children[n].end(), [](const TrieChild& a, const TrieChild& b) {
-        return a.item != b.item ? a.item < b.item : a.newSet < b.newSet;
-      });
-      children_.insert(children_.end(), children[n].begin(), children[n].end());
-      nodes_[n].childEnd = static_cast<std::uint32_t>(children_.size());
+    if (candidates.IsCanonical()) {
+      BuildFromCanonical(candidates);
+    } else {
+      BuildFromAny(candidates);
     }
   }
 
@@ -72,6 +57,89 @@ class CandidateTrie {
   const TrieChild& child(std::uint32_t k) const { return children_[k]; }
 
  private:
+  struct Token {
+    std::int32_t item;
+    bool newSet;
+    bool operator==(const Token& other) const {
+      return item == other.item && newSet == other.newSet;
+    }
+  };
+  struct Edge {
+    std::uint32_t parent;
+    TrieChild child;
+  };
+
+  static void Tokens(const MinedSequence& sequence, std::vector<Token>* tokens) {
+    tokens->clear();
+    std::int32_t set = 0;
+    for (std::int32_t i = 0; i < sequence.numItems; ++i) {
+      const bool newSet = i == 0 || i == sequence.setEnds[set];
+      if (i > 0 && newSet) ++set;
+      tokens->push_back(Token{sequence.items[i], newSet});
+    }
+  }
+
+  // In the canonical order the candidates sharing a prefix follow one another, so each one
+  // shares its path with the one before as far as their tokens agree, and new nodes hang below.
+  void BuildFromCanonical(const PatternList& candidates) {
+    std::vector<Edge> edges;
+    std::vector<std::uint32_t> path{0};  // path[d]: the node of the previous one's first d tokens
+    std::vector<Token> previous, tokens;
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+      Tokens(candidates.Get(c), &tokens);
+      std::size_t shared = 0;
+      while (shared < tokens.size() && shared < previous.size() &&
+             tokens[shared] == previous[shared]) {
+        ++shared;
+      }
+      path.resize(shared + 1);
+      for (std::size_t d = shared; d < tokens.size(); ++d) {
+        const auto created = static_cast<std::uint32_t>(nodes_.size());
+        nodes_.emplace_back();
+        edges.push_back(Edge{path.back(), TrieChild{tokens[d].item, tokens[d].newSet, created}});
+        path.push_back(created);
+      }
+      nodes_[path.back()].candidate = static_cast<std::int32_t>(c);
+      previous.swap(tokens);
+    }
+    // Children grouped by parent (a counting sort), then each group sorted.
+    std::vector<std::uint32_t> begin(nodes_.size() + 1, 0);
+    for (const Edge& edge : edges) ++begin[edge.parent + 1];
+    for (std::size_t n = 0; n < nodes_.size(); ++n) begin[n + 1] += begin[n];
+    children_.resize(edges.size());
+    std::vector<std::uint32_t> next(begin.begin(), begin.end() - 1);
+    for (const Edge& edge : edges) children_[next[edge.parent]++] = edge.child;
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+      nodes_[n].childBegin = begin[n];
+      nodes_[n].childEnd = begin[n + 1];
+      SortChildren(n);
+    }
+  }
+
+  void BuildFromAny(const PatternList& candidates) {
+    std::vector<std::vector<TrieChild>> children(1);
+    std::vector<Token> tokens;
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+      Tokens(candidates.Get(c), &tokens);
+      std::uint32_t node = 0;
+      for (const Token& token : tokens) node = ChildOf(&children, node, token.item, token.newSet);
+      nodes_[node].candidate = static_cast<std::int32_t>(c);
+    }
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+      nodes_[n].childBegin = static_cast<std::uint32_t>(children_.size());
+      children_.insert(children_.end(), children[n].begin(), children[n].end());
+      nodes_[n].childEnd = static_cast<std::uint32_t>(children_.size());
+      SortChildren(n);
+    }
+  }
+
+  void SortChildren(std::size_t n) {
+    std::sort(children_.begin() + nodes_[n].childBegin, children_.begin() + nodes_[n].childEnd,
+              [](const TrieChild& a, const TrieChild& b) {
+                return a.item != b.item ? a.item < b.item : a.newSet < b.newSet;
+              });
+  }
+
   std::uint32_t ChildOf(std::vector<std::vector<TrieChild>>* children, std::uint32_t node,
                         std::int32_t item, bool newSet) {
     for (const TrieChild& child : (*children)[node]) {

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <limits>
 #include <ostream>
+#include <queue>
+#include <string>
 
 #include "input/SequenceDatabase.h"
 #include "mining/CandidateCounter.h"
@@ -65,7 +67,13 @@ class Encoder {
     Double(settings.slidingWindow);
     Fixed64(static_cast<std::uint64_t>(customers));
   }
-  std::uint32_t Digest() const { return Crc32c(0, bytes_.data(), bytes_.size()); }
+  // Continues crc over the bytes so far and forgets them.
+  std::uint32_t Drain(std::uint32_t crc) {
+    crc = Crc32c(crc, bytes_.data(), bytes_.size());
+    bytes_.clear();
+    return crc;
+  }
+  std::size_t size() const { return bytes_.size(); }
   void WriteTo(std::ostream& out) {
     Fixed32(Crc32c(0, bytes_.data(), bytes_.size()));
     out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
@@ -198,6 +206,29 @@ void ReadSequence(Decoder* in, PatternList* patterns) {
                 static_cast<std::int64_t>(count));
 }
 
+// The union of lists each strictly in the canonical order, in that order, by a k-way merge:
+// linear in the candidates, where sorting them all again would not be.
+void MergeCanonical(const std::vector<CandidateSet>& sets, PatternList* all) {
+  struct Head {
+    std::size_t set, index;
+  };
+  auto get = [&sets](const Head& head) { return sets[head.set].patterns.Get(head.index); };
+  // std::priority_queue keeps its greatest element on top: order by "comes later".
+  auto later = [&get](const Head& a, const Head& b) { return MiningOrder()(get(b), get(a)); };
+  std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
+  for (std::size_t s = 0; s < sets.size(); ++s) {
+    if (!sets[s].patterns.empty()) heads.push(Head{s, 0});
+  }
+  while (!heads.empty()) {
+    const Head head = heads.top();
+    heads.pop();
+    const PatternList& list = sets[head.set].patterns;
+    const bool repeated = !all->empty() && !MiningOrder()(all->Get(all->size() - 1), get(head));
+    if (!repeated) all->AddFrom(list, head.index);
+    if (head.index + 1 < list.size()) heads.push(Head{head.set, head.index + 1});
+  }
+}
+
 void CheckSettings(const PartitionSettings& expected, const PartitionSettings& found,
                    const std::string& what) {
   if (expected != found) {
@@ -210,9 +241,21 @@ void CheckSettings(const PartitionSettings& expected, const PartitionSettings& f
 }  // namespace
 
 std::vector<SequenceDatabase> SplitCustomers(const SequenceDatabase& db, std::int32_t parts) {
+  const std::int32_t customers = db.NumCustomers();
+  auto items = [&db](std::int32_t c) {
+    return db.setBegin(db.customerBegin(c + 1)) - db.setBegin(db.customerBegin(c));
+  };
+  std::vector<std::int32_t> byLength(static_cast<std::size_t>(customers));
+  for (std::int32_t c = 0; c < customers; ++c) byLength[c] = c;
+  std::stable_sort(byLength.begin(), byLength.end(),
+                   [&items](std::int32_t a, std::int32_t b) { return items(a) > items(b); });
+  std::vector<std::int32_t> partOf(byLength.size());
+  for (std::size_t rank = 0; rank < byLength.size(); ++rank) {
+    partOf[byLength[rank]] = static_cast<std::int32_t>(rank % static_cast<std::size_t>(parts));
+  }
   std::vector<SequenceDatabase> split(parts);
-  for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
-    SequenceDatabase& part = split[c % parts];
+  for (std::int32_t c = 0; c < customers; ++c) {
+    SequenceDatabase& part = split[partOf[c]];
     part.StartCustomer();
     for (std::uint32_t set = db.customerBegin(c); set < db.customerBegin(c + 1); ++set) {
       part.AddItemSet(db.items() + db.setBegin(set), db.setBegin(set + 1) - db.setBegin(set),
@@ -241,27 +284,47 @@ CandidateSet MineCandidates(const SequenceDatabase& partition, const MiningOptio
   CandidateSet set;
   set.settings = PartitionSettings::From(options);
   set.customers = partition.NumCustomers();
+  // The miner's threshold here is the partition's own, ceil(minSupport * N_i) for its N_i
+  // customers. That is what makes the two passes exact: a sequence whose count is below
+  // minSupport * N_i in every partition has a total below minSupport * N, so each sequence
+  // frequent over all N customers is frequent in at least one partition and so is a candidate.
   // The miner reports in MiningOrder, so the list is in the canonical order as it fills.
   const MiningSummary summary = SequenceMiner(options).Mine(
       partition, [&set](const MinedSequence& found) { set.patterns.Add(found); });
   if (summary.cancelled) throw PartitionError("cancelled");
+  if (summary.memoryLimitReached) {
+    throw PartitionError("pass 1 stopped at the memory limit after " +
+                         std::to_string(summary.sequences) + " candidates of " +
+                         std::to_string(set.customers) +
+                         " customers; use more or larger partitions, or a smaller item limit");
+  }
   return set;
 }
 
 PatternList UnionCandidates(const std::vector<CandidateSet>& sets) {
   if (sets.empty()) throw PartitionError("no candidate files to unite");
-  PatternList all;
+  bool allCanonical = true;
   for (const CandidateSet& set : sets) {
     CheckSettings(sets.front().settings, set.settings, "candidate files");
-    for (std::size_t i = 0; i < set.patterns.size(); ++i) all.AddFrom(set.patterns, i);
+    allCanonical = allCanonical && set.patterns.IsCanonical();
   }
-  all.SortCanonical(/*mergeDuplicates=*/true);
+  PatternList all;
+  if (allCanonical) {
+    MergeCanonical(sets, &all);
+  } else {  // written by some other producer: sort
+    for (const CandidateSet& set : sets) {
+      for (std::size_t i = 0; i < set.patterns.size(); ++i) all.AddFrom(set.patterns, i);
+    }
+    all.SortCanonical(/*mergeDuplicates=*/true);
+  }
   for (std::size_t i = 0; i < all.size(); ++i) all.set_count(i, 0);
   return all;
 }
 
 std::uint32_t CandidateDigest(const PatternList& candidates) {
+  // Over the encoded sequences a piece at a time: a union can hold millions.
   Encoder encoder;
+  std::uint32_t digest = 0;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const MinedSequence sequence = candidates.Get(i);
     encoder.Varint(static_cast<std::uint64_t>(sequence.numSets));
@@ -269,8 +332,9 @@ std::uint32_t CandidateDigest(const PatternList& candidates) {
       encoder.Varint(static_cast<std::uint64_t>(sequence.setEnds[s]));
     }
     for (std::int32_t k = 0; k < sequence.numItems; ++k) encoder.Signed(sequence.items[k]);
+    if (encoder.size() >= 1 << 16) digest = encoder.Drain(digest);
   }
-  return encoder.Digest();
+  return encoder.Drain(digest);
 }
 
 PartitionCounts CountPartition(const SequenceDatabase& partition, const PatternList& candidates,
@@ -291,8 +355,10 @@ PartitionCounts CountPartition(const SequenceDatabase& partition, const PatternL
 
 BuildResult MergeCounts(const PatternList& candidates, const std::vector<PartitionCounts>& counts,
                         const MiningOptions& options,
-                        const SeqDictionarySettings& dictionarySettings) {
+                        const SeqDictionarySettings& dictionarySettings,
+                        std::int32_t candidateItems) {
   if (counts.empty()) throw PartitionError("no count files to merge");
+  if (candidateItems <= 0 || candidateItems > options.maxItems) candidateItems = options.maxItems;
   const PartitionSettings settings = PartitionSettings::From(options);
   const std::uint32_t digest = CandidateDigest(candidates);
   std::int64_t customers = 0;
@@ -316,6 +382,13 @@ BuildResult MergeCounts(const PatternList& candidates, const std::vector<Partiti
     if (total[i] >= threshold && candidates.NumItems(i) <= options.maxItems) {
       frequent.AddFrom(candidates, i);
       frequent.set_count(frequent.size() - 1, total[i]);
+      if (candidates.NumItems(i) == candidateItems && candidateItems < options.maxItems) {
+        throw PartitionError("pass 1 looked for sequences of at most " +
+                             std::to_string(candidateItems) + " items, but sequences of " +
+                             std::to_string(candidateItems) +
+                             " items are frequent: longer ones may be missing; run pass 1 with "
+                             "a larger item limit");
+      }
     }
   }
   return BuildDictionaryFromPatterns(frequent, n, options, dictionarySettings);

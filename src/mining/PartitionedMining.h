@@ -68,13 +68,20 @@ struct CARMASEQ_MINING_EXPORT PartitionCounts {
   std::vector<std::int64_t> counts;  // one per sequence of the union
 };
 
-// Splits db into `parts` partitions of whole customers: customer k goes to partition k mod parts.
-// REQUIRES: parts >= 1.
+// Splits db into `parts` partitions of whole customers, dealt out longest first: customers sorted
+// by their number of items (ties in input order), the r-th of them goes to partition r mod parts.
+// Every partition so gets as many customers (within one) and as many items (within one customer's)
+// as another, and no partition gathers several of the longest histories, whose shared sequences
+// would be locally frequent at a small partition's low threshold. Each partition keeps its
+// customers in input order. REQUIRES: parts >= 1.
 CARMASEQ_MINING_EXPORT std::vector<SequenceDatabase> SplitCustomers(const SequenceDatabase& db,
                                                                     std::int32_t parts);
 
-// Pass 1. Throws std::invalid_argument for options the miner rejects. A cancelled run throws
-// PartitionError("cancelled").
+// Pass 1: the sequences of at most options.maxItems items frequent in the partition. A pass 1 may
+// look for shorter sequences than the run's item limit (see MergeCounts). Throws
+// std::invalid_argument for options the miner rejects, PartitionError("cancelled") for a cancelled
+// run and PartitionError when mining stopped at options.maxMemory (nothing is returned then: an
+// incomplete candidate set would make the merge miss sequences).
 CARMASEQ_MINING_EXPORT CandidateSet MineCandidates(const SequenceDatabase& partition,
                                                    const MiningOptions& options);
 
@@ -92,12 +99,18 @@ CARMASEQ_MINING_EXPORT PartitionCounts CountPartition(const SequenceDatabase& pa
 
 // The merge: the sequences of `candidates` whose summed count reaches the support over all
 // partitions' customers, stored in a dictionary created from `dictionarySettings` with its
-// lattice built, as BuildDictionary stores what it mines. Throws PartitionError when the counts
-// were taken with other settings than `options`, of another union, or none is given.
+// lattice built, as BuildDictionary stores what it mines. `candidateItems` is the item limit pass 1
+// ran with (0: options.maxItems). A smaller limit than options.maxItems keeps pass 1 from
+// enumerating the long sequences that a few similar long histories share in a partition; it is
+// enough iff no sequence of candidateItems items is frequent over all customers, since every
+// frequent sequence longer than that has a frequent prefix of that many items. Throws
+// PartitionError when it is not enough, when the counts were taken with other settings than
+// `options`, of another union, or none is given.
 CARMASEQ_MINING_EXPORT BuildResult MergeCounts(const PatternList& candidates,
                                                const std::vector<PartitionCounts>& counts,
                                                const MiningOptions& options,
-                                               const SeqDictionarySettings& dictionarySettings);
+                                               const SeqDictionarySettings& dictionarySettings,
+                                               std::int32_t candidateItems = 0);
 
 // The input figures of all partitions together, as SequenceDatabase::Stats gives them for all
 // customers at once, but for distinctItems, which the partitions cannot tell (0).

@@ -62,6 +62,13 @@ bool PatternList::CanonicalLess(std::size_t i, std::size_t j) const {
   return MiningOrder()(Get(i), Get(j));
 }
 
+bool PatternList::IsCanonical() const {
+  for (std::size_t i = 1; i < size(); ++i) {
+    if (!CanonicalLess(i - 1, i)) return false;
+  }
+  return true;
+}
+
 bool PatternList::SameSequence(std::size_t i, std::size_t j) const {
   return SameItemSets(Get(i), Get(j));
 }

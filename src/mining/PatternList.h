@@ -52,6 +52,8 @@ class CARMASEQ_MINING_EXPORT PatternList {
   // Sorts into the canonical order. With mergeDuplicates, equal sequences become one whose count
   // is the sum of theirs; without, the list must hold no duplicates.
   void SortCanonical(bool mergeDuplicates);
+  // Returns true iff every sequence precedes the next in the canonical order (so none repeats).
+  bool IsCanonical() const;
   // Returns true iff sequence i precedes sequence j in the canonical order.
   bool CanonicalLess(std::size_t i, std::size_t j) const;
   // Returns true iff sequences i and j have the same item sets.

@@ -53,8 +53,9 @@ struct MineSettings {
   double minConfidence = 0;
   char sortBy = 'C';
   bool quiet = false;
-  std::int32_t partitions = 0;  // mine in this many partitions; 0: all customers at once
-  std::string sourceFormat;     // what the model records as its input's format, when not csv/spmf
+  std::int32_t partitions = 0;      // mine in this many partitions; 0: all customers at once
+  std::int32_t candidateItems = 0;  // item limit of pass 1 in partitions; 0: mining.maxItems
+  std::string sourceFormat;  // what the model records as its input's format, when not csv/spmf
 };
 
 double SecondsSince(Clock::time_point start) {
@@ -185,18 +186,21 @@ MineSettings ReadSettings(const ParsedArgs& args) {
   s.delimiterText = args.Get("delimiter");
   s.mining = ReadMiningOptions(args);
   s.partitions = static_cast<std::int32_t>(args.GetInt("partitions", 0, 1, 100000));
+  s.candidateItems = static_cast<std::int32_t>(args.GetInt("candidate-items", 0, 1, 31));
   ReadOutputSettings(args, &s);
   return s;
 }
 
-// Mining in partitions within this process: both passes over customer k mod parts, then the
-// merge; the same dictionary BuildDictionary gives.
+// Mining in partitions within this process: both passes over the partitions SplitCustomers
+// deals out, then the merge; the same dictionary BuildDictionary gives.
 seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::MiningOptions& options,
-                                 std::int32_t parts) {
+                                 std::int32_t parts, std::int32_t candidateItems) {
   const std::vector<seq::SequenceDatabase> split = seq::SplitCustomers(db, parts);
+  seq::MiningOptions pass1 = options;
+  if (candidateItems > 0) pass1.maxItems = std::min(candidateItems, options.maxItems);
   std::vector<seq::CandidateSet> candidates;
   for (const seq::SequenceDatabase& part : split) {
-    candidates.push_back(seq::MineCandidates(part, options));
+    candidates.push_back(seq::MineCandidates(part, pass1));
   }
   const seq::PatternList all = seq::UnionCandidates(candidates);
   std::vector<seq::PartitionCounts> counts;
@@ -205,7 +209,7 @@ seq::BuildResult MinePartitioned(const seq::SequenceDatabase& db, const seq::Min
   }
   seq::SeqDictionarySettings settings;
   settings.numberOfLevels = options.maxItems + 1;
-  return seq::MergeCounts(all, counts, options, settings);
+  return seq::MergeCounts(all, counts, options, settings, pass1.maxItems);
 }
 
 // Mines db (left empty: the lattice is built in the memory the transactions held).
@@ -217,12 +221,14 @@ seq::BuildResult Mine(seq::SequenceDatabase& db, MineSettings& s, Progress& prog
   };
   seq::BuildResult built;
   try {
-    built = s.partitions > 0 ? MinePartitioned(db, s.mining, s.partitions)
+    built = s.partitions > 0 ? MinePartitioned(db, s.mining, s.partitions, s.candidateItems)
                              : seq::BuildDictionary(std::move(db), s.mining);
   } catch (const SeqExceptions::DictionaryFailure&) {
     throw std::bad_alloc();
   } catch (const std::invalid_argument& error) {
     throw UsageError(error.what());
+  } catch (const seq::PartitionError& error) {
+    throw CommandError(error.what());
   }
   progress.Finish();
   if (built.summary.memoryLimitReached) {
@@ -357,6 +363,9 @@ CommandDef MineDef() {
       {"delimiter", "C", "CSV field separator, or 'tab' (default: from the header line)"},
       {"time-format", "FMT", "CSV time format such as %d-%m-%Y (default: numbers or ISO 8601)"},
       {"partitions", "P", "mine in P partitions of whole customers, as a cluster would"},
+      {"candidate-items", "N",
+       "with --partitions: longest sequence pass 1 looks for (default --max-items); the merge "
+       "refuses a limit that sequences of N items show too low"},
   };
   const std::vector<OptionDef> mining = MiningOptionDefs();
   def.options.insert(def.options.begin() + 1, mining.begin(), mining.end());
@@ -435,20 +444,21 @@ int RunMerge(const ParsedArgs& args, const Console& console) {
   for (const std::string& path : args.GetAll("candidates")) files.AddInput(path);
   DeclareFiles(s, &files);
   const seq::ItemNameMap names = s.namesIn.empty() ? seq::ItemNameMap() : LoadNames(s.namesIn);
-  const seq::PatternList candidates = ReadCandidateUnion(args.GetAll("candidates"));
+  const seq::CandidateSet candidates = ReadCandidateUnion(args.GetAll("candidates"));
   const std::vector<seq::PartitionCounts> counts = ReadCountFiles(args.positional());
   seq::SeqDictionarySettings settings;
   settings.numberOfLevels = s.mining.maxItems + 1;
   seq::BuildResult built;
   try {
-    built = seq::MergeCounts(candidates, counts, s.mining, settings);
+    built = seq::MergeCounts(candidates.patterns, counts, s.mining, settings,
+                             candidates.settings.maxItems);
   } catch (const seq::PartitionError& error) {
     throw CommandError(error.what());
   }
   CheckStatus(built.status, "merging");
   if (built.dictionary == nullptr) throw CommandError("merging gave no dictionary");
   log << "merged " << counts.size() << " partitions: " << built.summary.customers << " customers, "
-      << candidates.size() << " candidates\n";
+      << candidates.patterns.size() << " candidates\n";
   PrintMineSummary(built.summary, s.mining.minSupport, 0, log);
   Progress progress(console.err,
                     Progress::ModeFor(s.quiet, args.Has("progress"), console.showProgress));

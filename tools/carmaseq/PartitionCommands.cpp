@@ -49,16 +49,20 @@ int StepThreads(const seq::MiningOptions& options) {
   return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-seq::PatternList ReadCandidateUnion(const std::vector<std::string>& paths) {
+seq::CandidateSet ReadCandidateUnion(const std::vector<std::string>& paths) {
   std::vector<seq::CandidateSet> sets;
   for (const std::string& path : paths) {
     sets.push_back(ReadStepFile<seq::CandidateSet>(path, seq::ReadCandidateSet));
   }
+  seq::CandidateSet all;
   try {
-    return seq::UnionCandidates(sets);
+    all.patterns = seq::UnionCandidates(sets);
   } catch (const seq::PartitionError& error) {
     throw CommandError(error.what());
   }
+  all.settings = sets.front().settings;
+  for (const seq::CandidateSet& set : sets) all.customers += set.customers;
+  return all;
 }
 
 std::vector<seq::PartitionCounts> ReadCountFiles(const std::vector<std::string>& paths) {
@@ -74,9 +78,9 @@ CommandDef PartitionDef() {
   def.name = "partition";
   def.synopsis = "INPUT --partitions P --output-dir DIR [input options]";
   def.summary =
-      "Splits customers' transactions into P files of whole customers (customer k of the input "
-      "goes to part k mod P), in the integer sequence format with times, plus the item-name "
-      "map items.tsv.";
+      "Splits customers' transactions into P files of whole customers, dealt out longest first "
+      "(the customers sorted by their number of items, the r-th goes to part r mod P), in the "
+      "integer sequence format with times, plus the item-name map items.tsv.";
   def.minPositional = 1;
   def.maxPositional = 1;
   def.options = {
@@ -139,7 +143,8 @@ CommandDef CandidatesDef() {
   def.synopsis = "PART --min-support FRACTION --output FILE [options]";
   def.summary =
       "Pass 1 of partitioned mining: the sequences frequent in one partition at the support "
-      "given (the same for every partition), written as a candidate file.";
+      "given (the same for every partition), written as a candidate file. --max-items may be "
+      "lower than the run's: the merge then checks that it was enough.";
   def.minPositional = 1;
   def.maxPositional = 1;
   def.options = MiningOptionDefs();
@@ -154,7 +159,12 @@ int RunCandidates(const ParsedArgs& args, const Console& console) {
   files.AddInput(args.positional()[0]);
   files.Declare(args.Get("output"));
   const seq::SequenceDatabase db = ReadPartition(args.positional()[0]);
-  const seq::CandidateSet set = seq::MineCandidates(db, options);
+  seq::CandidateSet set;
+  try {
+    set = seq::MineCandidates(db, options);
+  } catch (const seq::PartitionError& error) {
+    throw CommandError(args.positional()[0] + ": " + error.what());
+  }
   seq::WriteCandidateSet(set, files.Open(args.Get("output")));
   files.CommitAll();
   console.out << args.positional()[0] << ": " << set.patterns.size() << " candidates from "
@@ -186,7 +196,7 @@ int RunCount(const ParsedArgs& args, const Console& console) {
   files.AddInput(args.positional()[0]);
   for (const std::string& path : args.GetAll("candidates")) files.AddInput(path);
   files.Declare(args.Get("output"));
-  const seq::PatternList candidates = ReadCandidateUnion(args.GetAll("candidates"));
+  const seq::PatternList candidates = ReadCandidateUnion(args.GetAll("candidates")).patterns;
   const seq::SequenceDatabase db = ReadPartition(args.positional()[0]);
   const seq::PartitionCounts counts =
       seq::CountPartition(db, candidates, options, StepThreads(options));

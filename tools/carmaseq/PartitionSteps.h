@@ -18,9 +18,10 @@ std::vector<OptionDef> MiningOptionDefs();
 // --max-memory, as mine reads them. Throws UsageError.
 SEQUENCE_NAMESPACE_800::MiningOptions ReadMiningOptions(const ParsedArgs& args);
 
-// The union of the candidate files at paths. Throws CommandError naming a file that cannot be
-// read or is damaged, or when the files do not belong to one run.
-SEQUENCE_NAMESPACE_800::PatternList ReadCandidateUnion(const std::vector<std::string>& paths);
+// The union of the candidate files at paths, with their settings (which record the item limit of
+// pass 1) and all their customers. Throws CommandError naming a file that cannot be read or is
+// damaged, or when the files do not belong to one run.
+SEQUENCE_NAMESPACE_800::CandidateSet ReadCandidateUnion(const std::vector<std::string>& paths);
 
 // The count files at paths. Throws CommandError as above.
 std::vector<SEQUENCE_NAMESPACE_800::PartitionCounts> ReadCountFiles(
