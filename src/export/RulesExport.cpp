@@ -4,7 +4,7 @@
 #include <ostream>
 #include <vector>
 
-#include "dictionary/SeqAssociationRule.h"
+#include "dictionary/HeldRules.h"
 #include "dictionary/SequenceDictionary.h"
 #include "export/ExportCommon.h"
 #include "export/ReferenceIndex.h"
@@ -13,9 +13,7 @@
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
-#include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
-#include "sequence/TimedItemSet.h"
 #include "xml/XMLNodes.h"
 #include "xml/XMLWriter.h"
 
@@ -49,38 +47,10 @@ const XMLName kConfidence("confidence");
 const XMLName kSetId("setId");
 const XMLName kSeqId("seqId");
 
-// What the document needs of one rule once the index holds its sequences. The keys point at the
-// dictionary's own keys, or at the index's copies for sequences the dictionary does not hold.
-struct RuleRecord {
-  const NTSequence* antecedent = nullptr;
-  const NTSequence* consequent = nullptr;
-  double support = 0;
-  double confidence = 0;
-  std::int32_t sets = 0;        // item sets of the whole sequence W
-  std::int32_t occurrence = 0;  // W's count, when hasOccurrence
-  bool hasOccurrence = false;
-};
-
 void AddDelimiter(XMLElement* parent) {
   XMLElement* delimiter = parent->AddChild(kDelimiter);
   delimiter->AddAttribute(kDelimiterAttribute, kAcrossTimeWindows);
   delimiter->AddAttribute(kGap, kUnknown);
-}
-
-// W: A followed by B in a later set (join type 1), B's first set merged into A's last one
-// (join type 0), or A alone for any other join type.
-Sequence WholeSequence(const SeqAssociationRule& rule) {
-  const Sequence& antecedent = rule.GetAntecedent();
-  const Sequence& consequent = rule.GetConsequent();
-  Sequence whole(antecedent.Length() + consequent.Length());
-  whole = antecedent;  // assignment appends; whole is empty
-  const int joinType = rule.GetJoinType();
-  if (joinType == 1 || (joinType == 0 && (antecedent.Length() == 0 || consequent.Length() == 0))) {
-    whole.JoinTemporal(&consequent);
-  } else if (joinType == 0) {
-    whole.JoinCurrent(&consequent);
-  }
-  return whole;
 }
 
 // The dictionary's entry for key, or null when it holds none.
@@ -89,62 +59,20 @@ const ISQCPair* HeldEntry(const SequenceDictionary& dictionary, const NTSequence
   return table == nullptr ? nullptr : table->get(&key);
 }
 
-// Enters key into index, without a copy when the dictionary holds it; returns the stable key.
-const NTSequence* AddKey(const SequenceDictionary& dictionary, const NTSequence& key,
-                         ReferenceIndex* index) {
-  if (const ISQCPair* held = HeldEntry(dictionary, key)) {
-    index->AddHeldSequence(held->key);
-    return held->key;
+// Enters the sequences, item sets and items of every rule into index and numbers them. A rule's
+// whole sequence W is its antecedent followed by its consequent in a later set: the held key the
+// rule was made from, whose sets are ascending as the dictionary keeps them.
+void IndexRules(const std::vector<HeldRule>& rules, ReferenceIndex* index) {
+  for (const HeldRule& rule : rules) {
+    index->AddHeldSequence(rule.antecedent->key);
+    index->AddHeldSequence(rule.consequent->key);
+    index->AddHeldSequence(rule.whole->key);
+    ForEachItemSet(*rule.whole->key, [&](ItemSpan set) {
+      for (std::int32_t i = 0; i < set.count; ++i) index->AddItem(set.items[i]);
+      index->AddItemSet(set);
+    });
   }
-  return index->AddSequence(key);
-}
-
-// Enters the sequences, item sets and items of one rule into index and returns its record.
-RuleRecord IndexRule(const SeqAssociationRule& rule, const SequenceDictionary& dictionary,
-                     ReferenceIndex* index) {
-  const Sequence whole = WholeSequence(rule);
-  RuleRecord record;
-  record.support = rule.GetSupport();
-  record.confidence = rule.GetConfidence();
-  record.antecedent = AddKey(dictionary, NTSequence(&rule.GetAntecedent()), index);
-  record.consequent = AddKey(dictionary, NTSequence(&rule.GetConsequent()), index);
-  const NTSequence wholeKey(&whole);
-  record.sets = wholeKey.getNSets();
-  if (const ISQCPair* held = HeldEntry(dictionary, wholeKey)) {
-    index->AddHeldSequence(held->key);
-    record.hasOccurrence = held->value != nullptr;
-    if (record.hasOccurrence) record.occurrence = held->value->getCount();
-  } else {
-    index->AddSequence(wholeKey);
-  }
-  for (int s = 0; s < whole.Length(); ++s) {
-    const TimedItemSet& set = whole[s];
-    for (auto item = set.Begin(); item != set.End(); ++item) index->AddItem(*item);
-    index->AddItemSet(set);
-  }
-  if (rule.GetJoinType() == 0) {
-    // W holds only the union of these two sets.
-    const Sequence& antecedent = rule.GetAntecedent();
-    const Sequence& consequent = rule.GetConsequent();
-    if (antecedent.Length() > 0) index->AddItemSet(antecedent[antecedent.Length() - 1]);
-    if (consequent.Length() > 0) index->AddItemSet(consequent[0]);
-  }
-  return record;
-}
-
-// Enters every rule into index and numbers it; returns the records in rule order. The rules are
-// released one by one as they are entered (the vector is left empty), so that the rules and the
-// document never take memory at the same time.
-std::vector<RuleRecord> IndexRules(std::vector<SeqAssociationRule>* rules,
-                                   const SequenceDictionary& dictionary, ReferenceIndex* index) {
-  std::vector<RuleRecord> records(rules->size());
-  for (std::size_t r = rules->size(); r-- > 0;) {
-    records[r] = IndexRule(rules->back(), dictionary, index);
-    rules->pop_back();
-  }
-  std::vector<SeqAssociationRule>().swap(*rules);
   index->AssignNumbers();
-  return records;
 }
 
 XMLElement* CreateRoot() {
@@ -234,20 +162,21 @@ void AddSequences(XMLElement* model, const SequenceDictionary& dictionary,
 }
 
 // One SequenceRule per rule, in rule order; the rule's cause is not written.
-void AddRules(XMLElement* model, const ReferenceIndex& index,
-              const std::vector<RuleRecord>& records) {
-  for (std::size_t r = 0; r < records.size(); ++r) {
-    const RuleRecord& record = records[r];
+void AddRules(XMLElement* model, const ReferenceIndex& index, const std::vector<HeldRule>& rules) {
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    const HeldRule& rule = rules[r];
     XMLElement* element = model->AddChild(kSequenceRule);
     element->AddAttribute(kId, static_cast<double>(r + 1));
-    element->AddAttribute(kSupport, record.support);
-    element->AddAttribute(kNumberOfSets, record.sets);
-    if (record.hasOccurrence) element->AddAttribute(kOccurrence, record.occurrence);
-    element->AddAttribute(kConfidence, record.confidence);
+    element->AddAttribute(kSupport, rule.support);
+    element->AddAttribute(kNumberOfSets, rule.whole->key->getNSets());
+    element->AddAttribute(kOccurrence, rule.whole->value->getCount());
+    element->AddAttribute(kConfidence, rule.confidence);
     element->Reserve(0, 3);
-    AddSequenceReference(element, kAntecedentSequence, index.GetSequenceNumber(*record.antecedent));
+    AddSequenceReference(element, kAntecedentSequence,
+                         index.GetSequenceNumber(*rule.antecedent->key));
     AddDelimiter(element);
-    AddSequenceReference(element, kConsequentSequence, index.GetSequenceNumber(*record.consequent));
+    AddSequenceReference(element, kConsequentSequence,
+                         index.GetSequenceNumber(*rule.consequent->key));
   }
 }
 
@@ -260,14 +189,15 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     double maxConfidence, double minCause, double maxCause, int maxNumberOfItemsPerTransaction,
     double avgNumberOfItemsPerTransaction, char sortBy, bool maximalOnly) {
   return StatusOrOutOfMemory([&]() -> QxStatus {
-    std::vector<SeqAssociationRule> rules;
-    const QxStatus status = GetRules(rules, minSupport, maxSupport, minConfidence, maxConfidence,
-                                     minCause, maxCause, sortBy, maximalOnly);
+    const RuleQuery query{minSupport, maxSupport, minConfidence, maxConfidence,
+                          minCause,   maxCause,   sortBy,        maximalOnly};
+    std::vector<HeldRule> rules;
+    const QxStatus status = FindHeldRules(*this, query, &rules);
     if (!status.IsOK()) return status;
 
     const std::size_t numberOfRules = rules.size();
     ReferenceIndex index;
-    const std::vector<RuleRecord> records = IndexRules(&rules, *this, &index);
+    IndexRules(rules, &index);
     const double total = getTotalCount();
 
     std::unique_ptr<XMLElement> root(CreateRoot());
@@ -300,7 +230,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddItemTables(model, index);
 
     AddSequences(model, *this, index);
-    AddRules(model, index, records);
+    AddRules(model, index, rules);
 
     const std::unique_ptr<QxXML_940::XMLDocType> docType(
         QxXML_940::XMLDocType::Create("PMML", "sequentialmodel.dtd", 0));
