@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -71,29 +72,10 @@ class RuleBatch {
     key->reuseAs(&packed);
   }
 
-  // Each key is looked up in the table of its size, the keys of one size together.
   void LookUpKeys(const SequenceDictionary& dictionary, const std::vector<NTSequence>& keys,
                   const ISQCPair** found) {
-    std::uint64_t sizes = 0;
-    for (int i = 0; i < size_; ++i) sizes |= std::uint64_t{1} << keys[i].size();
-    while (sizes != 0) {
-      const int size = __builtin_ctzll(sizes);
-      sizes &= sizes - 1;
-      int n = 0;
-      for (int i = 0; i < size_; ++i) {
-        if (keys[i].size() == size) {
-          positions_[n] = i;
-          group_[n++] = &keys[i];
-        }
-      }
-      const HashtableSQPair* table = dictionary.getLevelTable(size);
-      if (table == nullptr) {
-        std::fill(groupFound_, groupFound_ + n, nullptr);
-      } else {
-        table->getMany(group_, n, groupFound_);
-      }
-      for (int j = 0; j < n; ++j) found[positions_[j]] = groupFound_[j];
-    }
+    for (int i = 0; i < size_; ++i) pointers_[i] = &keys[i];
+    FindHeldEntries(dictionary, pointers_, size_, found);
   }
 
   std::vector<NTSequence> antecedents_;
@@ -101,10 +83,7 @@ class RuleBatch {
   const ISQCPair* entries_[kBatch];
   const ISQCPair* foundAntecedents_[kBatch];
   const ISQCPair* foundConsequents_[kBatch];
-  // One size's keys during LookUpKeys.
-  const NTSequence* group_[kBatch];
-  const ISQCPair* groupFound_[kBatch];
-  int positions_[kBatch];
+  const NTSequence* pointers_[kBatch];
   int size_ = 0;
 };
 
@@ -135,23 +114,50 @@ void FinishBatch(const SequenceDictionary& dictionary, const Bands& bands, doubl
     if (!InBand(confidence, bands.query.minConfidence, bands.query.maxConfidence)) continue;
     const double cause = count / consequent->value->getCount();
     if (!InBand(cause, bands.query.minCause, bands.query.maxCause)) continue;
-    found.push_back({batch.entry(i), antecedent, consequent, count / total, confidence, cause});
+    found.push_back({batch.entry(i)->key, antecedent->key, consequent->key,
+                     batch.entry(i)->value->getCount(), count / total, confidence, cause});
   }
   batch.clear();
 }
 
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
 // Appends to found the rules of one level in table iteration order. Returns false iff an entry
-// has no counter.
+// has no counter. The walk keeps the next kAhead entries in a ring and asks the caches early for
+// what it will read of them: counter and key of the newest, the key's items half-way.
 bool CollectLevel(const SequenceDictionary& dictionary, const HashtableSQPair& level,
                   const Bands& bands, RuleBatch& batch, std::vector<HeldRule>& found) {
+  constexpr int kAhead = 8;
   const double total = dictionary.getTotalCount();
-  for (auto it = level.begin(); it != level.end(); ++it) {
-    const SequenceCounter* counter = it->value;
+  const auto end = level.end();
+  const ISQCPair* ring[kAhead];  // the entries to come, oldest at head
+  int head = 0;
+  int queued = 0;
+  auto ahead = level.begin();
+  for (;;) {
+    for (; queued < kAhead && ahead != end; ++ahead) {
+      const ISQCPair* next = &*ahead;
+      Prefetch(next->value);
+      Prefetch(next->key);
+      ring[(head + queued++) % kAhead] = next;
+    }
+    if (queued == 0) break;
+    if (queued > kAhead / 2) Prefetch(ring[(head + kAhead / 2) % kAhead]->key->items());
+    const ISQCPair* entry = ring[head];
+    head = (head + 1) % kAhead;
+    --queued;
+    const SequenceCounter* counter = entry->value;
     if (counter == nullptr) return false;
     if (!InBand(counter->getCount(), bands.minCount, bands.maxCount)) continue;
     if (bands.query.maximalOnly && counter->getNAdjacent() > 0) continue;
-    if (it->key->getNSets() < 2) continue;
-    batch.Add(&*it);
+    if (entry->key->getNSets() < 2) continue;
+    batch.Add(entry);
     if (batch.full()) FinishBatch(dictionary, bands, total, batch, found);
   }
   FinishBatch(dictionary, bands, total, batch, found);
@@ -171,27 +177,90 @@ double MeasureOf(const HeldRule& rule, char sortBy) {
   }
 }
 
-// Appends found to rules by falling measure (the key 1.0 - value ascending), equal keys in
-// generation order. A key that is not a number sorts last.
-void AppendSorted(const std::vector<HeldRule>& found, char sortBy, std::vector<HeldRule>* rules) {
-  std::vector<std::pair<double, std::uint32_t>> order;
-  order.reserve(found.size());
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    order.emplace_back(1.0 - MeasureOf(found[i], sortBy), static_cast<std::uint32_t>(i));
-  }
-  const auto keyLess = [](double a, double b) {
-    return !std::isnan(a) && (std::isnan(b) || a < b);
+// A key whose unsigned order is the order of 1.0 - value: the bits of a double with the sign
+// bit flipped (and the others too for negative values), zero without its sign, and every NaN
+// after every number.
+std::uint64_t SortKey(double value) {
+  double key = 1.0 - value;
+  if (std::isnan(key)) return ~std::uint64_t{0};
+  if (key == 0) key = 0;  // -0 and +0 tie
+  std::uint64_t bits;
+  std::memcpy(&bits, &key, sizeof bits);
+  constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+  return (bits & kSign) != 0 ? ~bits : bits | kSign;
+}
+
+// Puts found in order of falling measure (the key 1.0 - value ascending), equal keys in
+// generation order, a key that is not a number last. The rules move in place, along the cycles
+// of the permutation, so that no second array of rules is needed.
+void SortByMeasure(char sortBy, std::vector<HeldRule>* found) {
+  struct Position {
+    std::uint64_t key;
+    std::uint32_t index;
   };
-  std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-    if (keyLess(a.first, b.first)) return true;
-    if (keyLess(b.first, a.first)) return false;
-    return a.second < b.second;
+  std::vector<Position> order(found->size());
+  for (std::size_t i = 0; i < found->size(); ++i) {
+    order[i] = {SortKey(MeasureOf((*found)[i], sortBy)), static_cast<std::uint32_t>(i)};
+  }
+  std::sort(order.begin(), order.end(), [](const Position& a, const Position& b) {
+    return a.key != b.key ? a.key < b.key : a.index < b.index;
   });
-  rules->reserve(rules->size() + found.size());
-  for (const auto& entry : order) rules->push_back(found[entry.second]);
+  // Position i takes the rule at order[i].index. A settled position gets the key 0, which no
+  // measure has: the keys of numbers are at least 2 to the power 52 - 1.
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (order[i].key == 0 || order[i].index == i) continue;
+    const HeldRule first = (*found)[i];
+    std::size_t at = i;
+    while (order[at].index != i) {
+      const std::size_t from = order[at].index;
+      (*found)[at] = (*found)[from];
+      order[at].key = 0;
+      at = from;
+    }
+    (*found)[at] = first;
+    order[at].key = 0;
+  }
 }
 
 }  // namespace
+
+void FindHeldEntries(const SequenceDictionary& dictionary, const NTSequence* const* keys, int n,
+                     const ISQCPair** found) {
+  constexpr int kGroup = 256;
+  const NTSequence* group[kGroup];
+  const ISQCPair* groupFound[kGroup];
+  int positions[kGroup];
+  for (int first = 0; first < n; first += kGroup) {
+    const int count = std::min(kGroup, n - first);
+    std::uint64_t sizes = 0;  // the key sizes present, one bit each; longer keys are not held
+    for (int i = first; i < first + count; ++i) {
+      const std::int32_t size = keys[i]->size();
+      if (size >= 0 && size < 64) {
+        sizes |= std::uint64_t{1} << size;
+      } else {
+        found[i] = nullptr;
+      }
+    }
+    while (sizes != 0) {
+      const int size = __builtin_ctzll(sizes);
+      sizes &= sizes - 1;
+      int m = 0;
+      for (int i = first; i < first + count; ++i) {
+        if (keys[i]->size() == size) {
+          positions[m] = i;
+          group[m++] = keys[i];
+        }
+      }
+      const HashtableSQPair* table = dictionary.getLevelTable(size);
+      if (table == nullptr) {
+        std::fill(groupFound, groupFound + m, nullptr);
+      } else {
+        table->getMany(group, m, groupFound);
+      }
+      for (int j = 0; j < m; ++j) found[positions[j]] = groupFound[j];
+    }
+  }
+}
 
 QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const RuleQuery& query,
                                      std::vector<HeldRule>* rules) {
@@ -199,6 +268,7 @@ QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const
   const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     const Bands bands(query, dictionary.getTotalCount());
     std::vector<HeldRule> found;
+    found.reserve(static_cast<std::size_t>(dictionary.CountSequencesBiggerThan(2)));
     RuleBatch batch;
     const int largest = dictionary.LargestSequence();
     for (int k = 2; k <= largest; ++k) {
@@ -209,7 +279,13 @@ QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const
         return QxStatus(QxStatus::kOutOfMemory, false);
       }
     }
-    if (!found.empty() && IsSortKey(query.sortBy)) AppendSorted(found, query.sortBy, rules);
+    if (found.empty() || !IsSortKey(query.sortBy)) return QxStatus();
+    SortByMeasure(query.sortBy, &found);
+    if (rules->empty()) {
+      rules->swap(found);
+    } else {
+      rules->insert(rules->end(), found.begin(), found.end());
+    }
     return QxStatus();
   });
   if (!status.IsOK()) rules->resize(before);
@@ -230,7 +306,7 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
   const QxStatus copied = StatusOrOutOfMemory([&]() -> QxStatus {
     rules.reserve(before + held.size());
     for (const HeldRule& rule : held) {
-      rules.emplace_back(*rule.whole->key, rule.support, rule.confidence, rule.cause);
+      rules.emplace_back(*rule.whole, rule.support, rule.confidence, rule.cause);
     }
     return QxStatus();
   });

@@ -1,4 +1,5 @@
 // The sequential association rules of a dictionary as a PMML 3.2 SequenceModel document.
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <ostream>
@@ -53,21 +54,17 @@ void AddDelimiter(XMLElement* parent) {
   delimiter->AddAttribute(kGap, kUnknown);
 }
 
-// The dictionary's entry for key, or null when it holds none.
-const ISQCPair* HeldEntry(const SequenceDictionary& dictionary, const NTSequence& key) {
-  const HashtableSQPair* table = dictionary.getLevelTable(key.size());
-  return table == nullptr ? nullptr : table->get(&key);
-}
-
 // Enters the sequences, item sets and items of every rule into index and numbers them. A rule's
 // whole sequence W is its antecedent followed by its consequent in a later set: the held key the
 // rule was made from, whose sets are ascending as the dictionary keeps them.
 void IndexRules(const std::vector<HeldRule>& rules, ReferenceIndex* index) {
-  for (const HeldRule& rule : rules) {
-    index->AddHeldSequence(rule.antecedent->key);
-    index->AddHeldSequence(rule.consequent->key);
-    index->AddHeldSequence(rule.whole->key);
-    ForEachItemSet(*rule.whole->key, [&](ItemSpan set) {
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    PrefetchHeldRules(rules, r);
+    const HeldRule& rule = rules[r];
+    index->AddHeldSequence(rule.antecedent);
+    index->AddHeldSequence(rule.consequent);
+    index->AddHeldSequence(rule.whole);
+    ForEachItemSet(*rule.whole, [&](ItemSpan set) {
       for (std::int32_t i = 0; i < set.count; ++i) index->AddItem(set.items[i]);
       index->AddItemSet(set);
     });
@@ -139,44 +136,50 @@ void AddSequenceReference(XMLElement* parent, XMLName name, std::int32_t number)
 // only mention held sequences.
 void AddSequences(XMLElement* model, const SequenceDictionary& dictionary,
                   const ReferenceIndex& index) {
+  constexpr std::size_t kChunk = 256;  // sequences whose entries are looked up together
   const double total = dictionary.getTotalCount();
-  std::int32_t number = 0;
-  for (const NTSequence* key : index.Sequences()) {
-    const std::int32_t sets = key->getNSets();
-    XMLElement* element = model->AddChild(kSequence);
-    element->AddAttribute(kId, ++number);
-    element->AddAttribute(kNumberOfSets, sets);
-    const ISQCPair* held = HeldEntry(dictionary, *key);
-    if (held != nullptr && held->value != nullptr) {
-      element->AddAttribute(kOccurrence, held->value->getCount());
-      element->AddAttribute(kSupport, held->value->getCount() / total);
+  const ReferenceIndex::SequenceList& keys = index.Sequences();
+  const ISQCPair* entries[kChunk];
+  for (std::size_t first = 0; first < keys.size(); first += kChunk) {
+    const std::size_t count = std::min(kChunk, keys.size() - first);
+    FindHeldEntries(dictionary, keys.data() + first, static_cast<int>(count), entries);
+    for (std::size_t i = 0; i < count; ++i) {
+      const NTSequence& key = *keys[first + i];
+      const std::int32_t sets = key.getNSets();
+      XMLElement* element = model->AddChild(kSequence);
+      element->AddAttribute(kId, static_cast<double>(first + i + 1));
+      element->AddAttribute(kNumberOfSets, sets);
+      const ISQCPair* held = entries[i];
+      if (held != nullptr && held->value != nullptr) {
+        element->AddAttribute(kOccurrence, held->value->getCount());
+        element->AddAttribute(kSupport, held->value->getCount() / total);
+      }
+      element->Reserve(0, sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
+      bool firstSet = true;
+      ForEachItemSet(key, [&](ItemSpan set) {
+        if (!firstSet) AddDelimiter(element);
+        firstSet = false;
+        element->AddChild(kSetReference)->AddAttribute(kSetId, index.GetItemSetNumber(set));
+      });
     }
-    element->Reserve(0, sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
-    bool first = true;
-    ForEachItemSet(*key, [&](ItemSpan set) {
-      if (!first) AddDelimiter(element);
-      first = false;
-      element->AddChild(kSetReference)->AddAttribute(kSetId, index.GetItemSetNumber(set));
-    });
   }
 }
 
 // One SequenceRule per rule, in rule order; the rule's cause is not written.
 void AddRules(XMLElement* model, const ReferenceIndex& index, const std::vector<HeldRule>& rules) {
   for (std::size_t r = 0; r < rules.size(); ++r) {
+    PrefetchHeldRules(rules, r);
     const HeldRule& rule = rules[r];
     XMLElement* element = model->AddChild(kSequenceRule);
     element->AddAttribute(kId, static_cast<double>(r + 1));
     element->AddAttribute(kSupport, rule.support);
-    element->AddAttribute(kNumberOfSets, rule.whole->key->getNSets());
-    element->AddAttribute(kOccurrence, rule.whole->value->getCount());
+    element->AddAttribute(kNumberOfSets, rule.whole->getNSets());
+    element->AddAttribute(kOccurrence, rule.count);
     element->AddAttribute(kConfidence, rule.confidence);
     element->Reserve(0, 3);
-    AddSequenceReference(element, kAntecedentSequence,
-                         index.GetSequenceNumber(*rule.antecedent->key));
+    AddSequenceReference(element, kAntecedentSequence, index.GetSequenceNumber(*rule.antecedent));
     AddDelimiter(element);
-    AddSequenceReference(element, kConsequentSequence,
-                         index.GetSequenceNumber(*rule.consequent->key));
+    AddSequenceReference(element, kConsequentSequence, index.GetSequenceNumber(*rule.consequent));
   }
 }
 
