@@ -190,36 +190,23 @@ std::uint64_t SortKey(double value) {
   return (bits & kSign) != 0 ? ~bits : bits | kSign;
 }
 
-// Puts found in order of falling measure (the key 1.0 - value ascending), equal keys in
-// generation order, a key that is not a number last. The rules move in place, along the cycles
-// of the permutation, so that no second array of rules is needed.
-void SortByMeasure(char sortBy, std::vector<HeldRule>* found) {
+// The positions of found in order of falling measure (the key 1.0 - value ascending), equal keys
+// in generation order, a key that is not a number last.
+std::vector<std::uint32_t> OrderByMeasure(const std::vector<HeldRule>& found, char sortBy) {
   struct Position {
     std::uint64_t key;
     std::uint32_t index;
   };
-  std::vector<Position> order(found->size());
-  for (std::size_t i = 0; i < found->size(); ++i) {
-    order[i] = {SortKey(MeasureOf((*found)[i], sortBy)), static_cast<std::uint32_t>(i)};
+  std::vector<Position> positions(found.size());
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    positions[i] = {SortKey(MeasureOf(found[i], sortBy)), static_cast<std::uint32_t>(i)};
   }
-  std::sort(order.begin(), order.end(), [](const Position& a, const Position& b) {
+  std::sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
     return a.key != b.key ? a.key < b.key : a.index < b.index;
   });
-  // Position i takes the rule at order[i].index. A settled position gets the key 0, which no
-  // measure has: the keys of numbers are at least 2 to the power 52 - 1.
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (order[i].key == 0 || order[i].index == i) continue;
-    const HeldRule first = (*found)[i];
-    std::size_t at = i;
-    while (order[at].index != i) {
-      const std::size_t from = order[at].index;
-      (*found)[at] = (*found)[from];
-      order[at].key = 0;
-      at = from;
-    }
-    (*found)[at] = first;
-    order[at].key = 0;
-  }
+  std::vector<std::uint32_t> order(positions.size());
+  for (std::size_t i = 0; i < positions.size(); ++i) order[i] = positions[i].index;
+  return order;
 }
 
 }  // namespace
@@ -263,11 +250,12 @@ void FindHeldEntries(const SequenceDictionary& dictionary, const NTSequence* con
 }
 
 QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const RuleQuery& query,
-                                     std::vector<HeldRule>* rules) {
-  const std::size_t before = rules->size();
+                                     HeldRules* rules) {
+  rules->found_.clear();
+  rules->order_.clear();
   const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     const Bands bands(query, dictionary.getTotalCount());
-    std::vector<HeldRule> found;
+    std::vector<HeldRule>& found = rules->found_;
     found.reserve(static_cast<std::size_t>(dictionary.CountSequencesBiggerThan(2)));
     RuleBatch batch;
     const int largest = dictionary.LargestSequence();
@@ -279,16 +267,15 @@ QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const
         return QxStatus(QxStatus::kOutOfMemory, false);
       }
     }
-    if (found.empty() || !IsSortKey(query.sortBy)) return QxStatus();
-    SortByMeasure(query.sortBy, &found);
-    if (rules->empty()) {
-      rules->swap(found);
-    } else {
-      rules->insert(rules->end(), found.begin(), found.end());
+    if (!found.empty() && IsSortKey(query.sortBy)) {
+      rules->order_ = OrderByMeasure(found, query.sortBy);
     }
     return QxStatus();
   });
-  if (!status.IsOK()) rules->resize(before);
+  if (!status.IsOK() || rules->order_.empty()) {
+    std::vector<HeldRule>().swap(rules->found_);
+    rules->order_.clear();
+  }
   return status;
 }
 
@@ -299,13 +286,15 @@ QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRu
                                                     bool maximalOnly) {
   const RuleQuery query{minSupport, maxSupport, minConfidence, maxConfidence,
                         minCause,   maxCause,   sortBy,        maximalOnly};
-  std::vector<HeldRule> held;
+  HeldRules held;
   const QxStatus status = FindHeldRules(*this, query, &held);
   if (!status.IsOK() || held.empty()) return status;
   const size_t before = rules.size();
   const QxStatus copied = StatusOrOutOfMemory([&]() -> QxStatus {
     rules.reserve(before + held.size());
-    for (const HeldRule& rule : held) {
+    for (std::size_t i = 0; i < held.size(); ++i) {
+      held.Prefetch(i);
+      const HeldRule& rule = held[i];
       rules.emplace_back(*rule.whole, rule.support, rule.confidence, rule.cause);
     }
     return QxStatus();

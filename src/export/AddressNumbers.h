@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/Visibility.h"
+
 namespace SEQUENCE_NAMESPACE_800 {
 
 // An open-addressing hash map from non-null addresses to 32-bit numbers: one array of slots,
 // probed linearly, so that a look-up usually costs one cache miss and an insertion no
 // allocation. It never holds more than half its slots. Copyable. Not thread-safe.
-class AddressNumbers {
+class CARMASEQ_EXPORT AddressNumbers {
  public:
   AddressNumbers() = default;
 

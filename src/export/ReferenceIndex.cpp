@@ -1,6 +1,7 @@
 #include "export/ReferenceIndex.h"
 
 #include <unordered_set>
+#include <utility>
 
 #include "sequence/Sequence.h"
 #include "sequence/TimedItemSet.h"
@@ -106,14 +107,34 @@ namespace {
 // after the last token. Comparing codes as numbers compares the keys in the Sequence order as
 // far as the codes reach, because a set's end (0) sorts before any item and the zeros after a
 // short key act as the ends of the sets it does not have. A complete code holds every token, so
-// two complete codes are equal only for equal keys. A key with an item that has no number gets an
-// incomplete code that stops before that item.
+// two complete codes are equal only for equal keys. The code of a key too long for 128 bits, or
+// with an item that has no number, is incomplete: only its first `valid` bits hold tokens.
 struct KeyCode {
   std::uint64_t high = 0;
   std::uint64_t low = 0;
+  int valid = 128;  // leading bits that hold tokens; after them an incomplete code says nothing
   bool complete = true;
   const NTSequence* key = nullptr;
 };
+
+// The first n bits of code (the rest zero), as high and low words.
+std::pair<std::uint64_t, std::uint64_t> Leading(const KeyCode& code, int n) {
+  if (n >= 128) return {code.high, code.low};
+  if (n > 64) return {code.high, code.low & (~std::uint64_t{0} << (128 - n))};
+  if (n == 0) return {0, 0};
+  return {code.high & (~std::uint64_t{0} << (64 - n)), 0};
+}
+
+// The Sequence order: by the leading bits both codes hold, then, where those agree and a code is
+// incomplete, by the keys themselves.
+bool CodeLess(const KeyCode& a, const KeyCode& b) {
+  const int valid = std::min(a.valid, b.valid);
+  const auto x = Leading(a, valid);
+  const auto y = Leading(b, valid);
+  if (x != y) return x < y;
+  if (a.complete && b.complete) return false;
+  return *a.key < *b.key;
+}
 
 class KeyCoder {
  public:
@@ -131,6 +152,7 @@ class KeyCoder {
       if (!code.complete) return;
       if (used + bits_ > 128) {
         code.complete = false;
+        code.valid = used;
         return;
       }
       // Place token at bits [128 - used - bits_, 128 - used) of high:low.
@@ -146,7 +168,10 @@ class KeyCoder {
     ForEachItemSet(*key, [&](ItemSpan set) {
       for (std::int32_t i = 0; i < set.count && code.complete; ++i) {
         const std::uint64_t number = NumberOf(set.items[i]);
-        if (number == 0) code.complete = false;  // an item without a number ends the code
+        if (number == 0) {  // an item without a number ends the code
+          code.complete = false;
+          code.valid = used;
+        }
         add(number);
       }
       add(0);
@@ -173,12 +198,7 @@ void ReferenceIndex::SortByContent(SequenceList* keys) const {
   std::vector<KeyCode> codes;
   codes.reserve(keys->size());
   for (const NTSequence* key : *keys) codes.push_back(coder.Encode(key));
-  std::sort(codes.begin(), codes.end(), [](const KeyCode& a, const KeyCode& b) {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
-    if (a.complete && b.complete) return false;
-    return *a.key < *b.key;
-  });
+  std::sort(codes.begin(), codes.end(), CodeLess);
   for (std::size_t i = 0; i < codes.size(); ++i) (*keys)[i] = codes[i].key;
 }
 

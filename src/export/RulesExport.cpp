@@ -57,9 +57,9 @@ void AddDelimiter(XMLElement* parent) {
 // Enters the sequences, item sets and items of every rule into index and numbers them. A rule's
 // whole sequence W is its antecedent followed by its consequent in a later set: the held key the
 // rule was made from, whose sets are ascending as the dictionary keeps them.
-void IndexRules(const std::vector<HeldRule>& rules, ReferenceIndex* index) {
+void IndexRules(const HeldRules& rules, ReferenceIndex* index) {
   for (std::size_t r = 0; r < rules.size(); ++r) {
-    PrefetchHeldRules(rules, r);
+    rules.Prefetch(r);
     const HeldRule& rule = rules[r];
     index->AddHeldSequence(rule.antecedent);
     index->AddHeldSequence(rule.consequent);
@@ -166,9 +166,9 @@ void AddSequences(XMLElement* model, const SequenceDictionary& dictionary,
 }
 
 // One SequenceRule per rule, in rule order; the rule's cause is not written.
-void AddRules(XMLElement* model, const ReferenceIndex& index, const std::vector<HeldRule>& rules) {
+void AddRules(XMLElement* model, const ReferenceIndex& index, const HeldRules& rules) {
   for (std::size_t r = 0; r < rules.size(); ++r) {
-    PrefetchHeldRules(rules, r);
+    rules.Prefetch(r);
     const HeldRule& rule = rules[r];
     XMLElement* element = model->AddChild(kSequenceRule);
     element->AddAttribute(kId, static_cast<double>(r + 1));
@@ -194,7 +194,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
   return StatusOrOutOfMemory([&]() -> QxStatus {
     const RuleQuery query{minSupport, maxSupport, minConfidence, maxConfidence,
                           minCause,   maxCause,   sortBy,        maximalOnly};
-    std::vector<HeldRule> rules;
+    HeldRules rules;
     const QxStatus status = FindHeldRules(*this, query, &rules);
     if (!status.IsOK()) return status;
 

@@ -239,12 +239,12 @@ seq::BuildResult Mine(const seq::SequenceDatabase& db, MineSettings& s, Progress
 }
 
 // The rules the CSV output lists, as the dictionary holds them.
-std::vector<seq::HeldRule> Rules(const seq::SequenceDictionary& dictionary, const MineSettings& s) {
+seq::HeldRules Rules(const seq::SequenceDictionary& dictionary, const MineSettings& s) {
   seq::RuleQuery query;
   query.minSupport = s.mining.minSupport;
   query.minConfidence = s.minConfidence;
   query.sortBy = s.sortBy;
-  std::vector<seq::HeldRule> rules;
+  seq::HeldRules rules;
   CheckStatus(seq::FindHeldRules(dictionary, query, &rules), "finding rules");
   return rules;
 }

@@ -22,6 +22,14 @@ constexpr std::size_t kProgressEvery = 8192;
 
 seq::ItemSpan SpanOf(const seq::TimedItemSet& set) { return {set.Begin(), set.Size()}; }
 
+// True iff text holds a comma, quote or line break: one pass, as fields are short.
+bool NeedsQuotes(const std::string& text) {
+  for (const char c : text) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 RulesCsvWriter::RulesCsvWriter(const ItemText& text, std::ostream& out) : text_(text), out_(out) {
@@ -66,7 +74,7 @@ void RulesCsvWriter::AddSet(seq::ItemSpan set) {
 }
 
 void RulesCsvWriter::EndField() {
-  if (field_.find_first_of(",\"\r\n") == std::string::npos) {
+  if (!NeedsQuotes(field_)) {
     buffer_ += field_;
   } else {
     buffer_ += '"';
@@ -124,11 +132,11 @@ void WriteRulesCsv(const std::vector<seq::SeqAssociationRule>& rules, const Item
   for (const seq::SeqAssociationRule& rule : rules) writer.Write(rule);
 }
 
-void WriteRulesCsv(const std::vector<seq::HeldRule>& rules, const ItemText& text, std::ostream& out,
+void WriteRulesCsv(const seq::HeldRules& rules, const ItemText& text, std::ostream& out,
                    const std::function<void(std::size_t)>& progress) {
   RulesCsvWriter writer(text, out);
   for (std::size_t r = 0; r < rules.size(); ++r) {
-    seq::PrefetchHeldRules(rules, r);
+    rules.Prefetch(r);
     writer.Write(rules[r]);
     if (progress && (r + 1) % kProgressEvery == 0) progress(r + 1);
   }

@@ -70,7 +70,7 @@ void WriteRulesCsv(const std::vector<SEQUENCE_NAMESPACE_800::SeqAssociationRule>
                    const ItemText& text, std::ostream& out);
 // The same for held rules; progress, when set, is called with the number of rules written every
 // few thousand rules and at the end.
-void WriteRulesCsv(const std::vector<SEQUENCE_NAMESPACE_800::HeldRule>& rules, const ItemText& text,
+void WriteRulesCsv(const SEQUENCE_NAMESPACE_800::HeldRules& rules, const ItemText& text,
                    std::ostream& out, const std::function<void(std::size_t)>& progress);
 
 }  // namespace carmaseq_cli

@@ -80,7 +80,7 @@ TEST(RulesCsvWriterTest, HeldRulesGiveTheRowsOfTheirCopies) {
 
   std::vector<seq::SeqAssociationRule> copies;
   ASSERT_TRUE(dictionary.GetRules(copies, 0, 1, 0, 1, 0, 1, 'A', false).IsOK());
-  std::vector<seq::HeldRule> rules;
+  seq::HeldRules rules;
   ASSERT_TRUE(
       seq::FindHeldRules(dictionary, seq::RuleQuery{0, 1, 0, 1, 0, 1, 'A', false}, &rules).IsOK());
   ASSERT_EQ(5u, rules.size());
