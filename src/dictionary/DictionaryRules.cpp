@@ -3,107 +3,170 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "dictionary/HeldRules.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/MemoryGuard.h"
 #include "sequence/HashtableSQPair.h"
-#include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
-#include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
-#include "sequence/TimedItemSet.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
 using QxCommon_940::QxStatus;
 
-// The caller's thresholds, with the support band turned into counts.
-struct RuleBands {
-  double minCount;
-  double maxCount;
-  double minConfidence;
-  double maxConfidence;
-  double minCause;
-  double maxCause;
-  bool maximalOnly;
-};
-
 bool InBand(double value, double low, double high) { return low <= value && value <= high; }
 
-// A rule found in the level walk: the whole sequence's stored key (the tables do not change
-// while GetRules runs) and its three measures. The rule's sequences are built only for output.
-struct FoundRule {
-  const NTSequence* key;
-  double support;
-  double confidence;
-  double cause;
-};
+// Both look-ups of a rule go through HashtableSQPair::getMany, a batch at a time, so that their
+// cache misses overlap instead of following one another.
+constexpr int kBatch = 256;
 
-// The item sets of a key as counted arrays (element 0 the item count, then the items), so that
-// its antecedent and consequent are looked up in the dictionary's scratch key. Reused from key
-// to key without allocating once its buffers are large enough.
-class KeySets {
+// The parts of held keys that a batch looks up: for each candidate entry the key of its
+// antecedent (every set but the last) and of its consequent (the last set). The keys are rebuilt
+// in place from batch to batch.
+class RuleBatch {
  public:
-  void Assign(const NTSequence& key) {
-    buffer_.resize(static_cast<size_t>(key.size() + key.getNSets()));
-    sets_.resize(static_cast<size_t>(key.getNSets()));
-    WriteCountedSets(key, buffer_.data(), sets_.data());
+  RuleBatch() : antecedents_(kBatch), consequents_(kBatch) {}
+
+  int size() const { return size_; }
+  bool full() const { return size_ == kBatch; }
+  void clear() { size_ = 0; }
+
+  // Adds the entry of a held key of at least two item sets.
+  void Add(const ISQCPair* entry) {
+    const NTSequence& key = *entry->key;
+    const std::int32_t size = key.size();
+    const auto pattern = static_cast<std::uint32_t>(key.getPattern());
+    // Bit 0 ends the last set; the next set bit ends the one before it.
+    const auto last = static_cast<std::int32_t>(__builtin_ctz(pattern & (pattern - 1)));
+    Rebuild(&antecedents_[size_], key.items(), size - last, key.getNSets() - 1, pattern >> last);
+    Rebuild(&consequents_[size_], key.items() + (size - last), last, 1, 1);
+    entries_[size_++] = entry;
   }
 
-  int** sets() { return sets_.data(); }
+  const ISQCPair* entry(int i) const { return entries_[i]; }
 
-  // Sets first..last-1 as a Sequence whose item sets all have time 0.
-  Sequence ToSequence(int first, int last) const {
-    Sequence sequence(last - first);
-    for (int s = first; s < last; ++s) {
-      TimedItemSet set(0, 0.0);
-      set.AddAllItems(sets_[s] + 1, sets_[s][0], 0.0);
-      sequence.AddTimedItemSet(&set);
-    }
-    return sequence;
+  // Looks up every antecedent and consequent of the batch; null where the dictionary holds none.
+  void LookUp(const SequenceDictionary& dictionary) {
+    LookUpKeys(dictionary, antecedents_, foundAntecedents_);
+    LookUpKeys(dictionary, consequents_, foundConsequents_);
   }
+  const ISQCPair* antecedent(int i) const { return foundAntecedents_[i]; }
+  const ISQCPair* consequent(int i) const { return foundConsequents_[i]; }
 
  private:
-  std::vector<int> buffer_;
-  std::vector<int*> sets_;
+  static void Rebuild(NTSequence* key, const std::int32_t* items, std::int32_t size,
+                      std::int32_t sets, std::uint32_t pattern) {
+    PackedSequence packed;
+    packed.size = size;
+    packed.nSets = sets;
+    packed.pattern = static_cast<std::int32_t>(pattern);
+    packed.hashCode = NTSequence::ComputeHashCode(items, size, packed.pattern);
+    packed.items = items;
+    key->reuseAs(&packed);
+  }
+
+  void LookUpKeys(const SequenceDictionary& dictionary, const std::vector<NTSequence>& keys,
+                  const ISQCPair** found) {
+    for (int i = 0; i < size_; ++i) pointers_[i] = &keys[i];
+    FindHeldEntries(dictionary, pointers_, size_, found);
+  }
+
+  std::vector<NTSequence> antecedents_;
+  std::vector<NTSequence> consequents_;
+  const ISQCPair* entries_[kBatch];
+  const ISQCPair* foundAntecedents_[kBatch];
+  const ISQCPair* foundConsequents_[kBatch];
+  const NTSequence* pointers_[kBatch];
+  int size_ = 0;
 };
 
-// Appends to found the rules of one level in table iteration order. Returns false iff an entry
-// has no counter.
-bool CollectLevel(SequenceDictionary& dictionary, const HashtableSQPair& level,
-                  const RuleBands& bands, KeySets& sets, std::vector<FoundRule>& found) {
-  const double total = dictionary.getTotalCount();
-  for (auto it = level.begin(); it != level.end(); ++it) {
-    const SequenceCounter* counter = it->value;
-    if (counter == nullptr) return false;
-    const double count = counter->getCount();
-    if (!InBand(count, bands.minCount, bands.maxCount)) continue;
-    if (bands.maximalOnly && counter->getNAdjacent() > 0) continue;
-    const NTSequence& key = *it->key;
-    const int n = key.getNSets();
-    if (n < 2) continue;
-    sets.Assign(key);
-    const SequenceCounter* antecedent = dictionary.getDescriptor(sets.sets(), n - 1);
-    if (antecedent == nullptr) continue;
-    const double confidence = count / antecedent->getCount();
-    if (!InBand(confidence, bands.minConfidence, bands.maxConfidence)) continue;
-    const SequenceCounter* consequent = dictionary.getDescriptor(sets.sets() + n - 1, 1);
-    if (consequent == nullptr) continue;
-    const double cause = count / consequent->getCount();
-    if (!InBand(cause, bands.minCause, bands.maxCause)) continue;
-    found.push_back({&key, count / total, confidence, cause});
+// The query with its support band turned into counts: the lower end truncated, the upper end
+// rounded. Kept in double so that an extreme fraction cannot overflow an integer.
+struct Bands {
+  Bands(const RuleQuery& query, double total)
+      : minCount(std::trunc(total * query.minSupport)),
+        maxCount(std::trunc(total * query.maxSupport + 0.5)),
+        query(query) {}
+  double minCount;
+  double maxCount;
+  const RuleQuery& query;
+};
+
+// Appends to found the rules of the batch's entries that pass the confidence and cause bands, in
+// batch order, and empties the batch.
+void FinishBatch(const SequenceDictionary& dictionary, const Bands& bands, double total,
+                 RuleBatch& batch, std::vector<HeldRule>& found) {
+  batch.LookUp(dictionary);
+  for (int i = 0; i < batch.size(); ++i) {
+    const ISQCPair* antecedent = batch.antecedent(i);
+    const ISQCPair* consequent = batch.consequent(i);
+    if (antecedent == nullptr || antecedent->value == nullptr) continue;
+    if (consequent == nullptr || consequent->value == nullptr) continue;
+    const double count = batch.entry(i)->value->getCount();
+    const double confidence = count / antecedent->value->getCount();
+    if (!InBand(confidence, bands.query.minConfidence, bands.query.maxConfidence)) continue;
+    const double cause = count / consequent->value->getCount();
+    if (!InBand(cause, bands.query.minCause, bands.query.maxCause)) continue;
+    found.push_back({batch.entry(i)->key, antecedent->key, consequent->key,
+                     batch.entry(i)->value->getCount(), count / total, confidence, cause});
   }
+  batch.clear();
+}
+
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
+// Appends to found the rules of one level in table iteration order. Returns false iff an entry
+// has no counter. The walk keeps the next kAhead entries in a ring and asks the caches early for
+// what it will read of them: counter and key of the newest, the key's items half-way.
+bool CollectLevel(const SequenceDictionary& dictionary, const HashtableSQPair& level,
+                  const Bands& bands, RuleBatch& batch, std::vector<HeldRule>& found) {
+  constexpr int kAhead = 8;
+  const double total = dictionary.getTotalCount();
+  const auto end = level.end();
+  const ISQCPair* ring[kAhead];  // the entries to come, oldest at head
+  int head = 0;
+  int queued = 0;
+  auto ahead = level.begin();
+  for (;;) {
+    for (; queued < kAhead && ahead != end; ++ahead) {
+      const ISQCPair* next = &*ahead;
+      Prefetch(next->value);
+      Prefetch(next->key);
+      ring[(head + queued++) % kAhead] = next;
+    }
+    if (queued == 0) break;
+    if (queued > kAhead / 2) Prefetch(ring[(head + kAhead / 2) % kAhead]->key->items());
+    const ISQCPair* entry = ring[head];
+    head = (head + 1) % kAhead;
+    --queued;
+    const SequenceCounter* counter = entry->value;
+    if (counter == nullptr) return false;
+    if (!InBand(counter->getCount(), bands.minCount, bands.maxCount)) continue;
+    if (bands.query.maximalOnly && counter->getNAdjacent() > 0) continue;
+    if (entry->key->getNSets() < 2) continue;
+    batch.Add(entry);
+    if (batch.full()) FinishBatch(dictionary, bands, total, batch, found);
+  }
+  FinishBatch(dictionary, bands, total, batch, found);
   return true;
 }
 
 bool IsSortKey(char sortBy) { return sortBy == 'S' || sortBy == 'C' || sortBy == 'A'; }
 
-double MeasureOf(const FoundRule& rule, char sortBy) {
+double MeasureOf(const HeldRule& rule, char sortBy) {
   switch (sortBy) {
     case 'S':
       return rule.support;
@@ -114,70 +177,130 @@ double MeasureOf(const FoundRule& rule, char sortBy) {
   }
 }
 
-// Appends found to rules by falling measure (the key 1.0 - value ascending), equal keys in
-// generation order. A key that is not a number sorts last.
-void AppendSorted(std::vector<SeqAssociationRule>& rules, const std::vector<FoundRule>& found,
-                  char sortBy, KeySets& sets) {
-  std::vector<std::pair<double, size_t>> order;
-  order.reserve(found.size());
-  for (size_t i = 0; i < found.size(); ++i) {
-    order.emplace_back(1.0 - MeasureOf(found[i], sortBy), i);
-  }
-  const auto keyLess = [](double a, double b) {
-    return !std::isnan(a) && (std::isnan(b) || a < b);
+// A key whose unsigned order is the order of 1.0 - value: the bits of a double with the sign
+// bit flipped (and the others too for negative values), zero without its sign, and every NaN
+// after every number.
+std::uint64_t SortKey(double value) {
+  double key = 1.0 - value;
+  if (std::isnan(key)) return ~std::uint64_t{0};
+  if (key == 0) key = 0;  // -0 and +0 tie
+  std::uint64_t bits;
+  std::memcpy(&bits, &key, sizeof bits);
+  constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+  return (bits & kSign) != 0 ? ~bits : bits | kSign;
+}
+
+// The positions of found in order of falling measure (the key 1.0 - value ascending), equal keys
+// in generation order, a key that is not a number last.
+std::vector<std::uint32_t> OrderByMeasure(const std::vector<HeldRule>& found, char sortBy) {
+  struct Position {
+    std::uint64_t key;
+    std::uint32_t index;
   };
-  std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-    if (keyLess(a.first, b.first)) return true;
-    if (keyLess(b.first, a.first)) return false;
-    return a.second < b.second;
-  });
-  rules.reserve(rules.size() + found.size());
-  for (const auto& entry : order) {
-    const FoundRule& rule = found[entry.second];
-    const int n = rule.key->getNSets();
-    sets.Assign(*rule.key);
-    rules.emplace_back(sets.ToSequence(0, n - 1), sets.ToSequence(n - 1, n), rule.support,
-                       rule.confidence, rule.cause, /*joinType=*/1);
+  std::vector<Position> positions(found.size());
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    positions[i] = {SortKey(MeasureOf(found[i], sortBy)), static_cast<std::uint32_t>(i)};
   }
+  std::sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
+    return a.key != b.key ? a.key < b.key : a.index < b.index;
+  });
+  std::vector<std::uint32_t> order(positions.size());
+  for (std::size_t i = 0; i < positions.size(); ++i) order[i] = positions[i].index;
+  return order;
 }
 
 }  // namespace
+
+void FindHeldEntries(const SequenceDictionary& dictionary, const NTSequence* const* keys, int n,
+                     const ISQCPair** found) {
+  constexpr int kGroup = 256;
+  const NTSequence* group[kGroup];
+  const ISQCPair* groupFound[kGroup];
+  int positions[kGroup];
+  for (int first = 0; first < n; first += kGroup) {
+    const int count = std::min(kGroup, n - first);
+    std::uint64_t sizes = 0;  // the key sizes present, one bit each; longer keys are not held
+    for (int i = first; i < first + count; ++i) {
+      const std::int32_t size = keys[i]->size();
+      if (size >= 0 && size < 64) {
+        sizes |= std::uint64_t{1} << size;
+      } else {
+        found[i] = nullptr;
+      }
+    }
+    while (sizes != 0) {
+      const int size = __builtin_ctzll(sizes);
+      sizes &= sizes - 1;
+      int m = 0;
+      for (int i = first; i < first + count; ++i) {
+        if (keys[i]->size() == size) {
+          positions[m] = i;
+          group[m++] = keys[i];
+        }
+      }
+      const HashtableSQPair* table = dictionary.getLevelTable(size);
+      if (table == nullptr) {
+        std::fill(groupFound, groupFound + m, nullptr);
+      } else {
+        table->getMany(group, m, groupFound);
+      }
+      for (int j = 0; j < m; ++j) found[positions[j]] = groupFound[j];
+    }
+  }
+}
+
+QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const RuleQuery& query,
+                                     HeldRules* rules) {
+  rules->found_.clear();
+  rules->order_.clear();
+  const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
+    const Bands bands(query, dictionary.getTotalCount());
+    std::vector<HeldRule>& found = rules->found_;
+    found.reserve(static_cast<std::size_t>(dictionary.CountSequencesBiggerThan(2)));
+    RuleBatch batch;
+    const int largest = dictionary.LargestSequence();
+    for (int k = 2; k <= largest; ++k) {
+      if (dictionary.isCancelled()) return QxStatus(QxStatus::kCancelled, false);
+      const HashtableSQPair* level = dictionary.getLevelTable(k);
+      if (level == nullptr) continue;
+      if (!CollectLevel(dictionary, *level, bands, batch, found)) {
+        return QxStatus(QxStatus::kOutOfMemory, false);
+      }
+    }
+    if (!found.empty() && IsSortKey(query.sortBy)) {
+      rules->order_ = OrderByMeasure(found, query.sortBy);
+    }
+    return QxStatus();
+  });
+  if (!status.IsOK() || rules->order_.empty()) {
+    std::vector<HeldRule>().swap(rules->found_);
+    rules->order_.clear();
+  }
+  return status;
+}
 
 QxCommon_940::QxStatus SequenceDictionary::GetRules(std::vector<SeqAssociationRule>& rules,
                                                     double minSupport, double maxSupport,
                                                     double minConfidence, double maxConfidence,
                                                     double minCause, double maxCause, char sortBy,
                                                     bool maximalOnly) {
+  const RuleQuery query{minSupport, maxSupport, minConfidence, maxConfidence,
+                        minCause,   maxCause,   sortBy,        maximalOnly};
+  HeldRules held;
+  const QxStatus status = FindHeldRules(*this, query, &held);
+  if (!status.IsOK() || held.empty()) return status;
   const size_t before = rules.size();
-  const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
-    // The count band: the lower end truncated, the upper end rounded. Kept in double so that an
-    // extreme fraction cannot overflow an integer.
-    const double total = getTotalCount();
-    const RuleBands bands{std::trunc(total * minSupport),
-                          std::trunc(total * maxSupport + 0.5),
-                          minConfidence,
-                          maxConfidence,
-                          minCause,
-                          maxCause,
-                          maximalOnly};
-    std::vector<FoundRule> found;
-    KeySets sets;
-    const int largest = LargestSequence();
-    for (int k = 2; k <= largest; ++k) {
-      if (cancel_) return QxStatus(QxStatus::kCancelled, false);
-      const HashtableSQPair* level = getLevelTable(k);
-      if (level == nullptr) continue;
-      if (!CollectLevel(*this, *level, bands, sets, found)) {
-        return QxStatus(QxStatus::kOutOfMemory, false);
-      }
+  const QxStatus copied = StatusOrOutOfMemory([&]() -> QxStatus {
+    rules.reserve(before + held.size());
+    for (std::size_t i = 0; i < held.size(); ++i) {
+      held.Prefetch(i);
+      const HeldRule& rule = held[i];
+      rules.emplace_back(*rule.whole, rule.support, rule.confidence, rule.cause);
     }
-    if (!found.empty() && IsSortKey(sortBy)) AppendSorted(rules, found, sortBy, sets);
     return QxStatus();
   });
-  if (status.GetErrorCode() == QxStatus::kOutOfMemory) {
-    rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
-  }
-  return status;
+  if (!copied.IsOK()) rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(before), rules.end());
+  return copied;
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

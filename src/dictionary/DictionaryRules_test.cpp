@@ -1,23 +1,29 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "dictionary/HeldRules.h"
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/dictionary_testutil.h"
 #include "foundation/QxStatus.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/NTSequence.h"
 #include "sequence/sequence_testutil.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
 using QxCommon_940::QxStatus;
+using testutil::Counted;
 using testutil::Hold;
 using testutil::SetList;
 using testutil::ToSequence;
+using testutil::ToSets;
 using testutil::ToText;
 
 class RulesTest : public testing::Test {
@@ -107,6 +113,58 @@ TEST_F(RulesTest, FailuresAppendNothing) {
   EXPECT_EQ(QxStatus::kCancelled, status.GetErrorCode());
   EXPECT_EQ(-1, status.GetSeverity());
   EXPECT_EQ(1u, rules.size());
+}
+
+// The held form of every query gives the copies' rules, measures and order, in place of what it
+// held before; its keys are the dictionary's own.
+TEST_F(RulesTest, HeldRulesAreTheRulesOfTheCopies) {
+  for (const char sortBy : {'S', 'C', 'A'}) {
+    for (const bool maximalOnly : {false, true}) {
+      const RuleQuery query{0.1, 1, 0.3, 1, 0, 1, sortBy, maximalOnly};
+      std::vector<SeqAssociationRule> copies;
+      ASSERT_TRUE(dictionary_
+                      .GetRules(copies, query.minSupport, query.maxSupport, query.minConfidence,
+                                query.maxConfidence, query.minCause, query.maxCause, sortBy,
+                                maximalOnly)
+                      .IsOK());
+      HeldRules held;
+      ASSERT_TRUE(
+          FindHeldRules(dictionary_, RuleQuery{0, 1, 0, 1, 0, 1, 'S', false}, &held).IsOK());
+      ASSERT_TRUE(FindHeldRules(dictionary_, query, &held).IsOK());
+      ASSERT_EQ(copies.size(), held.size());
+      for (std::size_t i = 0; i < copies.size(); ++i) {
+        const HeldRule& rule = held[i];
+        std::unique_ptr<Sequence> whole(rule.whole->createSequence());
+        std::unique_ptr<Sequence> antecedent(rule.antecedent->createSequence());
+        std::unique_ptr<Sequence> consequent(rule.consequent->createSequence());
+        EXPECT_EQ(ToText(copies[i].GetAntecedent()), ToText(*antecedent));
+        EXPECT_EQ(ToText(copies[i].GetConsequent()), ToText(*consequent));
+        EXPECT_EQ(ToText(*antecedent) + ToText(*consequent), ToText(*whole));
+        EXPECT_EQ(rule.whole,
+                  dictionary_.getSequence(Counted(ToSets(*whole)).sets(), whole->Length()));
+        EXPECT_EQ(dictionary_.getDescriptor(whole.get())->getCount(), rule.count);
+        EXPECT_EQ(copies[i].GetSupport(), rule.support);
+        EXPECT_EQ(copies[i].GetConfidence(), rule.confidence);
+        EXPECT_EQ(copies[i].GetCause(), rule.cause);
+      }
+    }
+  }
+  // The entries of held keys, of absent ones and of one too long to be held.
+  std::vector<NTSequence> keys;
+  for (const SetList& sets :
+       {SetList{{2}, {3}}, SetList{{3}, {2}}, SetList{{1}}, SetList(40, {1})}) {
+    const Sequence sequence = ToSequence(sets);
+    keys.emplace_back(&sequence);
+  }
+  const NTSequence* pointers[] = {&keys[0], &keys[1], &keys[2], &keys[3]};
+  const ISQCPair* found[4];
+  FindHeldEntries(dictionary_, pointers, 4, found);
+  ASSERT_NE(nullptr, found[0]);
+  EXPECT_EQ(4, found[0]->value->getCount());
+  EXPECT_EQ(nullptr, found[1]);
+  ASSERT_NE(nullptr, found[2]);
+  EXPECT_EQ(8, found[2]->value->getCount());
+  EXPECT_EQ(nullptr, found[3]);
 }
 
 TEST(SeqAssociationRuleTest, AssignmentReplacesAndDisplayPrints) {

@@ -2,6 +2,9 @@
 
 #include <iostream>
 
+#include "sequence/KeyItemSets.h"
+#include "sequence/NTSequence.h"
+
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
 
@@ -20,7 +23,31 @@ void PrintSequence(const Sequence& sequence) {
   std::cout << ">\n";
 }
 
+// The set that the sets of new rules are copied from, reused so that building a rule allocates
+// only what the rule keeps.
+TimedItemSet& ScratchSet() {
+  thread_local TimedItemSet set(0, 0.0);
+  return set;
+}
+
 }  // namespace
+
+SeqAssociationRule::SeqAssociationRule(const NTSequence& whole, double support, double confidence,
+                                       double cause)
+    : antecedent_(whole.getNSets() - 1),
+      consequent_(1),
+      support_(support),
+      confidence_(confidence),
+      cause_(cause),
+      joinType_(1) {
+  TimedItemSet& set = ScratchSet();
+  const int last = whole.getNSets() - 1;
+  int index = 0;
+  ForEachItemSet(whole, [&](ItemSpan span) {
+    set.AddAllItems(span.items, span.count, 0.0);
+    (index++ < last ? antecedent_ : consequent_).AddTimedItemSet(&set);
+  });
+}
 
 SeqAssociationRule::SeqAssociationRule(const Sequence& antecedent, const Sequence& consequent,
                                        double support, double confidence, double cause,

@@ -9,6 +9,8 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 
+class NTSequence;
+
 // support = count(whole) / N; confidence = count(whole) / count(antecedent);
 // cause = count(whole) / count(consequent). Join type 1: the consequent follows in a later item
 // set; 0: its first set belongs to the antecedent's last one. Owns deep copies of both
@@ -17,6 +19,9 @@ class CARMASEQ_EXPORT SeqAssociationRule {
  public:
   SeqAssociationRule(const Sequence& antecedent, const Sequence& consequent, double support,
                      double confidence, double cause, int joinType);
+  // The rule of a held key of at least two item sets: every set but the last, then the last
+  // set, all with time 0 and join type 1.
+  SeqAssociationRule(const NTSequence& whole, double support, double confidence, double cause);
   SeqAssociationRule(const SeqAssociationRule& other);
   SeqAssociationRule& operator=(const SeqAssociationRule& other);
   ~SeqAssociationRule();

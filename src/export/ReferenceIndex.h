@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "export/AddressNumbers.h"
 #include "foundation/Visibility.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
@@ -123,6 +124,8 @@ class CARMASEQ_EXPORT ReferenceIndex {
  private:
   void EnterPendingItemSets();
   void EnterPendingSequences();
+  // REQUIRES: items_ holds every item of the pending sequences.
+  void SortByContent(SequenceList* keys) const;
   void BuildHashIndexes();
 
   ItemMap items_;
@@ -142,7 +145,7 @@ class CARMASEQ_EXPORT ReferenceIndex {
   std::unordered_map<std::int32_t, std::int32_t> itemNumbers_;
   std::unordered_map<ItemSpan, std::int32_t, ItemSpanHash, ItemSpanEqual> itemSetNumbers_;
   // The number of every sequence key given to the index, by the key's address.
-  std::unordered_map<const NTSequence*, std::int32_t> keyNumbers_;
+  AddressNumbers keyNumbers_;
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -1,10 +1,11 @@
 // The sequential association rules of a dictionary as a PMML 3.2 SequenceModel document.
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <ostream>
 #include <vector>
 
-#include "dictionary/SeqAssociationRule.h"
+#include "dictionary/HeldRules.h"
 #include "dictionary/SequenceDictionary.h"
 #include "export/ExportCommon.h"
 #include "export/ReferenceIndex.h"
@@ -13,9 +14,7 @@
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
-#include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
-#include "sequence/TimedItemSet.h"
 #include "xml/XMLNodes.h"
 #include "xml/XMLWriter.h"
 
@@ -49,102 +48,28 @@ const XMLName kConfidence("confidence");
 const XMLName kSetId("setId");
 const XMLName kSeqId("seqId");
 
-// What the document needs of one rule once the index holds its sequences. The keys point at the
-// dictionary's own keys, or at the index's copies for sequences the dictionary does not hold.
-struct RuleRecord {
-  const NTSequence* antecedent = nullptr;
-  const NTSequence* consequent = nullptr;
-  double support = 0;
-  double confidence = 0;
-  std::int32_t sets = 0;        // item sets of the whole sequence W
-  std::int32_t occurrence = 0;  // W's count, when hasOccurrence
-  bool hasOccurrence = false;
-};
-
 void AddDelimiter(XMLElement* parent) {
   XMLElement* delimiter = parent->AddChild(kDelimiter);
   delimiter->AddAttribute(kDelimiterAttribute, kAcrossTimeWindows);
   delimiter->AddAttribute(kGap, kUnknown);
 }
 
-// W: A followed by B in a later set (join type 1), B's first set merged into A's last one
-// (join type 0), or A alone for any other join type.
-Sequence WholeSequence(const SeqAssociationRule& rule) {
-  const Sequence& antecedent = rule.GetAntecedent();
-  const Sequence& consequent = rule.GetConsequent();
-  Sequence whole(antecedent.Length() + consequent.Length());
-  whole = antecedent;  // assignment appends; whole is empty
-  const int joinType = rule.GetJoinType();
-  if (joinType == 1 || (joinType == 0 && (antecedent.Length() == 0 || consequent.Length() == 0))) {
-    whole.JoinTemporal(&consequent);
-  } else if (joinType == 0) {
-    whole.JoinCurrent(&consequent);
+// Enters the sequences, item sets and items of every rule into index and numbers them. A rule's
+// whole sequence W is its antecedent followed by its consequent in a later set: the held key the
+// rule was made from, whose sets are ascending as the dictionary keeps them.
+void IndexRules(const HeldRules& rules, ReferenceIndex* index) {
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    rules.Prefetch(r);
+    const HeldRule& rule = rules[r];
+    index->AddHeldSequence(rule.antecedent);
+    index->AddHeldSequence(rule.consequent);
+    index->AddHeldSequence(rule.whole);
+    ForEachItemSet(*rule.whole, [&](ItemSpan set) {
+      for (std::int32_t i = 0; i < set.count; ++i) index->AddItem(set.items[i]);
+      index->AddItemSet(set);
+    });
   }
-  return whole;
-}
-
-// The dictionary's entry for key, or null when it holds none.
-const ISQCPair* HeldEntry(const SequenceDictionary& dictionary, const NTSequence& key) {
-  const HashtableSQPair* table = dictionary.getLevelTable(key.size());
-  return table == nullptr ? nullptr : table->get(&key);
-}
-
-// Enters key into index, without a copy when the dictionary holds it; returns the stable key.
-const NTSequence* AddKey(const SequenceDictionary& dictionary, const NTSequence& key,
-                         ReferenceIndex* index) {
-  if (const ISQCPair* held = HeldEntry(dictionary, key)) {
-    index->AddHeldSequence(held->key);
-    return held->key;
-  }
-  return index->AddSequence(key);
-}
-
-// Enters the sequences, item sets and items of one rule into index and returns its record.
-RuleRecord IndexRule(const SeqAssociationRule& rule, const SequenceDictionary& dictionary,
-                     ReferenceIndex* index) {
-  const Sequence whole = WholeSequence(rule);
-  RuleRecord record;
-  record.support = rule.GetSupport();
-  record.confidence = rule.GetConfidence();
-  record.antecedent = AddKey(dictionary, NTSequence(&rule.GetAntecedent()), index);
-  record.consequent = AddKey(dictionary, NTSequence(&rule.GetConsequent()), index);
-  const NTSequence wholeKey(&whole);
-  record.sets = wholeKey.getNSets();
-  if (const ISQCPair* held = HeldEntry(dictionary, wholeKey)) {
-    index->AddHeldSequence(held->key);
-    record.hasOccurrence = held->value != nullptr;
-    if (record.hasOccurrence) record.occurrence = held->value->getCount();
-  } else {
-    index->AddSequence(wholeKey);
-  }
-  for (int s = 0; s < whole.Length(); ++s) {
-    const TimedItemSet& set = whole[s];
-    for (auto item = set.Begin(); item != set.End(); ++item) index->AddItem(*item);
-    index->AddItemSet(set);
-  }
-  if (rule.GetJoinType() == 0) {
-    // W holds only the union of these two sets.
-    const Sequence& antecedent = rule.GetAntecedent();
-    const Sequence& consequent = rule.GetConsequent();
-    if (antecedent.Length() > 0) index->AddItemSet(antecedent[antecedent.Length() - 1]);
-    if (consequent.Length() > 0) index->AddItemSet(consequent[0]);
-  }
-  return record;
-}
-
-// Enters every rule into index and numbers it; returns the records in rule order. The rules are
-// released one by one as they are entered (the vector is left empty), so that the rules and the
-// document never take memory at the same time.
-std::vector<RuleRecord> IndexRules(std::vector<SeqAssociationRule>* rules,
-                                   const SequenceDictionary& dictionary, ReferenceIndex* index) {
-  std::vector<RuleRecord> records(rules->size());
-  for (std::size_t r = rules->size(); r-- > 0;) {
-    records[r] = IndexRule(rules->back(), dictionary, index);
-    rules->pop_back();
-  }
-  std::vector<SeqAssociationRule>().swap(*rules);
   index->AssignNumbers();
-  return records;
 }
 
 XMLElement* CreateRoot() {
@@ -211,43 +136,50 @@ void AddSequenceReference(XMLElement* parent, XMLName name, std::int32_t number)
 // only mention held sequences.
 void AddSequences(XMLElement* model, const SequenceDictionary& dictionary,
                   const ReferenceIndex& index) {
+  constexpr std::size_t kChunk = 256;  // sequences whose entries are looked up together
   const double total = dictionary.getTotalCount();
-  std::int32_t number = 0;
-  for (const NTSequence* key : index.Sequences()) {
-    const std::int32_t sets = key->getNSets();
-    XMLElement* element = model->AddChild(kSequence);
-    element->AddAttribute(kId, ++number);
-    element->AddAttribute(kNumberOfSets, sets);
-    const ISQCPair* held = HeldEntry(dictionary, *key);
-    if (held != nullptr && held->value != nullptr) {
-      element->AddAttribute(kOccurrence, held->value->getCount());
-      element->AddAttribute(kSupport, held->value->getCount() / total);
+  const ReferenceIndex::SequenceList& keys = index.Sequences();
+  const ISQCPair* entries[kChunk];
+  for (std::size_t first = 0; first < keys.size(); first += kChunk) {
+    const std::size_t count = std::min(kChunk, keys.size() - first);
+    FindHeldEntries(dictionary, keys.data() + first, static_cast<int>(count), entries);
+    for (std::size_t i = 0; i < count; ++i) {
+      const NTSequence& key = *keys[first + i];
+      const std::int32_t sets = key.getNSets();
+      XMLElement* element = model->AddChild(kSequence);
+      element->AddAttribute(kId, static_cast<double>(first + i + 1));
+      element->AddAttribute(kNumberOfSets, sets);
+      const ISQCPair* held = entries[i];
+      if (held != nullptr && held->value != nullptr) {
+        element->AddAttribute(kOccurrence, held->value->getCount());
+        element->AddAttribute(kSupport, held->value->getCount() / total);
+      }
+      element->Reserve(0, sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
+      bool firstSet = true;
+      ForEachItemSet(key, [&](ItemSpan set) {
+        if (!firstSet) AddDelimiter(element);
+        firstSet = false;
+        element->AddChild(kSetReference)->AddAttribute(kSetId, index.GetItemSetNumber(set));
+      });
     }
-    element->Reserve(0, sets > 0 ? 2 * static_cast<std::size_t>(sets) - 1 : 0);
-    bool first = true;
-    ForEachItemSet(*key, [&](ItemSpan set) {
-      if (!first) AddDelimiter(element);
-      first = false;
-      element->AddChild(kSetReference)->AddAttribute(kSetId, index.GetItemSetNumber(set));
-    });
   }
 }
 
 // One SequenceRule per rule, in rule order; the rule's cause is not written.
-void AddRules(XMLElement* model, const ReferenceIndex& index,
-              const std::vector<RuleRecord>& records) {
-  for (std::size_t r = 0; r < records.size(); ++r) {
-    const RuleRecord& record = records[r];
+void AddRules(XMLElement* model, const ReferenceIndex& index, const HeldRules& rules) {
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    rules.Prefetch(r);
+    const HeldRule& rule = rules[r];
     XMLElement* element = model->AddChild(kSequenceRule);
     element->AddAttribute(kId, static_cast<double>(r + 1));
-    element->AddAttribute(kSupport, record.support);
-    element->AddAttribute(kNumberOfSets, record.sets);
-    if (record.hasOccurrence) element->AddAttribute(kOccurrence, record.occurrence);
-    element->AddAttribute(kConfidence, record.confidence);
+    element->AddAttribute(kSupport, rule.support);
+    element->AddAttribute(kNumberOfSets, rule.whole->getNSets());
+    element->AddAttribute(kOccurrence, rule.count);
+    element->AddAttribute(kConfidence, rule.confidence);
     element->Reserve(0, 3);
-    AddSequenceReference(element, kAntecedentSequence, index.GetSequenceNumber(*record.antecedent));
+    AddSequenceReference(element, kAntecedentSequence, index.GetSequenceNumber(*rule.antecedent));
     AddDelimiter(element);
-    AddSequenceReference(element, kConsequentSequence, index.GetSequenceNumber(*record.consequent));
+    AddSequenceReference(element, kConsequentSequence, index.GetSequenceNumber(*rule.consequent));
   }
 }
 
@@ -260,14 +192,15 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     double maxConfidence, double minCause, double maxCause, int maxNumberOfItemsPerTransaction,
     double avgNumberOfItemsPerTransaction, char sortBy, bool maximalOnly) {
   return StatusOrOutOfMemory([&]() -> QxStatus {
-    std::vector<SeqAssociationRule> rules;
-    const QxStatus status = GetRules(rules, minSupport, maxSupport, minConfidence, maxConfidence,
-                                     minCause, maxCause, sortBy, maximalOnly);
+    const RuleQuery query{minSupport, maxSupport, minConfidence, maxConfidence,
+                          minCause,   maxCause,   sortBy,        maximalOnly};
+    HeldRules rules;
+    const QxStatus status = FindHeldRules(*this, query, &rules);
     if (!status.IsOK()) return status;
 
     const std::size_t numberOfRules = rules.size();
     ReferenceIndex index;
-    const std::vector<RuleRecord> records = IndexRules(&rules, *this, &index);
+    IndexRules(rules, &index);
     const double total = getTotalCount();
 
     std::unique_ptr<XMLElement> root(CreateRoot());
@@ -300,7 +233,7 @@ QxCommon_940::QxStatus SequenceDictionary::ExportRulesXML(
     AddItemTables(model, index);
 
     AddSequences(model, *this, index);
-    AddRules(model, index, records);
+    AddRules(model, index, rules);
 
     const std::unique_ptr<QxXML_940::XMLDocType> docType(
         QxXML_940::XMLDocType::Create("PMML", "sequentialmodel.dtd", 0));

@@ -1,5 +1,7 @@
 #include "xml/XMLArena.h"
 
+#include <sys/mman.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -32,6 +34,24 @@ void* NewAlignedChunk() {
   return chunk;
 }
 
+// Maps size bytes aligned to size (a power of two), marked for huge pages where the system has
+// them; null when the system maps nothing.
+void* MapAlignedSlab(std::size_t size) {
+  void* mapped =
+      mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const std::uintptr_t aligned = (start + size - 1) & ~(std::uintptr_t{size} - 1);
+  if (aligned > start) munmap(mapped, aligned - start);
+  const std::uintptr_t tail = aligned + size;
+  if (tail < start + 2 * size) munmap(reinterpret_cast<void*>(tail), start + 2 * size - tail);
+  void* slab = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+  madvise(slab, size, MADV_HUGEPAGE);  // a hint: without huge pages the slab works as well
+#endif
+  return slab;
+}
+
 }  // namespace
 
 XMLArena::~XMLArena() {
@@ -39,6 +59,7 @@ XMLArena::~XMLArena() {
   for (XMLInterface* node : adopted_) delete node;
   for (void* block : large_) std::free(block);
   for (void* chunk : chunks_) std::free(chunk);
+  for (void* slab : slabs_) munmap(slab, kSlabSize);
 }
 
 XMLArena* XMLArena::Of(const void* p) {
@@ -47,13 +68,31 @@ XMLArena* XMLArena::Of(const void* p) {
 }
 
 void XMLArena::NewChunk() {
-  MakeRoomForOne(chunks_);
-  void* chunk = NewAlignedChunk();
-  chunks_.push_back(chunk);
-  usage_ += kChunkBytes;
-  *static_cast<XMLArena**>(chunk) = this;
-  top_ = static_cast<char*>(chunk) + kChunkHeader;
-  end_ = static_cast<char*>(chunk) + kChunkBytes;
+  char* chunk = chunks_.size() >= kSlabChunks ? NextSlabChunk() : nullptr;
+  if (chunk != nullptr) {
+    end_ = chunk + kChunkSize;
+  } else {
+    MakeRoomForOne(chunks_);
+    chunk = static_cast<char*>(NewAlignedChunk());
+    chunks_.push_back(chunk);
+    usage_ += kChunkBytes;
+    end_ = chunk + kChunkBytes;
+  }
+  *reinterpret_cast<XMLArena**>(chunk) = this;
+  top_ = chunk + kChunkHeader;
+}
+
+char* XMLArena::NextSlabChunk() {
+  constexpr std::size_t kChunksPerSlab = kSlabSize / kChunkSize;
+  if (slabs_.empty() || slabChunks_ == kChunksPerSlab) {
+    MakeRoomForOne(slabs_);
+    void* slab = MapAlignedSlab(kSlabSize);
+    if (slab == nullptr) return nullptr;
+    slabs_.push_back(slab);
+    usage_ += kSlabSize;
+    slabChunks_ = 0;
+  }
+  return static_cast<char*>(slabs_.back()) + kChunkSize * slabChunks_++;
 }
 
 void* XMLArena::Allocate(std::size_t size) {

@@ -18,10 +18,18 @@ class XMLInterface;
 // their own (and cannot be passed to Of). Nodes made elsewhere that the tree takes over are
 // registered with Adopt and deleted with the arena. Destroying the arena frees everything;
 // destructors of the nodes placed in it are not run. Not copyable. Not thread-safe.
+//
+// The first chunks come from malloc, so that a small tree costs little and memory the process
+// freed before is used again. A tree that grows past kSlabChunks chunks takes its further chunks
+// from slabs of kSlabSize bytes mapped from the system and marked for huge pages where the
+// system offers them: a large document then costs a few hundred page faults instead of one per
+// 4 KiB.
 class CARMASEQ_EXPORT XMLArena {
  public:
   static constexpr std::size_t kChunkSize = std::size_t{1} << 16;
   static constexpr std::size_t kLargeBlock = kChunkSize / 4;
+  static constexpr std::size_t kSlabSize = std::size_t{1} << 21;
+  static constexpr std::size_t kSlabChunks = 32;
 
   XMLArena() = default;
   XMLArena(const XMLArena&) = delete;
@@ -54,11 +62,16 @@ class CARMASEQ_EXPORT XMLArena {
 
  private:
   void NewChunk();
+  // The next chunk of the current slab, mapping a new slab when it is used up; null when the
+  // system maps no memory.
+  char* NextSlabChunk();
 
   char* top_ = nullptr;  // next free byte of the current chunk
   char* end_ = nullptr;  // end of the current chunk
   std::vector<void*> chunks_;
   std::vector<void*> large_;
+  std::vector<void*> slabs_;    // each kSlabSize bytes, aligned to kSlabSize
+  std::size_t slabChunks_ = 0;  // chunks of the last slab handed out
   std::vector<XMLInterface*> adopted_;
   const void* owner_ = nullptr;
   std::size_t usage_ = 0;

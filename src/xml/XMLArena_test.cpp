@@ -26,6 +26,19 @@ TEST(XMLArenaTest, FindsItsArenaFromEverySmallBlockAndGrowsOnlyTheLatest) {
   EXPECT_FALSE(arena.TryExtend(large, XMLArena::kLargeBlock + 8, XMLArena::kLargeBlock + 16));
 }
 
+// Past its first chunks an arena takes chunks from large slabs; blocks there are found as well.
+TEST(XMLArenaTest, GrowsIntoSlabsAndFindsItsBlocksThere) {
+  XMLArena arena;
+  std::vector<void*> blocks;
+  const std::size_t perChunk = XMLArena::kChunkSize / 1024;
+  for (std::size_t i = 0; i < 3 * XMLArena::kSlabChunks * perChunk; ++i) {
+    blocks.push_back(arena.Allocate(1000));
+    static_cast<char*>(blocks.back())[999] = 1;  // the whole block is usable
+  }
+  for (void* block : blocks) ASSERT_EQ(&arena, XMLArena::Of(block));
+  EXPECT_GE(arena.MemoryUsage(), XMLArena::kSlabSize);
+}
+
 std::string Text(const XMLElement& element) {
   std::string text;
   ExportFormat fmt;

@@ -20,6 +20,7 @@
 #include "PartitionSteps.h"
 #include "Progress.h"
 #include "RuleText.h"
+#include "RulesCsvWriter.h"
 #include "StatusCheck.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/Exceptions.h"
@@ -245,12 +246,14 @@ seq::BuildResult Mine(seq::SequenceDatabase& db, MineSettings& s, Progress& prog
   return built;
 }
 
-std::vector<seq::SeqAssociationRule> Rules(seq::SequenceDictionary& dictionary,
-                                           const MineSettings& s) {
-  std::vector<seq::SeqAssociationRule> rules;
-  const auto status =
-      dictionary.GetRules(rules, s.mining.minSupport, 1, s.minConfidence, 1, 0, 1, s.sortBy, false);
-  CheckStatus(status, "finding rules");
+// The rules the CSV output lists, as the dictionary holds them.
+seq::HeldRules Rules(const seq::SequenceDictionary& dictionary, const MineSettings& s) {
+  seq::RuleQuery query;
+  query.minSupport = s.mining.minSupport;
+  query.minConfidence = s.minConfidence;
+  query.sortBy = s.sortBy;
+  seq::HeldRules rules;
+  CheckStatus(seq::FindHeldRules(dictionary, query, &rules), "finding rules");
   return rules;
 }
 
@@ -311,7 +314,10 @@ void WriteOutputs(seq::SequenceDictionary& dictionary, const seq::DatabaseStats&
   if (!s.rulesCsv.empty()) {
     progress.Start("writing the rules " + s.rulesCsv);
     const auto rules = Rules(dictionary, s);
-    WriteRulesCsv(rules, ItemText(&names), open(s.rulesCsv));
+    progress.SetTotal(static_cast<double>(rules.size()));
+    WriteRulesCsv(rules, ItemText(&names), open(s.rulesCsv), [&progress](std::size_t written) {
+      progress.Update(static_cast<double>(written));
+    });
     log << "rules: " << rules.size() << " with confidence >= " << s.minConfidence << "\n";
   }
   if (!s.itemMap.empty()) names.Save(open(s.itemMap));

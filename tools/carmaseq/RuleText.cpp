@@ -18,13 +18,6 @@ std::string Fixed(double value) {
   return buffer;
 }
 
-// Up to 15 significant digits: enough for CSV readers to get the value back.
-std::string Precise(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
-}
-
 }  // namespace
 
 void PrintRules(const std::vector<seq::SeqAssociationRule>& rules, const ItemText& text,
@@ -37,16 +30,6 @@ void PrintRules(const std::vector<seq::SeqAssociationRule>& rules, const ItemTex
     out << number << "   " << Fixed(rule.GetSupport()) << "      " << Fixed(rule.GetConfidence())
         << "  " << Fixed(rule.GetCause()) << "  " << text.Sequence(rule.GetAntecedent()) << " => "
         << text.Sequence(rule.GetConsequent()) << "\n";
-  }
-}
-
-void WriteRulesCsv(const std::vector<seq::SeqAssociationRule>& rules, const ItemText& text,
-                   std::ostream& out) {
-  out << "antecedent,consequent,support,confidence,cause\n";
-  for (const seq::SeqAssociationRule& rule : rules) {
-    out << CsvField(text.Sequence(rule.GetAntecedent())) << ','
-        << CsvField(text.Sequence(rule.GetConsequent())) << ',' << Precise(rule.GetSupport()) << ','
-        << Precise(rule.GetConfidence()) << ',' << Precise(rule.GetCause()) << '\n';
   }
 }
 

@@ -18,11 +18,6 @@ class ItemText;
 void PrintRules(const std::vector<SEQUENCE_NAMESPACE_800::SeqAssociationRule>& rules,
                 const ItemText& text, std::size_t limit, std::ostream& out);
 
-// Writes every rule as a CSV row under the header
-// "antecedent,consequent,support,confidence,cause".
-void WriteRulesCsv(const std::vector<SEQUENCE_NAMESPACE_800::SeqAssociationRule>& rules,
-                   const ItemText& text, std::ostream& out);
-
 // Writes predicted items as a table, each line indented by two blanks.
 void PrintPredictions(const std::vector<SEQUENCE_NAMESPACE_800::SeqConsequentDescriptor>& items,
                       const ItemText& text, std::ostream& out);

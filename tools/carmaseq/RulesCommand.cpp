@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "QueryModel.h"
 #include "RuleText.h"
+#include "RulesCsvWriter.h"
 #include "StatusCheck.h"
 
 namespace carmaseq_cli {
