@@ -274,8 +274,9 @@ void MaskSearch<Mask>::Count(const Projection& proj, Tally& itemSet, Tally& sequ
     items = sequence.items.data();
     counts = sequence.counts.data();
     for (std::size_t j = 0; j < ns; ++j) counts[j] += (row[items[j]] & after) != 0;
-    if (k % kPruneInterval == kPruneInterval - 1) {
-      const std::size_t left = proj.size - k - 1;
+    const std::size_t left = proj.size - k - 1;
+    // No candidate can fall short while at least the threshold of customers is left.
+    if (k % kPruneInterval == kPruneInterval - 1 && left < static_cast<std::size_t>(need)) {
       itemSet.Prune(left, need);
       sequence.Prune(left, need);
       if (itemSet.items.empty() && sequence.items.empty()) return;
