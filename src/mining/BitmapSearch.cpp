@@ -1,6 +1,7 @@
 #include "mining/BitmapSearch.h"
 
 #include <algorithm>
+#include <new>
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -59,8 +60,10 @@ BitmapSearch::Tables::Tables(const CompactDatabase& db)
 template <typename Mask>
 void BitmapSearch::Tables::Fill(const CompactDatabase& db) {
   maskBytes_ = sizeof(Mask);
-  rows_.assign((items_ * customers_ * sizeof(Mask) + 7) / 8, 0);
-  Mask* masks = reinterpret_cast<Mask*>(rows_.data());
+  // Untyped zeroed memory, so that the masks are objects of their own width.
+  rows_.reset(std::calloc(std::max<std::size_t>(items_ * customers_, 1), sizeof(Mask)));
+  if (rows_ == nullptr) throw std::bad_alloc();
+  Mask* masks = static_cast<Mask*>(rows_.get());
   for (std::size_t c = 0; c < customers_; ++c) {
     Mask* row = masks + c * items_;
     for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -36,7 +37,7 @@ class BitmapSearch {
     // REQUIRES: sizeof(Mask) == MaskBytes().
     template <typename Mask>
     const Mask* Row(std::size_t c) const {
-      return reinterpret_cast<const Mask*>(rows_.data()) + c * items_;
+      return static_cast<const Mask*>(rows_.get()) + c * items_;
     }
     // Customers holding x in one set with y, indexed by x; null when pairs were not counted.
     const std::int32_t* HeldTogether(std::int32_t y) const {
@@ -56,7 +57,10 @@ class BitmapSearch {
     std::size_t items_;
     std::size_t customers_;
     std::size_t maskBytes_;
-    std::vector<std::uint64_t> rows_;  // customers_ rows of items_ masks, 8-byte aligned
+    struct Free {
+      void operator()(void* p) const { std::free(p); }
+    };
+    std::unique_ptr<void, Free> rows_;                    // customers_ rows of items_ masks
     std::vector<std::int32_t> heldTogether_, heldAfter_;  // [y * items_ + x]
   };
 
