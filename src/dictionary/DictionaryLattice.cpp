@@ -12,6 +12,7 @@
 
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/MemoryGuard.h"
+#include "foundation/Prefetch.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
@@ -137,15 +138,6 @@ class ParentSorter {
   std::vector<std::size_t> next_;
   std::vector<std::size_t> ends_;
 };
-
-// Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
-inline void Prefetch(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
-}
 
 // Builds the links level by level, following each child's items in order: the parent without
 // item p (removeItem) is looked up one level down and, when held with a counter, gets the link

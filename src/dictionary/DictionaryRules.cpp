@@ -12,6 +12,7 @@
 #include "dictionary/SeqAssociationRule.h"
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/MemoryGuard.h"
+#include "foundation/Prefetch.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
@@ -118,14 +119,6 @@ void FinishBatch(const SequenceDictionary& dictionary, const Bands& bands, doubl
                      batch.entry(i)->value->getCount(), count / total, confidence, cause});
   }
   batch.clear();
-}
-
-inline void Prefetch(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
 }
 
 // Appends to found the rules of one level in table iteration order. Returns false iff an entry

@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "foundation/Prefetch.h"
 #include "sequence/EntryPool.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
@@ -75,15 +76,6 @@ inline SQCPairNode* FindNode(SQCPairNode* node, const NTSequence& key) {
     if (Hashed(node)->hash == hash && SameKey(*node->key, key)) return node;
   }
   return nullptr;
-}
-
-// Asks for a cache line ahead of use; a no-op where the compiler offers no hint.
-inline void Prefetch(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
 }
 
 void ReleaseKey(EntryPool& pool, HashedNode* node) {
