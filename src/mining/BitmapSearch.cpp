@@ -161,9 +161,9 @@ class MaskSearch final : public BitmapSearch::Engine {
     void Prune(std::size_t left, std::int32_t need);
   };
   // What the expansion of one pattern at a depth uses; reused by every pattern at that depth.
+  // Once counted, the tallies hold the pattern's frequent extensions, which its children read.
   struct Level {
     Tally itemSet, sequence;
-    std::vector<std::int32_t> itemSetExtensions, sequenceExtensions;
     // The projections of the pattern's frequent extensions, item-set extensions first.
     std::vector<Projection> children;
     std::vector<std::uint32_t> customers;  // storage of children
@@ -177,9 +177,9 @@ class MaskSearch final : public BitmapSearch::Engine {
   // Counts the candidates of both tallies over proj's customers.
   void Count(const Projection& proj, Tally& itemSet, Tally& sequence) const;
 
-  // Keeps the frequent candidates as the level's extensions and builds their projections.
+  // Builds the projections of the frequent candidates left in the level's tallies.
   void Build(const Projection& proj, Level& level) const;
-  // Asks the cache for the row of the customer `ahead` places after k in proj, if any.
+  // Asks the cache for the row of the customer kPrefetchAhead places after k in proj, if any.
   void Prefetch(const Projection& proj, std::size_t k) const {
     if (k + kPrefetchAhead >= proj.size) return;
     const char* row = reinterpret_cast<const char*>(
@@ -250,11 +250,11 @@ void MaskSearch<Mask>::Grow(const Projection& proj, std::int32_t last, ItemSpan 
 
   // Below an extension, the candidates are the later extensions of its own kind, and every
   // sequence extension.
-  const std::vector<std::int32_t>& sequenceExtensions = level.sequenceExtensions;
+  const std::vector<std::int32_t>& sequenceExtensions = level.sequence.items;
   const ItemSpan appended = {sequenceExtensions.data(),
                              sequenceExtensions.data() + sequenceExtensions.size()};
   run_.ForEachExtension(
-      level.itemSetExtensions, sequenceExtensions,
+      level.itemSet.items, sequenceExtensions,
       [&](std::size_t child, const std::vector<std::int32_t>& extensions, std::size_t i) {
         Grow(level.children[child], extensions[i],
              {extensions.data() + i + 1, extensions.data() + extensions.size()}, appended);
@@ -291,12 +291,10 @@ void MaskSearch<Mask>::Count(const Projection& proj, Tally& itemSet, Tally& sequ
 
 template <typename Mask>
 void MaskSearch<Mask>::Build(const Projection& proj, Level& level) const {
-  level.itemSetExtensions = level.itemSet.items;
-  level.sequenceExtensions = level.sequence.items;
   const std::size_t ni = level.itemSet.items.size();
   const std::size_t n = ni + level.sequence.items.size();
-  // Child j's customers start at offset[j]; each child gets one spare slot, so that writing
-  // before checking the mask never reaches the next child.
+  // Child j's customers start at its offset, kept in children[j].size while filling; each child
+  // gets one spare slot, so that writing before checking the mask never reaches the next child.
   std::vector<Projection>& children = level.children;
   children.resize(n);
   std::size_t total = 0;
@@ -318,8 +316,8 @@ void MaskSearch<Mask>::Build(const Projection& proj, Level& level) const {
     masks[at] = m;
     child.size = at + (m != 0);
   };
-  const std::int32_t* items = level.itemSetExtensions.data();
-  const std::int32_t* appended = level.sequenceExtensions.data();
+  const std::int32_t* items = level.itemSet.items.data();
+  const std::int32_t* appended = level.sequence.items.data();
   const std::size_t ns = n - ni;
   for (std::size_t k = 0; k < proj.size; ++k) {
     Prefetch(proj, k);

@@ -51,6 +51,15 @@ void Finish(std::unique_ptr<SequenceDictionary> dictionary, const MiningOptions&
   if (result->status.IsOK()) result->dictionary = std::move(dictionary);
 }
 
+// options.maxItems + 1 levels. Throws std::invalid_argument for options the miner rejects, before
+// they size anything.
+SeqDictionarySettings DefaultSettings(const MiningOptions& options) {
+  static_cast<void>(SequenceMiner(options));
+  SeqDictionarySettings settings;
+  settings.numberOfLevels = options.maxItems + 1;
+  return settings;
+}
+
 // BuildDictionary; empties *release (when not null, the database db refers to) once mined.
 BuildResult Build(const SequenceDatabase& db, const MiningOptions& options,
                   const SeqDictionarySettings& settings, SequenceDatabase* release) {
@@ -119,18 +128,12 @@ BuildResult BuildDictionaryFromPatterns(const PatternList& patterns, std::int32_
 }
 
 BuildResult BuildDictionary(const SequenceDatabase& db, const MiningOptions& options) {
-  static_cast<void>(SequenceMiner(options));  // rejects bad options before they size the dictionary
-  SeqDictionarySettings settings;
-  settings.numberOfLevels = options.maxItems + 1;
-  return BuildDictionary(db, options, settings);
+  return BuildDictionary(db, options, DefaultSettings(options));
 }
 
 BuildResult BuildDictionary(SequenceDatabase&& db, const MiningOptions& options) {
-  static_cast<void>(SequenceMiner(options));
-  SeqDictionarySettings settings;
-  settings.numberOfLevels = options.maxItems + 1;
   try {
-    return Build(db, options, settings, &db);
+    return Build(db, options, DefaultSettings(options), &db);
   } catch (...) {
     db = SequenceDatabase();
     throw;
