@@ -102,6 +102,11 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
       firstSet_.push_back(static_cast<std::uint32_t>(setTime_.size()));
     }
   }
+  customerItem_.reserve(firstSet_.size());
+  for (const std::uint32_t set : firstSet_) customerItem_.push_back(firstItem_[set]);
+  for (std::size_t s = 0; s + 1 < firstItem_.size() && !hasWideSets_; ++s) {
+    hasWideSets_ = firstItem_[s + 1] - firstItem_[s] > 1;
+  }
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

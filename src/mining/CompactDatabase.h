@@ -31,13 +31,17 @@ class CompactDatabase {
   std::int32_t ItemAt(std::uint32_t position) const { return itemAt_[position]; }
   const std::int32_t* Items() const { return itemAt_.data(); }
   // The first item position of the customer's first set and one past its last.
-  std::uint32_t CustomerBegin(std::size_t c) const { return firstItem_[firstSet_[c]]; }
-  std::uint32_t CustomerEnd(std::size_t c) const { return firstItem_[firstSet_[c + 1]]; }
+  std::uint32_t CustomerBegin(std::size_t c) const { return customerItem_[c]; }
+  std::uint32_t CustomerEnd(std::size_t c) const { return customerItem_[c + 1]; }
+  // True iff some item set holds more than one item (else no pattern has an item-set extension).
+  bool HasWideSets() const { return hasWideSets_; }
 
  private:
-  std::vector<std::int32_t> originalId_;  // compact item -> item id
-  std::vector<std::uint32_t> firstSet_;   // one extra entry
-  std::vector<std::uint32_t> firstItem_;  // one extra entry
+  std::vector<std::int32_t> originalId_;     // compact item -> item id
+  std::vector<std::uint32_t> firstSet_;      // one extra entry
+  std::vector<std::uint32_t> firstItem_;     // one extra entry
+  std::vector<std::uint32_t> customerItem_;  // FirstItem(FirstSet(c)), one extra entry
+  bool hasWideSets_ = false;
   std::vector<double> setTime_;
   std::vector<std::uint32_t> setOf_;   // item position -> set
   std::vector<std::uint32_t> setEnd_;  // item position -> one past its set's last position

@@ -20,6 +20,25 @@ void PositionSearch::Projection::Append(std::uint32_t customer, std::uint32_t po
 }
 
 PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) : roots_(db.NumItems()) {
+  // Sized first, so that the roots, which together hold every item position, grow no copies.
+  const std::size_t items = db.NumItems();
+  std::vector<std::uint32_t> occurrences(items, 0), customers(items, 0), lastCustomer(items, 0);
+  for (std::uint32_t c = 0; c < db.NumCustomers(); ++c) {
+    for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
+      const std::int32_t x = db.ItemAt(p);
+      ++occurrences[x];
+      if (lastCustomer[x] != c + 1) {
+        lastCustomer[x] = c + 1;
+        ++customers[x];
+      }
+    }
+  }
+  for (std::size_t x = 0; x < items; ++x) {
+    roots_[x].customers.reserve(customers[x]);
+    roots_[x].begin.reserve(customers[x] + std::size_t{1});
+    roots_[x].positions.reserve(occurrences[x]);
+    if (window) roots_[x].starts.reserve(occurrences[x]);
+  }
   // Every occurrence of every frequent item.
   for (std::uint32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
@@ -32,20 +51,22 @@ PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) : roots_(db
 }
 
 void PositionSearch::Tally::Resize(std::size_t items, std::size_t depths) {
-  customers.assign(items, 0);
-  lastVisit.assign(items, 0);
+  slots.assign(items, Slot());
   child.assign(items, -1);
+  touched.assign(items, 0);
+  numTouched = 0;
   frequent.resize(depths);
 }
 
 void PositionSearch::Tally::Collect(std::int32_t threshold, std::size_t depth) {
   std::vector<std::int32_t>& out = frequent[depth];
   out.clear();
-  for (std::int32_t x : touched) {
-    if (customers[x] >= threshold) out.push_back(x);
-    customers[x] = 0;
+  for (std::size_t i = 0; i < numTouched; ++i) {
+    Slot& slot = slots[touched[i]];
+    if (slot.customers >= threshold) out.push_back(touched[i]);
+    slot.customers = 0;
   }
-  touched.clear();
+  numTouched = 0;
   std::sort(out.begin(), out.end());
 }
 
@@ -62,8 +83,8 @@ PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
 
 std::uint32_t PositionSearch::NextVisit() {
   if (++visit_ == 0) {
-    std::fill(itemSetTally_.lastVisit.begin(), itemSetTally_.lastVisit.end(), 0);
-    std::fill(sequenceTally_.lastVisit.begin(), sequenceTally_.lastVisit.end(), 0);
+    for (Tally::Slot& slot : itemSetTally_.slots) slot.lastVisit = 0;
+    for (Tally::Slot& slot : sequenceTally_.slots) slot.lastVisit = 0;
     visit_ = 1;
   }
   return visit_;
@@ -92,11 +113,11 @@ void PositionSearch::WalkCustomer(const Projection& proj, std::size_t k, bool wa
   const std::uint32_t b = proj.begin[k];
   const std::uint32_t e = proj.begin[k + 1];
   const bool window = window_ > 0;
-  if (wantItemSet) {
+  if (wantItemSet && db_.HasWideSets()) {
     for (std::uint32_t i = b; i < e; ++i) {
-      const std::uint32_t start = window ? proj.starts[i] : 0;
-      const std::uint32_t setEnd = db_.SetEnd(positions[i]);
-      for (std::uint32_t p = positions[i] + 1; p < setEnd; ++p) itemSet(p, start);
+      const std::uint32_t from = positions[i] + 1;
+      const std::uint32_t to = db_.SetEnd(positions[i]);
+      if (from < to) itemSet(from, to, window ? proj.starts[i] : 0);
     }
   }
   if (!wantSequence) return;
@@ -104,14 +125,10 @@ void PositionSearch::WalkCustomer(const Projection& proj, std::size_t k, bool wa
     // Any later set of the customer may hold the appended item set.
     const std::uint32_t from = db_.SetEnd(positions[b]);
     const std::uint32_t to = db_.CustomerEnd(proj.customers[k]);
-    for (std::uint32_t p = from; p < to; ++p) sequence(p, 0);
+    if (from < to) sequence(from, to, 0);
   } else {
     ComputeReach(proj, k);
-    for (const Reach& r : reach_) {
-      for (std::uint32_t p = db_.FirstItem(r.set); p < db_.FirstItem(r.set + 1); ++p) {
-        sequence(p, r.start);
-      }
-    }
+    for (const Reach& r : reach_) sequence(db_.FirstItem(r.set), db_.FirstItem(r.set + 1), r.start);
   }
 }
 
@@ -148,8 +165,13 @@ void PositionSearch::CountExtensions(const Projection& proj) {
     const std::uint32_t visit = NextVisit();
     WalkCustomer(
         proj, k, true,
-        [&](std::uint32_t p, std::uint32_t) { itemSetTally_.Count(items[p], visit); }, true,
-        [&](std::uint32_t p, std::uint32_t) { sequenceTally_.Count(items[p], visit); });
+        [&](std::uint32_t from, std::uint32_t to, std::uint32_t) {
+          itemSetTally_.CountRange(items, from, to, visit);
+        },
+        true,
+        [&](std::uint32_t from, std::uint32_t to, std::uint32_t) {
+          sequenceTally_.CountRange(items, from, to, visit);
+        });
   }
   const std::size_t depth = static_cast<std::size_t>(run_.depth());
   itemSetTally_.Collect(run_.threshold(), depth);
@@ -171,18 +193,25 @@ void PositionSearch::BuildExtensions(const Projection& proj, std::vector<Project
   const bool window = window_ > 0;
   for (std::size_t k = 0; k < proj.customers.size(); ++k) {
     const std::uint32_t c = proj.customers[k];
-    auto append = [&](const std::vector<std::int32_t>& childOf, std::uint32_t p,
-                      std::uint32_t start) {
-      const std::int32_t child = childOf[items[p]];
-      if (child < 0) return;
-      out[child].Append(c, p);
-      if (window) out[child].starts.push_back(start);
+    auto append = [&](const std::vector<std::int32_t>& childOf, std::uint32_t from,
+                      std::uint32_t to, std::uint32_t start) {
+      const std::int32_t* const child = childOf.data();
+      for (std::uint32_t p = from; p < to; ++p) {
+        const std::int32_t i = child[items[p]];
+        if (i < 0) continue;
+        out[i].Append(c, p);
+        if (window) out[i].starts.push_back(start);
+      }
     };
     WalkCustomer(
         proj, k, !itemSetExtensions.empty(),
-        [&](std::uint32_t p, std::uint32_t start) { append(itemSetTally_.child, p, start); },
+        [&](std::uint32_t from, std::uint32_t to, std::uint32_t start) {
+          append(itemSetTally_.child, from, to, start);
+        },
         !sequenceExtensions.empty(),
-        [&](std::uint32_t p, std::uint32_t start) { append(sequenceTally_.child, p, start); });
+        [&](std::uint32_t from, std::uint32_t to, std::uint32_t start) {
+          append(sequenceTally_.child, from, to, start);
+        });
   }
   for (std::size_t i = 0; i < n; ++i) out[i].Finish();
   for (std::int32_t x : itemSetExtensions) itemSetTally_.child[x] = -1;

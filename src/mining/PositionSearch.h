@@ -62,20 +62,32 @@ class PositionSearch {
   };
   // What a node knows, per item, about the extensions of one kind (item-set or sequence).
   struct Tally {
-    std::vector<std::int32_t> customers;   // supporting customers counted so far
-    std::vector<std::uint32_t> lastVisit;  // visit stamp of the customer last counted
-    std::vector<std::int32_t> child;       // index of its projection, or -1
-    std::vector<std::int32_t> touched;     // items whose count is not 0
+    struct Slot {
+      std::uint32_t lastVisit = 0;  // visit stamp of the customer last counted
+      std::int32_t customers = 0;   // supporting customers counted so far
+    };
+    std::vector<Slot> slots;
+    std::vector<std::int32_t> child;    // index of its projection, or -1
+    std::vector<std::int32_t> touched;  // first numTouched: items whose count is not 0
+    std::size_t numTouched = 0;
     // Per depth: the frequent extensions of the node being expanded, ascending.
     std::vector<std::vector<std::int32_t>> frequent;
 
     void Resize(std::size_t items, std::size_t depths);
-    // Counts the customer of stamp visit for item x, once per visit.
-    void Count(std::int32_t x, std::uint32_t visit) {
-      if (lastVisit[x] != visit) {
-        lastVisit[x] = visit;
-        if (customers[x]++ == 0) touched.push_back(x);
+    // Counts the customer of stamp visit for each item at positions [from, to) of items, once
+    // per visit. Raw pointers in the loop: this is where the position search spends its time.
+    void CountRange(const std::int32_t* items, std::uint32_t from, std::uint32_t to,
+                    std::uint32_t visit) {
+      Slot* const slot = slots.data();
+      std::int32_t* const out = touched.data();
+      std::size_t n = numTouched;
+      for (std::uint32_t p = from; p < to; ++p) {
+        Slot& s = slot[items[p]];
+        if (s.lastVisit == visit) continue;
+        s.lastVisit = visit;
+        if (s.customers++ == 0) out[n++] = items[p];
       }
+      numTouched = n;
     }
     // Moves the items counted at least threshold times into frequent[depth], ascending, and
     // clears the counts.
@@ -88,10 +100,10 @@ class PositionSearch {
   void CountExtensions(const Projection& proj);
   // Builds into out the projections of those extensions, item-set extensions first.
   void BuildExtensions(const Projection& proj, std::vector<Projection>& out);
-  // Calls itemSet(p, start) for every item position p that extends the last item set of
-  // customer k of proj, and sequence(p, start) for every one that can start a new item set,
-  // where start is the latest start set the extended match gets (used with a window).
-  // Positions are visited once per match they extend.
+  // Calls itemSet(from, to, start) for every range of item positions that extend the last item
+  // set of customer k of proj, and sequence(from, to, start) for every range that can start a
+  // new item set, where start is the latest start set the extended match gets (used with a
+  // window). Positions are visited once per match they extend.
   template <typename ItemSet, typename Sequence>
   void WalkCustomer(const Projection& proj, std::size_t k, bool wantItemSet, ItemSet itemSet,
                     bool wantSequence, Sequence sequence);
