@@ -127,6 +127,7 @@ void FinishBatch(const SequenceDictionary& dictionary, const Bands& bands, doubl
 bool CollectLevel(const SequenceDictionary& dictionary, const HashtableSQPair& level,
                   const Bands& bands, RuleBatch& batch, std::vector<HeldRule>& found) {
   constexpr int kAhead = 8;
+  constexpr int kBucketsAhead = 32;
   const double total = dictionary.getTotalCount();
   const auto end = level.end();
   const ISQCPair* ring[kAhead];  // the entries to come, oldest at head
@@ -135,6 +136,7 @@ bool CollectLevel(const SequenceDictionary& dictionary, const HashtableSQPair& l
   auto ahead = level.begin();
   for (;;) {
     for (; queued < kAhead && ahead != end; ++ahead) {
+      ahead.PrefetchAhead(kBucketsAhead);
       const ISQCPair* next = &*ahead;
       Prefetch(next->value);
       Prefetch(next->key);
