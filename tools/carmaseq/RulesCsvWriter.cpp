@@ -1,7 +1,15 @@
 #include "RulesCsvWriter.h"
 
+#include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <new>
+#include <optional>
 #include <ostream>
+#include <thread>
+#include <utility>
 
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
@@ -17,8 +25,10 @@ namespace {
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // Item ids below this are looked up by index (8 bytes of table per id up to the largest seen).
 constexpr std::int32_t kDenseItems = std::int32_t{1} << 20;
-// Rules between two progress reports.
-constexpr std::size_t kProgressEvery = 8192;
+// Rules in one run of the two-thread writing; below two runs one thread writes.
+constexpr std::size_t kRunRules = 16384;
+// Formatted runs the helper may keep ahead of the one being written.
+constexpr std::size_t kRunsAhead = 4;
 
 seq::ItemSpan SpanOf(const seq::TimedItemSet& set) { return {set.Begin(), set.Size()}; }
 
@@ -32,10 +42,12 @@ bool NeedsQuotes(const std::string& text) {
 
 }  // namespace
 
-RulesCsvWriter::RulesCsvWriter(const ItemText& text, std::ostream& out) : text_(text), out_(out) {
+RulesCsvWriter::RulesCsvWriter(const ItemText& text, std::ostream& out) : text_(text), out_(&out) {
   buffer_.reserve(kBlockBytes + 4096);
   buffer_ += "antecedent,consequent,support,confidence,cause\n";
 }
+
+RulesCsvWriter::RulesCsvWriter(const ItemText& text) : text_(text), out_(nullptr) {}
 
 RulesCsvWriter::~RulesCsvWriter() { Flush(); }
 
@@ -60,8 +72,15 @@ void RulesCsvWriter::Write(const seq::HeldRule& rule) {
 }
 
 void RulesCsvWriter::Flush() {
-  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  if (out_ == nullptr) return;
+  out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
   buffer_.clear();
+}
+
+std::string RulesCsvWriter::TakeRows() {
+  std::string rows;
+  rows.swap(buffer_);
+  return rows;
 }
 
 void RulesCsvWriter::AddSet(seq::ItemSpan set) {
@@ -95,7 +114,7 @@ void RulesCsvWriter::EndRow(double support, double confidence, double cause) {
   buffer_ += ',';
   AppendNumber(cause);
   buffer_ += '\n';
-  if (buffer_.size() >= kBlockBytes) Flush();
+  if (out_ != nullptr && buffer_.size() >= kBlockBytes) Flush();
 }
 
 // std::to_chars gives the text printf's "%.15g" gives in the "C" locale, without the locale.
@@ -132,16 +151,103 @@ void WriteRulesCsv(const std::vector<seq::SeqAssociationRule>& rules, const Item
   for (const seq::SeqAssociationRule& rule : rules) writer.Write(rule);
 }
 
+namespace {
+
+// Formats the odd runs of rules on a thread of its own, at most kRunsAhead runs ahead of the
+// run the caller writes; the destructor stops and joins it.
+class OddRunFormatter {
+ public:
+  OddRunFormatter(const seq::HeldRules& rules, const ItemText& text) : rules_(rules), text_(text) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~OddRunFormatter() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  OddRunFormatter(const OddRunFormatter&) = delete;
+  OddRunFormatter& operator=(const OddRunFormatter&) = delete;
+
+  // Waits for the rows of odd run r and takes them; the caller writes runs in order.
+  std::string Take(std::size_t r) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return done_.count(r) != 0 || failed_; });
+    if (failed_) throw std::bad_alloc();
+    std::string rows = std::move(done_[r]);
+    done_.erase(r);
+    taken_ = r + 1;
+    changed_.notify_all();
+    return rows;
+  }
+
+ private:
+  void Run() {
+    try {
+      RulesCsvWriter writer(text_);
+      for (std::size_t r = 1; r * kRunRules < rules_.size(); r += 2) {
+        {
+          std::unique_lock<std::mutex> lock(mutex_);
+          changed_.wait(lock, [&] { return stop_ || r < taken_ + kRunsAhead; });
+          if (stop_) return;
+        }
+        FormatRun(r, writer);
+        const std::lock_guard<std::mutex> lock(mutex_);
+        done_[r] = writer.TakeRows();
+        changed_.notify_all();
+      }
+    } catch (const std::bad_alloc&) {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      failed_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  void FormatRun(std::size_t r, RulesCsvWriter& writer) const {
+    const std::size_t end = std::min(rules_.size(), (r + 1) * kRunRules);
+    for (std::size_t i = r * kRunRules; i < end; ++i) {
+      rules_.Prefetch(i);
+      writer.Write(rules_[i]);
+    }
+  }
+
+  const seq::HeldRules& rules_;
+  const ItemText& text_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<std::size_t, std::string> done_;  // formatted runs not yet taken
+  std::size_t taken_ = 0;                    // runs before this one are written
+  bool stop_ = false;
+  bool failed_ = false;
+  std::thread thread_;
+};
+
+}  // namespace
+
 void WriteRulesCsv(const seq::HeldRules& rules, const ItemText& text, std::ostream& out,
                    const std::function<void(std::size_t)>& progress) {
   RulesCsvWriter writer(text, out);
-  for (std::size_t r = 0; r < rules.size(); ++r) {
-    rules.Prefetch(r);
-    writer.Write(rules[r]);
-    if (progress && (r + 1) % kProgressEvery == 0) progress(r + 1);
+  const bool twoThreads = rules.size() >= 2 * kRunRules && std::thread::hardware_concurrency() > 1;
+  std::optional<OddRunFormatter> odd;
+  if (twoThreads) odd.emplace(rules, text);
+  for (std::size_t r = 0; r * kRunRules < rules.size(); ++r) {
+    const std::size_t end = std::min(rules.size(), (r + 1) * kRunRules);
+    if (odd && r % 2 == 1) {
+      writer.Flush();
+      const std::string rows = odd->Take(r);
+      out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+    } else {
+      for (std::size_t i = r * kRunRules; i < end; ++i) {
+        rules.Prefetch(i);
+        writer.Write(rules[i]);
+      }
+    }
+    if (progress) progress(end);
   }
   writer.Flush();
-  if (progress) progress(rules.size());
+  if (progress && rules.empty()) progress(0);
 }
 
 }  // namespace carmaseq_cli

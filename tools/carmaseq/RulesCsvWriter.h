@@ -23,11 +23,14 @@ namespace carmaseq_cli {
 // doubled) when it holds a comma, quote or line break; each measure with up to 15 significant
 // digits and "." as decimal point. Rows gather in a buffer that goes to the stream in large
 // blocks; Flush (or the destructor) writes the rest. Each item's text is made once. The stream
-// and the ItemText's name map must outlive the writer. Not thread-safe.
+// and the ItemText's name map must outlive the writer. Not thread-safe; writers on several
+// threads may share the name map.
 class RulesCsvWriter {
  public:
   // Writes the header line.
   RulesCsvWriter(const ItemText& text, std::ostream& out);
+  // Without a stream or header: rows gather until TakeRows takes them.
+  explicit RulesCsvWriter(const ItemText& text);
   RulesCsvWriter(const RulesCsvWriter&) = delete;
   RulesCsvWriter& operator=(const RulesCsvWriter&) = delete;
   ~RulesCsvWriter();
@@ -35,8 +38,10 @@ class RulesCsvWriter {
   void Write(const SEQUENCE_NAMESPACE_800::SeqAssociationRule& rule);
   // The rule of a held whole sequence: all its item sets but the last => the last one.
   void Write(const SEQUENCE_NAMESPACE_800::HeldRule& rule);
-  // Writes the buffered rows to the stream.
+  // Writes the buffered rows to the stream, if there is one.
   void Flush();
+  // The rows buffered so far, which the writer then forgets.
+  std::string TakeRows();
 
  private:
   // Where an item's text lies in texts_.
@@ -56,7 +61,7 @@ class RulesCsvWriter {
   Slice Store(const std::string& text);
 
   const ItemText text_;
-  std::ostream& out_;
+  std::ostream* const out_;  // null: rows wait for TakeRows
   std::string buffer_;
   std::string field_;
   // Item texts back to back; ids from 0 to kDenseItems - 1 are found by index, others by hash.
@@ -69,7 +74,8 @@ class RulesCsvWriter {
 void WriteRulesCsv(const std::vector<SEQUENCE_NAMESPACE_800::SeqAssociationRule>& rules,
                    const ItemText& text, std::ostream& out);
 // The same for held rules; progress, when set, is called with the number of rules written every
-// few thousand rules and at the end.
+// few thousand rules and at the end. With many rules, a second thread formats every other run of
+// rules while this one formats and writes the others in order.
 void WriteRulesCsv(const SEQUENCE_NAMESPACE_800::HeldRules& rules, const ItemText& text,
                    std::ostream& out, const std::function<void(std::size_t)>& progress);
 

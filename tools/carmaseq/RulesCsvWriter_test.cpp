@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -89,6 +90,36 @@ TEST(RulesCsvWriterTest, HeldRulesGiveTheRowsOfTheirCopies) {
   WriteRulesCsv(rules, text, out, [&reports](std::size_t done) { reports.push_back(done); });
   EXPECT_EQ(Csv(copies, text), out.str());
   EXPECT_EQ(std::vector<std::size_t>{5}, reports);
+}
+
+// Enough rules for the writing to be shared by two threads: the rows must still come in order.
+TEST(RulesCsvWriterTest, ManyHeldRulesComeInTheirOrder) {
+  constexpr int kItems = 220;  // 48,400 two-set rules: several runs of rules each
+  seq::SequenceDictionary dictionary(3);
+  seq::testutil::SetTotal(dictionary, 1000);
+  for (int a = 1; a <= kItems; ++a) {
+    Hold(dictionary, {{a}}, 900);
+    for (int b = 1; b <= kItems; ++b) Hold(dictionary, {{a}, {b}}, 1 + (a * 31 + b * 17) % 800);
+  }
+  std::vector<seq::SeqAssociationRule> copies;
+  ASSERT_TRUE(dictionary.GetRules(copies, 0, 1, 0, 1, 0, 1, 'C', false).IsOK());
+  seq::HeldRules rules;
+  ASSERT_TRUE(
+      seq::FindHeldRules(dictionary, seq::RuleQuery{0, 1, 0, 1, 0, 1, 'C', false}, &rules).IsOK());
+  ASSERT_EQ(std::size_t{kItems} * kItems, rules.size());
+  const ItemText text(nullptr);
+  std::vector<std::size_t> reports;
+  std::ostringstream out;
+  WriteRulesCsv(rules, text, out, [&reports](std::size_t done) { reports.push_back(done); });
+  // Compared by hand: a printed difference of two texts this long would take minutes.
+  const std::string expected = Csv(copies, text), written = out.str();
+  const auto [e, w] =
+      std::mismatch(expected.begin(), expected.end(), written.begin(), written.end());
+  EXPECT_TRUE(e == expected.end() && w == written.end())
+      << "first difference at byte " << (e - expected.begin()) << " of " << expected.size();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+  EXPECT_EQ(rules.size(), reports.back());
 }
 
 TEST(RulesCsvWriterTest, WritesBlocksAndTheRestOnFlush) {
