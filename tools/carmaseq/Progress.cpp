@@ -57,7 +57,7 @@ void Progress::Start(const std::string& name, double total, const std::string& u
   unit_ = unit;
   count_ = 0;
   lastTenth_ = 0;
-  start_ = lastShown_ = Clock::now();
+  start_ = shareStart_ = lastShown_ = Clock::now();
   if (mode_ == Mode::kTerminal) Show(true);
 }
 
@@ -65,6 +65,7 @@ void Progress::SetTotal(double total) {
   if (mode_ == Mode::kQuiet) return;
   const std::lock_guard<std::mutex> lock(mutex_);
   total_ = total;
+  shareStart_ = Clock::now();
 }
 
 void Progress::Update(double done) {
@@ -109,7 +110,8 @@ void Progress::Tick() {
 }
 
 std::string Progress::Text() const {
-  const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+  const Clock::time_point now = Clock::now();
+  const double seconds = std::chrono::duration<double>(now - start_).count();
   std::string text = name_ + ": ";
   char part[96];
   if (!unit_.empty()) {
@@ -121,7 +123,9 @@ std::string Progress::Text() const {
     std::snprintf(part, sizeof part, "%3.0f%%", 100 * share);
     text += part;
     if (share > 0.01 && share < 1) {
-      text += ", about " + Duration(seconds * (1 - share) / share) + " left";
+      // The rate counts from when the total became known: work before it tells nothing.
+      const double counting = std::chrono::duration<double>(now - shareStart_).count();
+      text += ", about " + Duration(counting * (1 - share) / share) + " left";
     } else {
       text += ", " + Duration(seconds);
     }

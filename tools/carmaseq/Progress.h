@@ -37,7 +37,8 @@ class Progress {
   // counts towards; 0 means the share is unknown. unit, when not empty, names the things the
   // step also counts (see Update(done, count)).
   void Start(const std::string& name, double total = 0, const std::string& unit = "");
-  // Sets the amount Update counts towards, once the step knows it.
+  // Sets the amount Update counts towards, once the step knows it; the time left is estimated
+  // from the progress made since.
   void SetTotal(double total);
   // Records that done of the step's total (or, without a total, done things) are done.
   void Update(double done);
@@ -69,6 +70,7 @@ class Progress {
   double count_ = 0;
   int lastTenth_ = 0;
   Clock::time_point start_;
+  Clock::time_point shareStart_;  // when the total was set: the estimate's rate counts from it
   Clock::time_point lastShown_;
 };
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace carmaseq_cli {
 namespace {
@@ -38,6 +40,22 @@ TEST(ProgressTest, LinesModeWritesEachTenthOnceAndTheEnd) {
   EXPECT_EQ(0u, text.find("writing x:  10%")) << text;
   EXPECT_NE(std::string::npos, text.find("writing x: 100%")) << text;
   EXPECT_NE(std::string::npos, text.find("writing x: done in ")) << text;
+}
+
+TEST(ProgressTest, TimeLeftCountsFromWhenTheTotalIsKnown) {
+  std::ostringstream err;
+  {
+    Progress progress(err, Progress::Mode::kLines);
+    progress.Start("writing y");
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));  // finding what to write
+    progress.SetTotal(100);
+    progress.Update(50);
+  }
+  const std::string text = err.str();
+  const std::size_t at = text.find("writing y:  50%, about ");
+  ASSERT_NE(std::string::npos, at) << text;
+  // Counted from Start, half done after 0.6 s would leave about 0.6 s.
+  EXPECT_LT(std::stod(text.substr(at + 23)), 0.3) << text;
 }
 
 TEST(ProgressTest, CountsShowTheirUnitBesideTheShare) {
