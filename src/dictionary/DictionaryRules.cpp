@@ -1,6 +1,7 @@
 // Rule generation: every held sequence of two or more item sets whose count lies in the band
 // yields the rule "all sets but the last => the last set".
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/MemoryGuard.h"
 #include "foundation/Prefetch.h"
+#include "foundation/Resident.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
@@ -186,21 +188,41 @@ std::uint64_t SortKey(double value) {
 }
 
 // The positions of found in order of falling measure (the key 1.0 - value ascending), equal keys
-// in generation order, a key that is not a number last.
+// in generation order, a key that is not a number last. A stable radix sort on the keys, a byte
+// at a time from the lowest, skipping the bytes all keys share: generation order breaks ties.
 std::vector<std::uint32_t> OrderByMeasure(const std::vector<HeldRule>& found, char sortBy) {
   struct Position {
     std::uint64_t key;
     std::uint32_t index;
   };
-  std::vector<Position> positions(found.size());
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    positions[i] = {SortKey(MeasureOf(found[i], sortBy)), static_cast<std::uint32_t>(i)};
+  const std::size_t n = found.size();
+  std::vector<Position> positions, scratch;
+  positions.reserve(n);
+  scratch.reserve(n);
+  MakeResident(positions.data(), n * sizeof(Position));
+  MakeResident(scratch.data(), n * sizeof(Position));
+  positions.resize(n);
+  scratch.resize(n);
+  std::vector<std::array<std::uint32_t, 256>> counts(8);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t key = SortKey(MeasureOf(found[i], sortBy));
+    positions[i] = {key, static_cast<std::uint32_t>(i)};
+    for (int b = 0; b < 8; ++b) ++counts[b][(key >> (8 * b)) & 0xff];
   }
-  std::sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
-    return a.key != b.key ? a.key < b.key : a.index < b.index;
-  });
-  std::vector<std::uint32_t> order(positions.size());
-  for (std::size_t i = 0; i < positions.size(); ++i) order[i] = positions[i].index;
+  for (int b = 0; b < 8; ++b) {
+    const unsigned shared = (positions[0].key >> (8 * b)) & 0xff;
+    if (counts[b][shared] == n) continue;
+    std::uint32_t next[256];
+    std::uint32_t sum = 0;
+    for (int d = 0; d < 256; ++d) {
+      next[d] = sum;
+      sum += counts[b][d];
+    }
+    for (const Position& p : positions) scratch[next[(p.key >> (8 * b)) & 0xff]++] = p;
+    positions.swap(scratch);
+  }
+  std::vector<std::uint32_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = positions[i].index;
   return order;
 }
 
@@ -252,6 +274,7 @@ QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const
     const Bands bands(query, dictionary.getTotalCount());
     std::vector<HeldRule>& found = rules->found_;
     found.reserve(static_cast<std::size_t>(dictionary.CountSequencesBiggerThan(2)));
+    MakeResident(found.data(), found.capacity() * sizeof(HeldRule));
     RuleBatch batch;
     const int largest = dictionary.LargestSequence();
     for (int k = 2; k <= largest; ++k) {

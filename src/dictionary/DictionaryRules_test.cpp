@@ -89,6 +89,33 @@ TEST_F(RulesTest, SortsByFallingMeasureWithTiesInGenerationOrder) {
   EXPECT_TRUE(Rules('X').empty());
 }
 
+// Thousands of rules with measures spread over many values: each order falls throughout.
+TEST(RulesOrderTest, ManyRulesFallByTheirMeasure) {
+  constexpr int kItems = 60;
+  SequenceDictionary dictionary(3);
+  testutil::SetTotal(dictionary, 100000);
+  for (int a = 1; a <= kItems; ++a) {
+    Hold(dictionary, {{a}}, 50000 + 37 * a);
+    for (int b = 1; b <= kItems; ++b)
+      Hold(dictionary, {{a}, {b}}, 1 + (a * 7919 + b * 104729) % 49999);
+  }
+  const struct {
+    char sortBy;
+    double (SeqAssociationRule::*measure)() const;
+  } orders[] = {{'S', &SeqAssociationRule::GetSupport},
+                {'C', &SeqAssociationRule::GetConfidence},
+                {'A', &SeqAssociationRule::GetCause}};
+  for (const auto& order : orders) {
+    std::vector<SeqAssociationRule> rules;
+    ASSERT_TRUE(dictionary.GetRules(rules, 0, 1, 0, 1, 0, 1, order.sortBy, false).IsOK());
+    ASSERT_EQ(std::size_t{kItems} * kItems, rules.size());
+    for (std::size_t i = 1; i < rules.size(); ++i) {
+      ASSERT_GE((rules[i - 1].*order.measure)(), (rules[i].*order.measure)())
+          << order.sortBy << " at " << i;
+    }
+  }
+}
+
 TEST_F(RulesTest, MaximalOnlyNeedsTheLattice) {
   EXPECT_EQ(5u, Rules('S', 0, 1, 0, 1, 0, 1, /*maximalOnly=*/true).size());
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());

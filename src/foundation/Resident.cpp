@@ -1,0 +1,24 @@
+#include "foundation/Resident.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+
+namespace SEQUENCE_NAMESPACE_800 {
+
+void MakeResident(void* address, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  constexpr std::uintptr_t kPage = 4096;
+  constexpr std::size_t kWorthAsking = 16 * kPage;
+  if (bytes < kWorthAsking) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(address);
+  const std::uintptr_t begin = (start + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t end = (start + bytes) & ~(kPage - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+  (void)address;
+  (void)bytes;
+#endif
+}
+
+}  // namespace SEQUENCE_NAMESPACE_800
