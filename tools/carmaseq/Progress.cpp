@@ -64,8 +64,8 @@ void Progress::Start(const std::string& name, double total, const std::string& u
 void Progress::SetTotal(double total) {
   if (mode_ == Mode::kQuiet) return;
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (total_ <= 0 && total > 0) shareStart_ = Clock::now();
   total_ = total;
-  shareStart_ = Clock::now();
 }
 
 void Progress::Update(double done) {

@@ -37,8 +37,8 @@ class Progress {
   // counts towards; 0 means the share is unknown. unit, when not empty, names the things the
   // step also counts (see Update(done, count)).
   void Start(const std::string& name, double total = 0, const std::string& unit = "");
-  // Sets the amount Update counts towards, once the step knows it; the time left is estimated
-  // from the progress made since.
+  // Sets the amount Update counts towards, once the step knows it (again and again if need be);
+  // the time left is estimated from the progress made since it first became known.
   void SetTotal(double total);
   // Records that done of the step's total (or, without a total, done things) are done.
   void Update(double done);
