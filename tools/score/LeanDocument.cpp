@@ -25,7 +25,6 @@ constexpr XMLCh kTextName[] = u"#text";
 constexpr XMLCh kDocumentName[] = u"#document";
 constexpr XMLCh kAllNames[] = u"*";
 constexpr XMLCh kEmpty[] = u"";
-constexpr XMLCh kVersion10[] = u"1.0";
 
 // Blocks the nodes are carved from; larger requests get a block of their own.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
@@ -512,9 +511,7 @@ LeanAttr::LeanAttr(const LeanElement* owner, const LeanElement::Attribute* attri
       attribute_(attribute),
       text_(this, attribute->value, std::char_traits<XMLCh>::length(attribute->value)) {}
 
-DOMNode* LeanAttr::getFirstChild() const {
-  return text_.getLength() == 0 ? nullptr : const_cast<LeanText*>(&text_);
-}
+DOMNode* LeanAttr::getFirstChild() const { return const_cast<LeanText*>(&text_); }
 
 void LeanAttr::setValue(const XMLCh*) { ThrowReadOnly(); }
 
@@ -716,10 +713,6 @@ xercesc::DOMNodeList* LeanDocument::getElementsByTagNameNS(const XMLCh*, const X
 }
 
 void LeanDocument::setXmlStandalone(bool) { ThrowReadOnly(); }
-
-const XMLCh* LeanDocument::getXmlVersion() const {
-  return xmlVersion_ == nullptr ? kVersion10 : xmlVersion_;
-}
 
 void LeanDocument::setXmlVersion(const XMLCh*) { ThrowReadOnly(); }
 void LeanDocument::setDocumentURI(const XMLCh*) { ThrowReadOnly(); }

@@ -208,8 +208,7 @@ class LeanElement final : public LeanNode<xercesc::DOMElement> {
   std::uint32_t count_;
 };
 
-// An attribute of an element, made when first asked for. Its value is also its one text child
-// (none when the value is empty).
+// An attribute of an element, made when first asked for. Its value is also its one text child.
 class LeanAttr final : public LeanNode<xercesc::DOMAttr> {
  public:
   LeanAttr(const LeanElement* owner, const LeanElement::Attribute* attribute);
@@ -258,7 +257,8 @@ class LeanDocument final : public LeanNode<xercesc::DOMDocument> {
   void StartElement(const XMLCh* name, const AttributeText* attributes, std::size_t count);
   void EndElement();
   void AddText(const XMLCh* chars, XMLSize_t length);
-  // What the XML declaration said; null where it said nothing.
+  // What the XML declaration said (null where it said nothing), and the encoding the text was
+  // read in.
   void SetDeclaration(const XMLCh* version, const XMLCh* encoding, bool standalone,
                       const XMLCh* inputEncoding);
   void SetURI(const XMLCh* uri);
@@ -313,7 +313,7 @@ class LeanDocument final : public LeanNode<xercesc::DOMDocument> {
   const XMLCh* getXmlEncoding() const override { return xmlEncoding_; }
   bool getXmlStandalone() const override { return standalone_; }
   void setXmlStandalone(bool standalone) override;
-  const XMLCh* getXmlVersion() const override;
+  const XMLCh* getXmlVersion() const override { return xmlVersion_; }
   void setXmlVersion(const XMLCh* version) override;
   const XMLCh* getDocumentURI() const override { return uri_; }
   void setDocumentURI(const XMLCh* documentURI) override;

@@ -2,6 +2,7 @@
 
 #include <xercesc/framework/XMLAttr.hpp>
 #include <xercesc/framework/XMLElementDecl.hpp>
+#include <xercesc/internal/ReaderMgr.hpp>
 #include <xercesc/internal/XMLScanner.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
@@ -36,6 +37,8 @@ void LeanParser::startDocument() {
   xercesc::SAXParser::startDocument();
   document_.reset(new LeanDocument(std::move(memory_)));
   document_->SetURI(getScanner().getLocator()->getSystemId());
+  document_->SetDeclaration(nullptr, nullptr, false,
+                            getScanner().getReaderMgr()->getCurrentEncodingStr());
   text_.clear();
   keepText_ = false;
 }
