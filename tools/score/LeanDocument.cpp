@@ -13,6 +13,7 @@
 namespace carmaseq_score {
 
 static_assert(std::is_same<XMLCh, char16_t>::value, "XMLCh text is kept as std::u16string");
+static_assert(sizeof(LeanElement) <= 6 * sizeof(void*), "an element stays six words");
 static_assert(sizeof(LeanElement) % alignof(LeanElement::Attribute) == 0,
               "attributes follow their element");
 
