@@ -1,7 +1,6 @@
 #include "ScoreTranslator.h"
 
 #include <limits>
-#include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
@@ -49,17 +48,6 @@ const XMLCh* WideName(const char* text, XMLCh (&buffer)[kShortName], XString* wi
   }
   *wide = ToXString(text);
   return wide->c_str();
-}
-
-// The value of an attribute. One that the parser made holds its value in a single text child,
-// read there directly; any other gives what getValue gives.
-const XMLCh* ValueOf(const xercesc::DOMAttr* attribute) {
-  const xercesc::DOMNode* child = attribute->getFirstChild();
-  if (child != nullptr && child->getNextSibling() == nullptr &&
-      child->getNodeType() == xercesc::DOMNode::TEXT_NODE) {
-    return child->getNodeValue();
-  }
-  return attribute->getValue();
 }
 
 xercesc::DOMDocument* DocumentOf(xercesc::DOMNode* node) {
@@ -129,11 +117,12 @@ xercesc::DOMNodeList* BaseTranslator::GetElementsByTagName(xercesc::DOMDocument*
 
 const XMLCh* BaseTranslator::GetAttribute(const xercesc::DOMElement* element, const char* name) {
   if (element == nullptr) return nullptr;
-  // getAttribute cannot tell an absent attribute from an empty one; the attribute node can.
+  // getAttribute cannot tell an absent attribute from an empty one; hasAttribute can. Neither
+  // makes an attribute node, which a DOM may create only when asked for one.
   XMLCh buffer[kShortName];
   XString wide;
-  const xercesc::DOMAttr* attribute = element->getAttributeNode(WideName(name, buffer, &wide));
-  return attribute == nullptr ? nullptr : ValueOf(attribute);
+  const XMLCh* wideName = WideName(name, buffer, &wide);
+  return element->hasAttribute(wideName) ? element->getAttribute(wideName) : nullptr;
 }
 
 bool BaseTranslator::VerifyInt(const XMLCh* value, int* out) {

@@ -8,7 +8,6 @@
 #include <system_error>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
-#include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/sax/SAXException.hpp>
@@ -23,6 +22,7 @@
 
 #include "DocumentArena.h"
 #include "EntityBound.h"
+#include "LeanParser.h"
 #include "ScoreCaseRecord.h"
 #include "ScoreDictVar.h"
 #include "ScoreModel.h"
@@ -71,29 +71,6 @@ class FirstError : public xercesc::ErrorHandler {
                std::to_string(e.getColumnNumber()) + ": " + Utf8(e.getMessage());
   }
   std::string message_;
-};
-
-// The host's parser: the lattice document carries everything in attributes, and the line breaks
-// between its elements would each become a text node, half the nodes of the tree. Character data
-// that is all white space is therefore dropped before it becomes a node.
-class LatticeParser : public xercesc::XercesDOMParser {
- public:
-  explicit LatticeParser(xercesc::MemoryManager* memory)
-      : xercesc::XercesDOMParser(nullptr, memory) {}
-
-  void docCharacters(const XMLCh* const chars, const XMLSize_t length,
-                     const bool cdataSection) override {
-    if (!cdataSection && IsAllSpace(chars, length)) return;
-    xercesc::XercesDOMParser::docCharacters(chars, length, cdataSection);
-  }
-
- private:
-  static bool IsAllSpace(const XMLCh* chars, XMLSize_t length) {
-    for (XMLSize_t i = 0; i < length; ++i) {
-      if (chars[i] != ' ' && chars[i] != '\n' && chars[i] != '\t' && chars[i] != '\r') return false;
-    }
-    return true;
-  }
 };
 
 // The document's file, read through a stream that tells a listener how many bytes it has read.
@@ -189,8 +166,8 @@ PluginSession::~PluginSession() {
   delete result_;
   model_.reset();
   translator_.reset();
+  document_.reset();
   parser_.reset();
-  arena_.reset();
   if (xercesReady_) xercesc::XMLPlatformUtils::Terminate();
   if (module_ != nullptr) dlclose(module_);
 }
@@ -237,15 +214,16 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   xercesc::SecurityManager security;
   security.setEntityExpansionLimit(10000);
   FirstError errors;
-  // A parser left by a failed load goes before the memory it lives in.
-  parser_.reset();
-  arena_ = std::make_unique<DocumentArena>();
-  parser_ = std::make_unique<LatticeParser>(arena_.get());
+  document_.reset();
+  parser_ = std::make_unique<LeanParser>();
+  // The document lives in an arena of its own, freed with it.
+  auto arena = std::make_unique<DocumentArena>();
+  DocumentArena* documentArena = arena.get();
+  parser_->SetDocumentMemory(std::move(arena));
   // Nothing is validated and no namespace resolved: the plug-in reads names and attributes only.
-  parser_->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
+  parser_->setValidationScheme(xercesc::SAXParser::Val_Never);
   parser_->setDoNamespaces(false);
   parser_->setDoSchema(false);
-  parser_->setCreateCommentNodes(false);
   parser_->setLoadExternalDTD(false);
   parser_->setDisableDefaultEntityResolution(true);
   parser_->setSecurityManager(&security);
@@ -269,18 +247,21 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
   parser_->setErrorHandler(nullptr);
   parser_->setSecurityManager(nullptr);
   if (failure.empty() && parser_->getErrorCount() != 0) failure = errors.message();
-  xercesc::DOMDocument* document = parser_->getDocument();
-  if (failure.empty() && document == nullptr) failure = "no document";
+  document_ = parser_->TakeDocument();
+  if (failure.empty() && (document_ == nullptr || document_->getDocumentElement() == nullptr)) {
+    failure = "no document";
+  }
   if (!failure.empty()) {
+    document_.reset();
     throw ToolError(kExitDocument,
                     "the lattice document " + path + " is not well-formed XML: " + failure);
   }
-
-  arena_->StopPreparing();  // the document is complete
+  parser_.reset();
+  documentArena->StopPreparing();  // the document is complete
   listener->Step("building the model", 0);
   TraceCapture trace;
   std::string target = encoding;
-  model_.reset(translator_->ParseFromTree(document, target));
+  model_.reset(translator_->ParseFromTree(document_.get(), target));
   if (model_ == nullptr) {
     // A document breaking the lattice's limits is rejected; one that could not be read for
     // another reason (memory running out) is reported as such.
@@ -293,8 +274,7 @@ void PluginSession::LoadDocument(const std::string& path, const std::string& enc
                               (rejected.empty() ? "see the trace" : rejected));
   }
   // The model keeps nothing of the document.
-  parser_.reset();
-  arena_.reset();
+  document_.reset();
 }
 
 ScoredCase PluginSession::Score(const CaseFields& record, const std::string& idField) {

@@ -9,11 +9,8 @@
 #include <xercesc/util/XercesDefs.hpp>
 
 #include "CaseReader.h"
+#include "LeanParser.h"
 #include "ResultWriter.h"
-
-XERCES_CPP_NAMESPACE_BEGIN
-class XercesDOMParser;
-XERCES_CPP_NAMESPACE_END
 
 namespace QxQuorvis_940 {
 class ScoreModel;
@@ -22,8 +19,6 @@ class ScoreTranslator;
 }  // namespace QxQuorvis_940
 
 namespace carmaseq_score {
-
-class DocumentArena;
 
 // The program's exit codes.
 enum ExitCode {
@@ -81,8 +76,8 @@ class PluginSession {
  private:
   void* module_ = nullptr;
   bool xercesReady_ = false;
-  std::unique_ptr<DocumentArena> arena_;  // the parser's and its document's memory
-  std::unique_ptr<xercesc::XercesDOMParser> parser_;
+  std::unique_ptr<LeanParser> parser_;
+  LeanDocumentPtr document_;  // while the model is built
   std::unique_ptr<QxQuorvis_940::ScoreTranslator> translator_;
   std::unique_ptr<QxQuorvis_940::ScoreModel> model_;
   QxQuorvis_940::ScoreResult* result_ = nullptr;  // owned; reused from case to case
