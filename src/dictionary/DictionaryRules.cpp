@@ -107,6 +107,11 @@ struct Bands {
 void FinishBatch(const SequenceDictionary& dictionary, const Bands& bands, double total,
                  RuleBatch& batch, std::vector<HeldRule>& found) {
   batch.LookUp(dictionary);
+  // The look-ups read the entries; the counters they point to are asked for all at once.
+  for (int i = 0; i < batch.size(); ++i) {
+    if (batch.antecedent(i) != nullptr) Prefetch(batch.antecedent(i)->value);
+    if (batch.consequent(i) != nullptr) Prefetch(batch.consequent(i)->value);
+  }
   for (int i = 0; i < batch.size(); ++i) {
     const ISQCPair* antecedent = batch.antecedent(i);
     const ISQCPair* consequent = batch.consequent(i);
@@ -129,7 +134,6 @@ void FinishBatch(const SequenceDictionary& dictionary, const Bands& bands, doubl
 bool CollectLevel(const SequenceDictionary& dictionary, const HashtableSQPair& level,
                   const Bands& bands, RuleBatch& batch, std::vector<HeldRule>& found) {
   constexpr int kAhead = 8;
-  constexpr int kBucketsAhead = 32;
   const double total = dictionary.getTotalCount();
   const auto end = level.end();
   const ISQCPair* ring[kAhead];  // the entries to come, oldest at head
@@ -138,7 +142,6 @@ bool CollectLevel(const SequenceDictionary& dictionary, const HashtableSQPair& l
   auto ahead = level.begin();
   for (;;) {
     for (; queued < kAhead && ahead != end; ++ahead) {
-      ahead.PrefetchAhead(kBucketsAhead);
       const ISQCPair* next = &*ahead;
       Prefetch(next->value);
       Prefetch(next->key);

@@ -126,12 +126,6 @@ iterator& iterator::operator++() {
   return *this;
 }
 
-void iterator::PrefetchAhead(std::int32_t distance) const {
-  const std::int64_t b = std::int64_t{bucket_} + distance;
-  if (node_ == nullptr || b >= table_->capacity_) return;
-  Prefetch(table_->buckets_[b]);
-}
-
 iterator iterator::operator++(int) {
   iterator before = *this;
   ++*this;

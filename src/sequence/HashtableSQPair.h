@@ -41,9 +41,6 @@ class CARMASEQ_EXPORT iterator {
   const ISQCPair* operator->() const { return node_; }
   iterator& operator++();
   iterator operator++(int);
-  // Asks the caches for the first entry of the bucket `distance` buckets ahead, so that a walk
-  // over a table larger than the caches does not wait for every entry in turn.
-  void PrefetchAhead(std::int32_t distance) const;
   // Equal iff table, node and bucket index agree.
   bool operator==(const iterator& other) const {
     return table_ == other.table_ && node_ == other.node_ && bucket_ == other.bucket_;
