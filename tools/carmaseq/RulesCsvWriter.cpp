@@ -25,6 +25,8 @@ namespace {
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // Item ids below this are looked up by index (8 bytes of table per id up to the largest seen).
 constexpr std::int32_t kDenseItems = std::int32_t{1} << 20;
+// Held rules with at most this many item sets are written without building their fields first.
+constexpr int kMaxPlainSets = 64;
 // Rules in one run of the two-thread writing; below two runs one thread writes.
 constexpr std::size_t kRunRules = 16384;
 // Formatted runs the helper may keep ahead of the one being written.
@@ -62,13 +64,46 @@ void RulesCsvWriter::Write(const seq::SeqAssociationRule& rule) {
 
 void RulesCsvWriter::Write(const seq::HeldRule& rule) {
   const seq::NTSequence& whole = *rule.whole;
-  int left = whole.getNSets();
+  const int n = whole.getNSets();
+  if (n <= kMaxPlainSets) {
+    // Items whose texts need no quotes (the usual case) go straight to the buffer.
+    seq::ItemSpan sets[kMaxPlainSets];
+    int s = 0;
+    bool plain = true;
+    seq::ForEachItemSet(whole, [&](seq::ItemSpan set) {
+      sets[s++] = set;
+      for (std::int32_t i = 0; i < set.count; ++i) plain = plain && SliceOf(set.items[i]).plain;
+    });
+    if (plain) {
+      AppendPlainField(sets, n - 1);
+      AppendPlainField(sets + n - 1, 1);
+      EndRow(rule.support, rule.confidence, rule.cause);
+      return;
+    }
+  }
+  int left = n;
   seq::ForEachItemSet(whole, [&](seq::ItemSpan set) {
     if (--left == 0) EndField();  // the antecedent ends before the last set
     AddSet(set);
   });
   EndField();
   EndRow(rule.support, rule.confidence, rule.cause);
+}
+
+void RulesCsvWriter::AppendPlainField(const seq::ItemSpan* sets, int n) {
+  bool quoted = false;
+  for (int s = 0; s < n; ++s) quoted = quoted || sets[s].count > 1;
+  if (quoted) buffer_ += '"';
+  for (int s = 0; s < n; ++s) {
+    buffer_ += '(';
+    for (std::int32_t i = 0; i < sets[s].count; ++i) {
+      if (i > 0) buffer_ += ", ";
+      buffer_ += ItemTextOf(sets[s].items[i]);
+    }
+    buffer_ += ')';
+  }
+  if (quoted) buffer_ += '"';
+  buffer_ += ',';
 }
 
 void RulesCsvWriter::Flush() {
@@ -125,7 +160,7 @@ void RulesCsvWriter::AppendNumber(double value) {
   buffer_.append(text, r.ptr);
 }
 
-std::string_view RulesCsvWriter::ItemTextOf(std::int32_t item) {
+const RulesCsvWriter::Slice& RulesCsvWriter::SliceOf(std::int32_t item) {
   Slice* slice;
   if (item >= 0 && item < kDenseItems) {
     if (static_cast<std::size_t>(item) >= dense_.size()) dense_.resize(item + std::size_t{1});
@@ -134,13 +169,14 @@ std::string_view RulesCsvWriter::ItemTextOf(std::int32_t item) {
     slice = &sparse_[item];
   }
   if (slice->length == 0) *slice = Store(text_.Item(item));  // no item's text is empty
-  return std::string_view(texts_.data() + slice->offset, slice->length);
+  return *slice;
 }
 
 RulesCsvWriter::Slice RulesCsvWriter::Store(const std::string& text) {
   Slice slice;
   slice.offset = static_cast<std::uint32_t>(texts_.size());
   slice.length = static_cast<std::uint32_t>(text.size());
+  slice.plain = !NeedsQuotes(text);
   texts_ += text;
   return slice;
 }

@@ -48,16 +48,24 @@ class RulesCsvWriter {
   struct Slice {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
+    bool plain = false;  // holds no comma, quote or line break
   };
 
   // Adds one item set, as "(a, b)", to field_.
   void AddSet(SEQUENCE_NAMESPACE_800::ItemSpan set);
   // Appends field_ to the buffer as a CSV field, then a comma, and empties field_.
   void EndField();
+  // Appends sets[0, n) to the buffer as a CSV field, then a comma. REQUIRES: every item's text
+  // is plain, so that only the separator of a set of several items calls for quotes.
+  void AppendPlainField(const SEQUENCE_NAMESPACE_800::ItemSpan* sets, int n);
   // Appends support, confidence and cause with the commas between them and the line end.
   void EndRow(double support, double confidence, double cause);
   void AppendNumber(double value);
-  std::string_view ItemTextOf(std::int32_t item);
+  std::string_view ItemTextOf(std::int32_t item) { return TextOf(SliceOf(item)); }
+  std::string_view TextOf(const Slice& slice) const {
+    return std::string_view(texts_.data() + slice.offset, slice.length);
+  }
+  const Slice& SliceOf(std::int32_t item);
   Slice Store(const std::string& text);
 
   const ItemText text_;

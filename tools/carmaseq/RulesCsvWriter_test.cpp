@@ -75,21 +75,22 @@ TEST(RulesCsvWriterTest, HeldRulesGiveTheRowsOfTheirCopies) {
       {{{1}}, 8},      {{{2}}, 6},      {{{3}}, 5},         {{{2, 3}}, 4},       {{{1}, {2}}, 3},
       {{{1}, {3}}, 2}, {{{2}, {3}}, 4}, {{{1}, {2, 3}}, 2}, {{{1}, {2}, {3}}, 1}};
   for (const auto& [sets, count] : held) Hold(dictionary, sets, count);
-  seq::ItemNameMap names;
-  names.Add(2, "a, b");
-  const ItemText text(&names);
-
   std::vector<seq::SeqAssociationRule> copies;
   ASSERT_TRUE(dictionary.GetRules(copies, 0, 1, 0, 1, 0, 1, 'A', false).IsOK());
   seq::HeldRules rules;
   ASSERT_TRUE(
       seq::FindHeldRules(dictionary, seq::RuleQuery{0, 1, 0, 1, 0, 1, 'A', false}, &rules).IsOK());
   ASSERT_EQ(5u, rules.size());
-  std::vector<std::size_t> reports;
-  std::ostringstream out;
-  WriteRulesCsv(rules, text, out, [&reports](std::size_t done) { reports.push_back(done); });
-  EXPECT_EQ(Csv(copies, text), out.str());
-  EXPECT_EQ(std::vector<std::size_t>{5}, reports);
+  // Names that need quotes of their own, and plain ids, where only a set of several items does.
+  seq::ItemNameMap names;
+  names.Add(2, "a, b");
+  for (const ItemText& text : {ItemText(&names), ItemText(nullptr)}) {
+    std::vector<std::size_t> reports;
+    std::ostringstream out;
+    WriteRulesCsv(rules, text, out, [&reports](std::size_t done) { reports.push_back(done); });
+    EXPECT_EQ(Csv(copies, text), out.str());
+    EXPECT_EQ(std::vector<std::size_t>{5}, reports);
+  }
 }
 
 // Enough rules for the writing to be shared by two threads: the rows must still come in order.
