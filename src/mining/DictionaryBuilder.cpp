@@ -1,5 +1,9 @@
 #include "mining/DictionaryBuilder.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -32,6 +36,14 @@ class CountedSets {
   int storage_[2 * kMaxKeyItems] = {};  // at most 31 items and 31 counts
   int* sets_[kMaxKeyItems] = {};
 };
+
+// Hands the memory the search and the transactions held, now free, back to the system, so that
+// the lattice built next does not sit on top of it. Only where the C library offers it.
+void ReturnFreedMemory() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
 
 void CheckLevels(const SeqDictionarySettings& settings) {
   if (settings.numberOfLevels < 1 || settings.numberOfLevels > kMaxKeyItems + 1) {
@@ -79,6 +91,7 @@ BuildResult Build(const SequenceDatabase& db, const MiningOptions& options,
   });
   const std::int32_t customers = db.NumCustomers();
   if (release != nullptr) *release = SequenceDatabase();
+  ReturnFreedMemory();
   if (result.summary.memoryLimitReached) {
     result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kOutOfMemory, false);
     return result;
