@@ -27,6 +27,13 @@ constexpr XMLCh kDocumentName[] = u"#document";
 constexpr XMLCh kAllNames[] = u"*";
 constexpr XMLCh kEmpty[] = u"";
 
+// Makes room for one more entry, growing geometrically (a deeply nested document pushes an open
+// element per level), so that the push_back that follows cannot throw.
+template <typename T>
+void MakeRoomForOne(std::vector<T>& v) {
+  if (v.size() == v.capacity()) v.reserve(2 * v.capacity() + 8);
+}
+
 // Blocks the nodes are carved from; larger requests get a block of their own.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kAlign = alignof(void*);
@@ -545,14 +552,14 @@ LeanDocument::~LeanDocument() {
 void* LeanDocument::Allocate(std::size_t size) {
   size = (size + kAlign - 1) / kAlign * kAlign;
   if (size > kBlockBytes / 4) {
-    blocks_.reserve(blocks_.size() + 1);
+    MakeRoomForOne(blocks_);
     void* block = memory_->allocate(size);
     blocks_.push_back(block);
     used_ += size;
     return block;
   }
   if (static_cast<std::size_t>(end_ - free_) < size) {
-    blocks_.reserve(blocks_.size() + 1);
+    MakeRoomForOne(blocks_);
     free_ = static_cast<char*>(memory_->allocate(kBlockBytes));
     end_ = free_ + kBlockBytes;
     blocks_.push_back(free_);
@@ -592,7 +599,7 @@ void LeanDocument::StartElement(const XMLCh* name, const AttributeText* attribut
   for (std::size_t i = 0; i < count; ++i) {
     size += (View(attributes[i].value).size() + 1) * sizeof(XMLCh);
   }
-  open_.reserve(open_.size() + 1);
+  MakeRoomForOne(open_);
   const XMLCh* interned = Intern(name);
   for (std::size_t i = 0; i < count; ++i) Intern(attributes[i].name);
   char* block = static_cast<char*>(Allocate(size));

@@ -307,6 +307,30 @@ TEST_F(LeanDocumentTest, AnswersAsXercesTreeOfTheSameText) {
   }
 }
 
+// Nesting as deep as a document may go: built, walked and freed without recursion and without
+// copying the open elements for every level.
+TEST_F(LeanDocumentTest, HoldsDeeplyNestedDocuments) {
+  constexpr int kDepth = 100000;
+  std::string text = "<r>";
+  for (int i = 0; i < kDepth; ++i) text += "<a>";
+  text += "x";
+  for (int i = 0; i < kDepth; ++i) text += "</a>";
+  text += "</r>";
+  const LeanDocumentPtr lean = Lean(text);
+  ASSERT_NE(nullptr, lean) << errors_.message;
+  int depth = 0;
+  const DOMNode* node = lean->getDocumentElement()->getFirstChild();
+  for (; node != nullptr && node->getNodeType() == DOMNode::ELEMENT_NODE;
+       node = node->getFirstChild()) {
+    ++depth;
+  }
+  EXPECT_EQ(kDepth, depth);
+  ASSERT_NE(nullptr, node);
+  EXPECT_EQ("x", Text(node->getNodeValue()));
+  EXPECT_EQ("x", Text(lean->getDocumentElement()->getTextContent()));
+  EXPECT_EQ(std::size_t{kDepth}, lean->getElementsByTagName(u"a")->getLength());
+}
+
 TEST_F(LeanDocumentTest, RefusesWhatXercesRefusesWithTheSameMessage) {
   const std::string lattice = lattice::ExampleLatticeDocument();
   const std::vector<std::pair<std::string, std::string>> cases = {
