@@ -601,7 +601,8 @@ void LeanDocument::StartElement(const XMLCh* name, const AttributeText* attribut
   }
   MakeRoomForOne(open_);
   const XMLCh* interned = Intern(name);
-  for (std::size_t i = 0; i < count; ++i) Intern(attributes[i].name);
+  attributeNames_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) attributeNames_[i] = Intern(attributes[i].name);
   char* block = static_cast<char*>(Allocate(size));
   DOMNode* parent = open_.empty() ? static_cast<DOMNode*>(this) : open_.back().node;
   auto* element = new (block) LeanElement(parent, interned, static_cast<std::uint32_t>(count));
@@ -611,7 +612,7 @@ void LeanDocument::StartElement(const XMLCh* name, const AttributeText* attribut
     const std::u16string_view value = View(attributes[i].value);
     std::memcpy(text, value.data(), value.size() * sizeof(XMLCh));
     text[value.size()] = 0;
-    slots[i] = {Intern(attributes[i].name), text};
+    slots[i] = {attributeNames_[i], text};
     text += value.size() + 1;
   }
   if (root_ == nullptr) root_ = element;

@@ -372,6 +372,7 @@ class LeanDocument final : public LeanNode<xercesc::DOMDocument> {
   LeanElement* root_ = nullptr;
   std::vector<Frame> open_;
   std::unordered_map<std::u16string_view, const XMLCh*> names_;
+  std::vector<const XMLCh*> attributeNames_;  // StartElement's interned names, reused
   const XMLCh* uri_ = nullptr;
   const XMLCh* xmlVersion_ = nullptr;
   const XMLCh* xmlEncoding_ = nullptr;
