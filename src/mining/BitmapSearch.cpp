@@ -19,6 +19,8 @@ constexpr std::uint64_t kMaxPairWork = std::uint64_t{1} << 26;
 constexpr std::size_t kPruneInterval = 16;
 // Rows of customers this many places ahead are fetched into the cache while counting.
 constexpr std::size_t kPrefetchAhead = 4;
+// Customers counted together (see MaskSearch::Count); divides kPruneInterval.
+constexpr std::size_t kBlock = 4;
 
 // SetsAfterFirst for a mask of any width: computed in 64 bits, the bits above the mask's width
 // are cut off by the conversion back.
@@ -177,6 +179,74 @@ class MaskSearch final : public BitmapSearch::Engine {
   // Counts the candidates of both tallies over proj's customers.
   void Count(const Projection& proj, Tally& itemSet, Tally& sequence) const;
 
+  // kBlock customers of a projection, taken together so that each candidate's item and count are
+  // read once per block rather than once per customer.
+  struct Block {
+    std::uint32_t customers[kBlock];
+    const Mask* rows[kBlock];
+    Mask masks[kBlock];
+    Mask after[kBlock];  // After(masks[b])
+  };
+  Block LoadBlock(const Projection& proj, std::size_t k) const {
+    Block block;
+    for (std::size_t b = 0; b < kBlock; ++b) {
+      Prefetch(proj, k + b);
+      block.customers[b] = proj.customers[k + b];
+      block.rows[b] = tables_.template Row<Mask>(block.customers[b]);
+      block.masks[b] = proj.masks[k + b];
+      block.after[b] = After(block.masks[b]);
+    }
+    return block;
+  }
+  // Adds to each candidate's count the customers of the block whose row holds it in a set of
+  // their mask in masks. Written out per customer: the compiler keeps the block in registers.
+  static void CountBlock(Tally& tally, const Block& block, const Mask (&masks)[kBlock]) {
+    static_assert(kBlock == 4, "one term per customer of a block");
+    const std::int32_t* items = tally.items.data();
+    std::int32_t* counts = tally.counts.data();
+    const Mask *r0 = block.rows[0], *r1 = block.rows[1], *r2 = block.rows[2], *r3 = block.rows[3];
+    const Mask m0 = masks[0], m1 = masks[1], m2 = masks[2], m3 = masks[3];
+    for (std::size_t j = 0, n = tally.items.size(); j < n; ++j) {
+      const std::int32_t x = items[j];
+      counts[j] +=
+          ((r0[x] & m0) != 0) + ((r1[x] & m1) != 0) + ((r2[x] & m2) != 0) + ((r3[x] & m3) != 0);
+    }
+  }
+  // Appends each customer of the block whose row holds items[j] in a set of its mask in masks to
+  // children[j], whose size is its fill offset into customers and masks (see Build).
+  static void BuildBlock(Projection* children, const std::int32_t* items, std::size_t n,
+                         const Block& block, const Mask (&masks)[kBlock], std::uint32_t* customers,
+                         Mask* childMasks) {
+    const Mask *r0 = block.rows[0], *r1 = block.rows[1], *r2 = block.rows[2], *r3 = block.rows[3];
+    const Mask m0 = masks[0], m1 = masks[1], m2 = masks[2], m3 = masks[3];
+    const std::uint32_t c0 = block.customers[0], c1 = block.customers[1], c2 = block.customers[2],
+                        c3 = block.customers[3];
+    for (std::size_t j = 0; j < n; ++j) {
+      const std::int32_t x = items[j];
+      std::size_t at = children[j].size;
+      const Mask h0 = r0[x] & m0, h1 = r1[x] & m1, h2 = r2[x] & m2, h3 = r3[x] & m3;
+      customers[at] = c0;
+      childMasks[at] = h0;
+      at += h0 != 0;
+      customers[at] = c1;
+      childMasks[at] = h1;
+      at += h1 != 0;
+      customers[at] = c2;
+      childMasks[at] = h2;
+      at += h2 != 0;
+      customers[at] = c3;
+      childMasks[at] = h3;
+      at += h3 != 0;
+      children[j].size = at;
+    }
+  }
+  static void CountOne(Tally& tally, const Mask* row, Mask mask) {
+    const std::int32_t* items = tally.items.data();
+    std::int32_t* counts = tally.counts.data();
+    for (std::size_t j = 0, n = tally.items.size(); j < n; ++j)
+      counts[j] += (row[items[j]] & mask) != 0;
+  }
+
   // Builds the projections of the frequent candidates left in the level's tallies.
   void Build(const Projection& proj, Level& level) const;
   // Asks the cache for the row of the customer kPrefetchAhead places after k in proj, if any.
@@ -264,26 +334,26 @@ void MaskSearch<Mask>::Grow(const Projection& proj, std::int32_t last, ItemSpan 
 template <typename Mask>
 void MaskSearch<Mask>::Count(const Projection& proj, Tally& itemSet, Tally& sequence) const {
   const std::int32_t need = run_.threshold();
-
-  for (std::size_t k = 0; k < proj.size; ++k) {
-    Prefetch(proj, k);
-    const Mask* row = tables_.template Row<Mask>(proj.customers[k]);
-    const Mask mask = proj.masks[k];
-    const Mask after = After(mask);
-    const std::size_t ni = itemSet.items.size(), ns = sequence.items.size();
-    const std::int32_t* items = itemSet.items.data();
-    std::int32_t* counts = itemSet.counts.data();
-    for (std::size_t j = 0; j < ni; ++j) counts[j] += (row[items[j]] & mask) != 0;
-    items = sequence.items.data();
-    counts = sequence.counts.data();
-    for (std::size_t j = 0; j < ns; ++j) counts[j] += (row[items[j]] & after) != 0;
-    const std::size_t left = proj.size - k - 1;
+  // Customers are taken kBlock at a time, so that each candidate's item and count are read once
+  // per block rather than once per customer.
+  std::size_t k = 0;
+  for (; k + kBlock <= proj.size; k += kBlock) {
+    const Block block = LoadBlock(proj, k);
+    CountBlock(itemSet, block, block.masks);
+    CountBlock(sequence, block, block.after);
+    const std::size_t left = proj.size - k - kBlock;
     // No candidate can fall short while at least the threshold of customers is left.
-    if (k % kPruneInterval == kPruneInterval - 1 && left < static_cast<std::size_t>(need)) {
+    if ((k + kBlock) % kPruneInterval == 0 && left < static_cast<std::size_t>(need)) {
       itemSet.Prune(left, need);
       sequence.Prune(left, need);
       if (itemSet.items.empty() && sequence.items.empty()) return;
     }
+  }
+  for (; k < proj.size; ++k) {
+    const Mask* row = tables_.template Row<Mask>(proj.customers[k]);
+    const Mask mask = proj.masks[k];
+    CountOne(itemSet, row, mask);
+    CountOne(sequence, row, After(mask));
   }
   itemSet.Prune(0, need);
   sequence.Prune(0, need);
@@ -319,14 +389,21 @@ void MaskSearch<Mask>::Build(const Projection& proj, Level& level) const {
   const std::int32_t* items = level.itemSet.items.data();
   const std::int32_t* appended = level.sequence.items.data();
   const std::size_t ns = n - ni;
-  for (std::size_t k = 0; k < proj.size; ++k) {
-    Prefetch(proj, k);
+  Projection* const itemSetChildren = children.data();
+  Projection* const sequenceChildren = children.data() + ni;
+  std::size_t k = 0;
+  for (; k + kBlock <= proj.size; k += kBlock) {
+    const Block block = LoadBlock(proj, k);
+    BuildBlock(itemSetChildren, items, ni, block, block.masks, customers, masks);
+    BuildBlock(sequenceChildren, appended, ns, block, block.after, customers, masks);
+  }
+  for (; k < proj.size; ++k) {
     const std::uint32_t c = proj.customers[k];
     const Mask* row = tables_.template Row<Mask>(c);
     const Mask mask = proj.masks[k];
     const Mask after = After(mask);
-    for (std::size_t j = 0; j < ni; ++j) append(children[j], c, row[items[j]] & mask);
-    for (std::size_t j = 0; j < ns; ++j) append(children[ni + j], c, row[appended[j]] & after);
+    for (std::size_t j = 0; j < ni; ++j) append(itemSetChildren[j], c, row[items[j]] & mask);
+    for (std::size_t j = 0; j < ns; ++j) append(sequenceChildren[j], c, row[appended[j]] & after);
   }
   std::size_t start = 0;
   for (std::size_t j = 0; j < n; ++j) {
