@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "foundation/Resident.h"
+
 namespace SEQUENCE_NAMESPACE_800 {
 
 void* EntryPool::Allocate(std::size_t bytes) {
@@ -15,6 +17,8 @@ void* EntryPool::Allocate(std::size_t bytes) {
     // The rest of the newest slab (less than one block) is left unused.
     const std::size_t slabBytes = nextSlab_;
     char* memory = static_cast<char*>(::operator new(slabBytes));
+    // A slab is filled block after block; backing it at once spares a fault per page.
+    MakeResident(memory, slabBytes);
     Slab* slab = reinterpret_cast<Slab*>(memory);
     slab->next = slabs_;
     slabs_ = slab;

@@ -1,5 +1,6 @@
 #include "sequence/HashtableSQPair.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -7,6 +8,7 @@
 #include <memory>
 
 #include "foundation/Prefetch.h"
+#include "foundation/Resident.h"
 #include "sequence/EntryPool.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
@@ -338,7 +340,9 @@ void HashtableSQPair::insertNew(NTSequence* key, SequenceCounter* counter, unsig
 void HashtableSQPair::rehash() {
   if (capacity_ > (std::numeric_limits<std::int32_t>::max() - 1) / 2) return;
   const std::int32_t newCapacity = capacity_ * 2 + 1;
-  SQCPairNode** fresh = new SQCPairNode*[newCapacity]();
+  SQCPairNode** fresh = new SQCPairNode*[newCapacity];
+  MakeResident(fresh, sizeof(SQCPairNode*) * static_cast<std::size_t>(newCapacity));
+  std::fill(fresh, fresh + newCapacity, nullptr);
   // Old buckets from 0 upwards, each chain from its head; every node goes to the head of its new
   // bucket. The resulting chain order is part of the visiting order.
   for (std::int32_t i = 0; i < capacity_; ++i) {
