@@ -1,5 +1,7 @@
 #include "sequence/EntryPool.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "foundation/Resident.h"
@@ -17,8 +19,6 @@ void* EntryPool::Allocate(std::size_t bytes) {
     // The rest of the newest slab (less than one block) is left unused.
     const std::size_t slabBytes = nextSlab_;
     char* memory = static_cast<char*>(::operator new(slabBytes));
-    // A slab is filled block after block; backing it at once spares a fault per page.
-    MakeResident(memory, slabBytes);
     Slab* slab = reinterpret_cast<Slab*>(memory);
     slab->next = slabs_;
     slabs_ = slab;
@@ -26,11 +26,21 @@ void* EntryPool::Allocate(std::size_t bytes) {
     static_assert(sizeof(Slab) <= kAlign, "slab header");
     cursor_ = memory + kAlign;
     limit_ = memory + slabBytes;
+    backed_ = memory;
     if (nextSlab_ < kLastSlab) nextSlab_ *= 2;
   }
   void* block = cursor_;
   cursor_ += rounded;
+  if (cursor_ > backed_) BackAhead();
   return block;
+}
+
+void EntryPool::BackAhead() {
+  constexpr std::uintptr_t kPage = 4096;
+  const auto ahead = (reinterpret_cast<std::uintptr_t>(cursor_) + kBackedAhead) & ~(kPage - 1);
+  char* const end = std::min(limit_, reinterpret_cast<char*>(ahead));
+  MakeResident(backed_, static_cast<std::size_t>(end - backed_));
+  backed_ = end;
 }
 
 void EntryPool::Free(void* block, std::size_t bytes) {
@@ -47,7 +57,7 @@ void EntryPool::Release() {
     slabs_ = next;
   }
   for (FreeBlock*& head : free_) head = nullptr;
-  cursor_ = limit_ = nullptr;
+  cursor_ = limit_ = backed_ = nullptr;
   nextSlab_ = kFirstSlab;
 }
 

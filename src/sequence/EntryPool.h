@@ -39,12 +39,21 @@ class EntryPool {
     Slab* next;
   };
 
+  // Blocks are carved in order, so the pages ahead of the cursor are asked to be backed this
+  // many bytes at a time: one request instead of a fault per page, at most this much memory
+  // backed before it is used.
+  static constexpr std::size_t kBackedAhead = 128 * 1024;
+
+  // Has the pages up to kBackedAhead bytes past the cursor backed.
+  void BackAhead();
+
   static std::size_t ClassOf(std::size_t bytes) { return (bytes + kAlign - 1) / kAlign; }
 
   FreeBlock* free_[kMaxBlock / kAlign + 1] = {};  // by size class (bytes / kAlign, rounded up)
   Slab* slabs_ = nullptr;                         // newest first
   char* cursor_ = nullptr;                        // unused space of the newest slab
   char* limit_ = nullptr;
+  char* backed_ = nullptr;  // the newest slab's pages below this were asked to be backed
   std::size_t nextSlab_ = kFirstSlab;
 };
 
