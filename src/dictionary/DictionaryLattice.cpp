@@ -74,19 +74,21 @@ class AddressSpread {
   std::uintptr_t differ_ = 0;  // the bits in which some counter differs from the first
 };
 
-// Orders the records of one level step by parent (then position), in place: the records are
-// first permuted into buckets by the high bits of the parent's place (at most kMaxDigitBits
-// bits, counted as records are added), and each bucket is then sorted by its whole key (a no-op
-// when the digit is the whole place).
+// Orders the records of one level step by parent, then item, then position, in place, so that
+// each parent's (item, position) pairs come out in the order its link set keeps: the records
+// are first permuted into buckets by the high bits of the parent's place (counted as records
+// are added; about as many buckets as parents, at most 2^kMaxDigitBits), and each bucket is
+// then sorted.
 class ParentSorter {
  public:
-  ParentSorter() : counts_(kMaxDigits) {}
-
-  // Starts a level step whose parents' places are `placeBits` bits wide.
-  void Start(int placeBits) {
-    lowBits_ = placeBits > kMaxDigitBits ? placeBits - kMaxDigitBits : 0;
-    digits_ = std::size_t{1} << (placeBits - lowBits_);
-    std::fill(counts_.begin(), counts_.begin() + static_cast<std::ptrdiff_t>(digits_), 0);
+  // Starts a level step of `parents` parents whose places are `placeBits` bits wide.
+  void Start(int placeBits, std::size_t parents) {
+    int digitBits = 0;
+    while (digitBits < kMaxDigitBits && (std::size_t{1} << digitBits) < parents) ++digitBits;
+    digitBits = std::min(digitBits, placeBits);
+    lowBits_ = placeBits - digitBits;
+    digits_ = std::size_t{1} << digitBits;
+    counts_.assign(digits_, 0);
   }
 
   void Count(const PendingLink& link) { ++counts_[Digit(link)]; }
@@ -117,8 +119,7 @@ class ParentSorter {
     std::size_t begin = 0;
     for (std::size_t d = 0; d < digits_ && begin < n; ++d) {
       if (ends_[d] - begin > 1) {
-        std::sort(links + begin, links + ends_[d],
-                  [](const PendingLink& a, const PendingLink& b) { return a.Key() < b.Key(); });
+        std::sort(links + begin, links + ends_[d], Before);
       }
       begin = ends_[d];
     }
@@ -126,7 +127,12 @@ class ParentSorter {
 
  private:
   static constexpr int kMaxDigitBits = 16;
-  static constexpr std::size_t kMaxDigits = std::size_t{1} << kMaxDigitBits;
+
+  static bool Before(const PendingLink& a, const PendingLink& b) {
+    const std::uint64_t keyA = a.Key(), keyB = b.Key();
+    if ((keyA >> kPositionBits) != (keyB >> kPositionBits) || a.item == b.item) return keyA < keyB;
+    return a.item < b.item;
+  }
 
   std::size_t Digit(const PendingLink& link) const {
     return static_cast<std::size_t>((link.Key() >> kPositionBits) >> lowBits_);
@@ -167,14 +173,16 @@ class LatticeBuilder {
   // CollectLevel gathers the links to them, or ReleaseLinks ends a top level.
   void StartLevel(const HashtableSQPair& parents) {
     AddressSpread spread;
+    std::size_t held = 0;
     for (auto it = parents.begin(); it != parents.end(); ++it) {
       if (it->value == nullptr) continue;
       it->value->viewAdjacentItems(nullptr, 0);
       spread.Add(it->value);
+      ++held;
     }
     low_ = spread.low();
     shift_ = spread.commonLowBits();
-    sorter_.Start(spread.width(shift_));
+    sorter_.Start(spread.width(shift_), held);
   }
 
   // Registers every entry of `level` (whose keys have `items` items) under each of its held
@@ -219,7 +227,7 @@ class LatticeBuilder {
       }
       auto* pairs = reinterpret_cast<AdjacentItemSet::value_type*>(bytes) + first;
       const std::size_t n = out - first;
-      if (!std::is_sorted(pairs, pairs + n)) std::sort(pairs, pairs + n);
+      // Sorted already (see ParentSorter); two children can make the same link.
       out = first + static_cast<std::size_t>(std::unique(pairs, pairs + n) - pairs);
       Parent(place)->viewAdjacentItems(pairs, out - first);
     }
