@@ -119,7 +119,8 @@ class ParentSorter {
     std::size_t begin = 0;
     for (std::size_t d = 0; d < digits_ && begin < n; ++d) {
       if (ends_[d] - begin > 1) {
-        std::sort(links + begin, links + ends_[d], Before);
+        std::sort(links + begin, links + ends_[d],
+                  [](const PendingLink& a, const PendingLink& b) { return Before(a, b); });
       }
       begin = ends_[d];
     }
