@@ -2,11 +2,20 @@
 
 #include <algorithm>
 
+#include "foundation/Resident.h"
 #include "input/SequenceDatabase.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
+
+// Reserves room for n elements and has it backed at once: the arrays here are written once, in
+// order, and a fault per page would cost more than the writes.
+template <typename T>
+void ReserveBacked(std::vector<T>& v, std::size_t n) {
+  v.reserve(n);
+  MakeResident(v.data(), n * sizeof(T));
+}
 
 // Item ids numbered densely 0..n-1 in ascending order of id, and each item position's dense
 // number.
@@ -17,6 +26,7 @@ struct DenseItems {
 
 DenseItems NumberItems(const std::int32_t* items, std::size_t n) {
   DenseItems out;
+  ReserveBacked(out.dense, n);
   out.dense.resize(n);
   if (n == 0) return out;
   const auto [low, high] = std::minmax_element(items, items + n);
@@ -76,12 +86,12 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
 
   firstSet_.assign(1, 0);
   firstItem_.assign(1, 0);
-  itemAt_.reserve(db.NumItems());
-  setOf_.reserve(db.NumItems());
-  setEnd_.reserve(db.NumItems());
-  setTime_.reserve(db.NumItemSets());
-  firstItem_.reserve(db.NumItemSets() + std::size_t{1});
-  firstSet_.reserve(static_cast<std::size_t>(db.NumCustomers()) + 1);
+  ReserveBacked(itemAt_, db.NumItems());
+  ReserveBacked(setOf_, db.NumItems());
+  ReserveBacked(setEnd_, db.NumItems());
+  ReserveBacked(setTime_, db.NumItemSets());
+  ReserveBacked(firstItem_, db.NumItemSets() + std::size_t{1});
+  ReserveBacked(firstSet_, static_cast<std::size_t>(db.NumCustomers()) + 1);
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t s = db.customerBegin(c); s < db.customerBegin(c + 1); ++s) {
       const std::uint32_t set = static_cast<std::uint32_t>(setTime_.size());
@@ -102,7 +112,7 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
       firstSet_.push_back(static_cast<std::uint32_t>(setTime_.size()));
     }
   }
-  customerItem_.reserve(firstSet_.size());
+  ReserveBacked(customerItem_, firstSet_.size());
   for (const std::uint32_t set : firstSet_) customerItem_.push_back(firstItem_[set]);
   for (std::size_t s = 0; s + 1 < firstItem_.size() && !hasWideSets_; ++s) {
     hasWideSets_ = firstItem_[s + 1] - firstItem_[s] > 1;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/Prefetch.h"
+
 namespace SEQUENCE_NAMESPACE_800 {
 
 class SequenceDatabase;
@@ -33,6 +35,12 @@ class CompactDatabase {
   // The first item position of the customer's first set and one past its last.
   std::uint32_t CustomerBegin(std::size_t c) const { return customerItem_[c]; }
   std::uint32_t CustomerEnd(std::size_t c) const { return customerItem_[c + 1]; }
+  // Asks the cache for what a walk of customer c's items from position p reads first.
+  void PrefetchWalk(std::size_t c, std::uint32_t p) const {
+    Prefetch(&customerItem_[c + 1]);
+    Prefetch(&setEnd_[p]);
+    Prefetch(&itemAt_[p]);
+  }
   // True iff some item set holds more than one item (else no pattern has an item-set extension).
   bool HasWideSets() const { return hasWideSets_; }
 

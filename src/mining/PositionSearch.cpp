@@ -159,9 +159,16 @@ void PositionSearch::ComputeReach(const Projection& proj, std::size_t k) {
   }
 }
 
+void PositionSearch::PrefetchCustomer(const Projection& proj, std::size_t k) const {
+  if (k + kPrefetchAhead >= proj.customers.size()) return;
+  const std::size_t ahead = k + kPrefetchAhead;
+  db_.PrefetchWalk(proj.customers[ahead], proj.positions[proj.begin[ahead]]);
+}
+
 void PositionSearch::CountExtensions(const Projection& proj) {
   const std::int32_t* items = db_.Items();
   for (std::size_t k = 0; k < proj.customers.size(); ++k) {
+    PrefetchCustomer(proj, k);
     const std::uint32_t visit = NextVisit();
     WalkCustomer(
         proj, k, true,
@@ -192,6 +199,7 @@ void PositionSearch::BuildExtensions(const Projection& proj, std::vector<Project
   const std::int32_t* items = db_.Items();
   const bool window = window_ > 0;
   for (std::size_t k = 0; k < proj.customers.size(); ++k) {
+    PrefetchCustomer(proj, k);
     const std::uint32_t c = proj.customers[k];
     auto append = [&](const std::vector<std::int32_t>& childOf, std::uint32_t from,
                       std::uint32_t to, std::uint32_t start) {

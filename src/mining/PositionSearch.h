@@ -109,6 +109,10 @@ class PositionSearch {
                     bool wantSequence, Sequence sequence);
   // The sets after the first position of customer k of proj that an appended item set may use.
   void ComputeReach(const Projection& proj, std::size_t k);
+  // Customers are visited in order, each at a place of the database far from the one before:
+  // the data of the customer kPrefetchAhead places after k are asked for ahead of use.
+  static constexpr std::size_t kPrefetchAhead = 8;
+  void PrefetchCustomer(const Projection& proj, std::size_t k) const;
   // Advances the customer stamp, clearing the tallies' stamps when it wraps around.
   std::uint32_t NextVisit();
 
