@@ -12,6 +12,8 @@ namespace {
 // Bitmaps are used up to this many F x customers entries (128 MiB of masks).
 constexpr std::size_t kMaxBitmapEntries = std::size_t{1} << 24;
 constexpr std::uint32_t kMaxBitmapSets = 64;
+// A table of masks up to this size is backed as a whole when it is made.
+constexpr std::size_t kMaxBackedTable = std::size_t{16} << 20;
 // The item pair table is counted when it has at most this many entries and counting it takes at
 // most kMaxPairWork steps (the sum over customers of their distinct items squared).
 constexpr std::size_t kMaxPairEntries = std::size_t{1} << 22;
@@ -67,8 +69,10 @@ void BitmapSearch::Tables::Fill(const CompactDatabase& db) {
   // Untyped zeroed memory, so that the masks are objects of their own width.
   rows_.reset(std::calloc(std::max<std::size_t>(items_ * customers_, 1), sizeof(Mask)));
   if (rows_ == nullptr) throw std::bad_alloc();
-  // Every customer's row is written; backing the table at once spares a fault per page.
-  MakeResident(rows_.get(), items_ * customers_ * sizeof(Mask));
+  // Backing the table at once spares a fault per page. Pages no customer writes to (wide rows
+  // of sparse data) would stay unbacked otherwise, so only a table of bounded size is.
+  const std::size_t tableBytes = items_ * customers_ * sizeof(Mask);
+  if (tableBytes <= kMaxBackedTable) MakeResident(rows_.get(), tableBytes);
   Mask* masks = static_cast<Mask*>(rows_.get());
   for (std::size_t c = 0; c < customers_; ++c) {
     Mask* row = masks + c * items_;
