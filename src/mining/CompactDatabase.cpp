@@ -63,13 +63,15 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
   const std::vector<std::int32_t>& ids = numbered.ids;
   auto dense = [&numbered](std::uint32_t p) { return numbered.dense[p]; };
 
-  // Customers per item, each customer counted once.
+  // Customers per item, each customer counted once, and occurrences per item.
   std::vector<std::int32_t> support(ids.size(), 0);
+  std::vector<std::size_t> occurrences(ids.size(), 0);
   std::vector<std::int32_t> seen(ids.size(), -1);
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t p = db.setBegin(db.customerBegin(c));
          p < db.setBegin(db.customerBegin(c + 1)); ++p) {
       const std::int32_t d = dense(p);
+      ++occurrences[d];
       if (seen[d] != c) {
         seen[d] = c;
         ++support[d];
@@ -77,8 +79,10 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
     }
   }
   std::vector<std::int32_t> remap(ids.size(), -1);
+  std::size_t kept = 0;  // item positions kept; each kept set and customer holds at least one
   for (std::size_t d = 0; d < ids.size(); ++d) {
     if (support[d] >= threshold) {
+      kept += occurrences[d];
       remap[d] = static_cast<std::int32_t>(originalId_.size());
       originalId_.push_back(ids[d]);
     }
@@ -86,12 +90,13 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
 
   firstSet_.assign(1, 0);
   firstItem_.assign(1, 0);
-  ReserveBacked(itemAt_, db.NumItems());
-  ReserveBacked(setOf_, db.NumItems());
-  ReserveBacked(setEnd_, db.NumItems());
-  ReserveBacked(setTime_, db.NumItemSets());
-  ReserveBacked(firstItem_, db.NumItemSets() + std::size_t{1});
-  ReserveBacked(firstSet_, static_cast<std::size_t>(db.NumCustomers()) + 1);
+  const std::size_t sets = std::min<std::size_t>(db.NumItemSets(), kept);
+  ReserveBacked(itemAt_, kept);
+  ReserveBacked(setOf_, kept);
+  ReserveBacked(setEnd_, kept);
+  ReserveBacked(setTime_, sets);
+  ReserveBacked(firstItem_, sets + 1);
+  ReserveBacked(firstSet_, std::min<std::size_t>(db.NumCustomers(), kept) + 1);
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t s = db.customerBegin(c); s < db.customerBegin(c + 1); ++s) {
       const std::uint32_t set = static_cast<std::uint32_t>(setTime_.size());
