@@ -53,7 +53,7 @@ PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) : roots_(db
 void PositionSearch::Tally::Resize(std::size_t items, std::size_t depths) {
   slots.assign(items, Slot());
   child.assign(items, -1);
-  touched.assign(items, 0);
+  touched.assign(items + 1, 0);
   numTouched = 0;
   frequent.resize(depths);
 }

@@ -68,7 +68,7 @@ class PositionSearch {
     };
     std::vector<Slot> slots;
     std::vector<std::int32_t> child;    // index of its projection, or -1
-    std::vector<std::int32_t> touched;  // first numTouched: items whose count is not 0
+    std::vector<std::int32_t> touched;  // first numTouched: items whose count is not 0; one spare
     std::size_t numTouched = 0;
     // Per depth: the frequent extensions of the node being expanded, ascending.
     std::vector<std::vector<std::int32_t>> frequent;
@@ -85,7 +85,9 @@ class PositionSearch {
         Slot& s = slot[items[p]];
         if (s.lastVisit == visit) continue;
         s.lastVisit = visit;
-        if (s.customers++ == 0) out[n++] = items[p];
+        // Written always, kept only for an item's first customer: no branch to mispredict.
+        out[n] = items[p];
+        n += s.customers++ == 0;
       }
       numTouched = n;
     }
