@@ -220,6 +220,14 @@ class MaskSearch final : public BitmapSearch::Engine {
           ((r0[x] & m0) != 0) + ((r1[x] & m1) != 0) + ((r2[x] & m2) != 0) + ((r3[x] & m3) != 0);
     }
   }
+  // Writes customer c with the sets `held` at `at` and returns where the next customer goes: at
+  // again when held is 0 (the write then lands in a spare slot, see Build), else at + 1.
+  static std::size_t Put(std::uint32_t* customers, Mask* masks, std::size_t at, std::uint32_t c,
+                         Mask held) {
+    customers[at] = c;
+    masks[at] = held;
+    return at + (held != 0);
+  }
   // Appends each customer of the block whose row holds items[j] in a set of its mask in masks to
   // children[j], whose size is its fill offset into customers and masks (see Build).
   static void BuildBlock(Projection* children, const std::int32_t* items, std::size_t n,
@@ -232,27 +240,19 @@ class MaskSearch final : public BitmapSearch::Engine {
     for (std::size_t j = 0; j < n; ++j) {
       const std::int32_t x = items[j];
       std::size_t at = children[j].size;
-      const Mask h0 = r0[x] & m0, h1 = r1[x] & m1, h2 = r2[x] & m2, h3 = r3[x] & m3;
-      customers[at] = c0;
-      childMasks[at] = h0;
-      at += h0 != 0;
-      customers[at] = c1;
-      childMasks[at] = h1;
-      at += h1 != 0;
-      customers[at] = c2;
-      childMasks[at] = h2;
-      at += h2 != 0;
-      customers[at] = c3;
-      childMasks[at] = h3;
-      at += h3 != 0;
-      children[j].size = at;
+      at = Put(customers, childMasks, at, c0, r0[x] & m0);
+      at = Put(customers, childMasks, at, c1, r1[x] & m1);
+      at = Put(customers, childMasks, at, c2, r2[x] & m2);
+      children[j].size = Put(customers, childMasks, at, c3, r3[x] & m3);
     }
   }
+  // CountBlock for one customer: those after the last whole block.
   static void CountOne(Tally& tally, const Mask* row, Mask mask) {
     const std::int32_t* items = tally.items.data();
     std::int32_t* counts = tally.counts.data();
-    for (std::size_t j = 0, n = tally.items.size(); j < n; ++j)
+    for (std::size_t j = 0, n = tally.items.size(); j < n; ++j) {
       counts[j] += (row[items[j]] & mask) != 0;
+    }
   }
 
   // Builds the projections of the frequent candidates left in the level's tallies.
