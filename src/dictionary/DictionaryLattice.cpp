@@ -75,59 +75,47 @@ class AddressSpread {
 };
 
 // Orders the records of one level step by parent, then item, then position, in place, so that
-// each parent's (item, position) pairs come out in the order its link set keeps: the records
-// are first permuted into buckets by the high bits of the parent's place (counted as records
-// are added; about as many buckets as parents, at most 2^kMaxDigitBits), and each bucket is
-// then sorted.
+// each parent's (item, position) pairs come out in the order its link set keeps. Two in-place
+// radix passes on the parent's place, each into at most 2^kDigitBits buckets (few enough that
+// the buckets' write positions stay in the cache): the first by its high bits (counted as
+// records are added, about as many buckets as parents), the second within each bucket by the
+// bits below; what is left in a bucket then is a few records, sorted by comparison.
 class ParentSorter {
  public:
   // Starts a level step of `parents` parents whose places are `placeBits` bits wide.
   void Start(int placeBits, std::size_t parents) {
-    int digitBits = 0;
-    while (digitBits < kMaxDigitBits && (std::size_t{1} << digitBits) < parents) ++digitBits;
-    digitBits = std::min(digitBits, placeBits);
+    const int digitBits = std::min(BitsFor(parents), placeBits);
     lowBits_ = placeBits - digitBits;
-    digits_ = std::size_t{1} << digitBits;
-    counts_.assign(digits_, 0);
+    counts_.assign(std::size_t{1} << digitBits, 0);
   }
 
-  void Count(const PendingLink& link) { ++counts_[Digit(link)]; }
+  void Count(const PendingLink& link) { ++counts_[Place(link) >> lowBits_]; }
 
   // REQUIRES: each of the n records at links was counted since Start.
   void Sort(PendingLink* links, std::size_t n) {
-    // next_[d] is where the next record of digit d goes, ends_[d] the end of its bucket.
-    next_.resize(digits_);
-    ends_.resize(digits_);
-    std::size_t sum = 0;
-    for (std::size_t d = 0; d < digits_; ++d) {
-      next_[d] = sum;
-      sum += counts_[d];
-      ends_[d] = sum;
-    }
-    // Each record is swapped straight into its bucket until the one arriving belongs here.
-    for (std::size_t d = 0; d < digits_; ++d) {
-      while (next_[d] < ends_[d]) {
-        PendingLink& here = links[next_[d]];
-        const std::size_t digit = Digit(here);
-        if (digit == d) {
-          ++next_[d];
-        } else {
-          std::swap(here, links[next_[digit]++]);
-        }
-      }
-    }
+    const int low = lowBits_;
+    Distribute(links, counts_, ends_, [low](const PendingLink& link) {
+      return static_cast<std::size_t>(Place(link) >> low);
+    });
     std::size_t begin = 0;
-    for (std::size_t d = 0; d < digits_ && begin < n; ++d) {
-      if (ends_[d] - begin > 1) {
-        std::sort(links + begin, links + ends_[d],
-                  [](const PendingLink& a, const PendingLink& b) { return Before(a, b); });
-      }
+    for (std::size_t d = 0; d < ends_.size() && begin < n; ++d) {
+      SortBucket(links + begin, ends_[d] - begin);
       begin = ends_[d];
     }
   }
 
  private:
-  static constexpr int kMaxDigitBits = 16;
+  static constexpr int kDigitBits = 10;
+  static constexpr std::size_t kSmallBucket = 32;
+
+  static std::uint64_t Place(const PendingLink& link) { return link.Key() >> kPositionBits; }
+
+  // The digit bits for about n buckets: enough to tell n places apart, at most kDigitBits.
+  static int BitsFor(std::size_t n) {
+    int bits = 0;
+    while (bits < kDigitBits && (std::size_t{1} << bits) < n) ++bits;
+    return bits;
+  }
 
   static bool Before(const PendingLink& a, const PendingLink& b) {
     const std::uint64_t keyA = a.Key(), keyB = b.Key();
@@ -135,15 +123,64 @@ class ParentSorter {
     return a.item < b.item;
   }
 
-  std::size_t Digit(const PendingLink& link) const {
-    return static_cast<std::size_t>((link.Key() >> kPositionBits) >> lowBits_);
+  // Permutes the records in place into buckets by digitOf, counts[d] records in bucket d, and
+  // leaves the end of each bucket in ends.
+  template <typename DigitOf>
+  void Distribute(PendingLink* links, const std::vector<std::size_t>& counts,
+                  std::vector<std::size_t>& ends, DigitOf digitOf) {
+    // next_[d] is where the next record of digit d goes.
+    const std::size_t digits = counts.size();
+    next_.resize(digits);
+    ends.resize(digits);
+    std::size_t sum = 0;
+    for (std::size_t d = 0; d < digits; ++d) {
+      next_[d] = sum;
+      sum += counts[d];
+      ends[d] = sum;
+    }
+    // Each record is swapped straight into its bucket until the one arriving belongs here.
+    for (std::size_t d = 0; d < digits; ++d) {
+      while (next_[d] < ends[d]) {
+        PendingLink& here = links[next_[d]];
+        const std::size_t digit = digitOf(here);
+        if (digit == d) {
+          ++next_[d];
+        } else {
+          std::swap(here, links[next_[digit]++]);
+        }
+      }
+    }
+  }
+
+  // Sorts the n records of a first-pass bucket, whose places agree above bit lowBits_.
+  void SortBucket(PendingLink* links, std::size_t n) {
+    const auto before = [](const PendingLink& a, const PendingLink& b) { return Before(a, b); };
+    const int digitBits = std::min(BitsFor(n), lowBits_);
+    if (n <= kSmallBucket || digitBits == 0) {
+      std::sort(links, links + n, before);
+      return;
+    }
+    const int low = lowBits_ - digitBits;
+    const std::uint64_t mask = (std::uint64_t{1} << digitBits) - 1;
+    const auto digitOf = [low, mask](const PendingLink& link) {
+      return static_cast<std::size_t>((Place(link) >> low) & mask);
+    };
+    innerCounts_.assign(std::size_t{1} << digitBits, 0);
+    for (std::size_t i = 0; i < n; ++i) ++innerCounts_[digitOf(links[i])];
+    Distribute(links, innerCounts_, innerEnds_, digitOf);
+    std::size_t begin = 0;
+    for (const std::size_t end : innerEnds_) {
+      if (end - begin > 1) std::sort(links + begin, links + end, before);
+      begin = end;
+    }
   }
 
   int lowBits_ = 0;
-  std::size_t digits_ = 1;
-  std::vector<std::size_t> counts_;  // records per digit
-  std::vector<std::size_t> next_;
+  std::vector<std::size_t> counts_;  // records per first digit
   std::vector<std::size_t> ends_;
+  std::vector<std::size_t> next_;
+  std::vector<std::size_t> innerCounts_;  // the same for the second pass, within one bucket
+  std::vector<std::size_t> innerEnds_;
 };
 
 // Builds the links level by level, following each child's items in order: the parent without

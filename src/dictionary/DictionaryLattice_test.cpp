@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,6 +78,48 @@ TEST_F(LatticeTest, RebuildReplacesLinksAndSkipsMissingCounters) {
   ASSERT_TRUE(dictionary_.buildLattice().IsOK());
   EXPECT_EQ(LinkList{}, Links(dictionary_, {{1}}));
   EXPECT_EQ((LinkList{{-1, -1}}), Links(dictionary_, {{1}, {2}, {3}}));
+}
+
+// Hundreds of links per parent: every parent's set must hold exactly the links its children make,
+// sorted, however the links of a level are grouped while they are ordered.
+TEST_F(LatticeTest, ManyLinksPerParentAreCompleteAndSorted) {
+  constexpr int kItems = 80;
+  std::vector<SetList> held;
+  for (int x = 0; x < kItems; ++x) held.push_back({{x}});
+  for (int x = 0; x < kItems; ++x) {
+    for (int y = 0; y < kItems; ++y) {
+      held.push_back({{x}, {y}});
+      if (x < y) held.push_back({{x, y}});
+    }
+  }
+  HoldAll(held);
+  ASSERT_TRUE(dictionary_.buildLattice().IsOK());
+
+  // Each child without each of its items in turn: the link (item, 2s + 1) when the item was
+  // alone in its set s, else (item, 2s).
+  std::map<SetList, LinkList> expected;
+  for (const SetList& child : held) {
+    for (size_t s = 0; s < child.size(); ++s) {
+      for (size_t i = 0; i < child[s].size(); ++i) {
+        SetList parent = child;
+        parent[s].erase(parent[s].begin() + static_cast<std::ptrdiff_t>(i));
+        const bool alone = parent[s].empty();
+        if (alone) parent.erase(parent.begin() + static_cast<std::ptrdiff_t>(s));
+        expected[parent].emplace_back(child[s][i], static_cast<int>(2 * s + (alone ? 1 : 0)));
+      }
+    }
+  }
+  for (auto& [parent, links] : expected) {
+    std::sort(links.begin(), links.end());
+    links.erase(std::unique(links.begin(), links.end()), links.end());
+    std::string text;
+    for (const std::vector<int>& set : parent) {
+      text += '(';
+      for (int item : set) text += std::to_string(item) + ' ';
+      text += ')';
+    }
+    EXPECT_EQ(links, Links(dictionary_, parent)) << "parent " << text;
+  }
 }
 
 TEST_F(LatticeTest, WalkGrowsResultsLeftwardFromTheNewestSet) {
