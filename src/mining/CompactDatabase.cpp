@@ -17,6 +17,13 @@ void ReserveBacked(std::vector<T>& v, std::size_t n) {
   MakeResident(v.data(), n * sizeof(T));
 }
 
+// The same, then n elements of value 0.
+template <typename T>
+void ResizeBacked(std::vector<T>& v, std::size_t n) {
+  ReserveBacked(v, n);
+  v.resize(n);
+}
+
 // Item ids numbered densely 0..n-1 in ascending order of id, and each item position's dense
 // number.
 struct DenseItems {
@@ -26,8 +33,7 @@ struct DenseItems {
 
 DenseItems NumberItems(const std::int32_t* items, std::size_t n) {
   DenseItems out;
-  ReserveBacked(out.dense, n);
-  out.dense.resize(n);
+  ResizeBacked(out.dense, n);
   if (n == 0) return out;
   const auto [low, high] = std::minmax_element(items, items + n);
   const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{*high} - *low) + 1;
@@ -88,35 +94,36 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
     }
   }
 
-  firstSet_.assign(1, 0);
-  firstItem_.assign(1, 0);
+  // Sized for the most the kept items can fill, written by index, then cut to what they did.
   const std::size_t sets = std::min<std::size_t>(db.NumItemSets(), kept);
-  ReserveBacked(itemAt_, kept);
-  ReserveBacked(setOf_, kept);
-  ReserveBacked(setEnd_, kept);
-  ReserveBacked(setTime_, sets);
-  ReserveBacked(firstItem_, sets + 1);
-  ReserveBacked(firstSet_, std::min<std::size_t>(db.NumCustomers(), kept) + 1);
+  const std::size_t customers = std::min<std::size_t>(db.NumCustomers(), kept);
+  ResizeBacked(itemAt_, kept);
+  ResizeBacked(setOf_, kept);
+  ResizeBacked(setEnd_, kept);
+  ResizeBacked(setTime_, sets);
+  ResizeBacked(firstItem_, sets + 1);
+  ResizeBacked(firstSet_, customers + 1);
+  std::uint32_t positionsDone = 0, setsDone = 0, customersDone = 0;
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
     for (std::uint32_t s = db.customerBegin(c); s < db.customerBegin(c + 1); ++s) {
-      const std::uint32_t set = static_cast<std::uint32_t>(setTime_.size());
+      const std::uint32_t setStart = positionsDone;
       for (std::uint32_t p = db.setBegin(s); p < db.setBegin(s + 1); ++p) {
         const std::int32_t x = remap[dense(p)];
         if (x >= 0) {
-          itemAt_.push_back(x);
-          setOf_.push_back(set);
+          itemAt_[positionsDone] = x;
+          setOf_[positionsDone++] = setsDone;
         }
       }
-      if (itemAt_.size() > firstItem_.back()) {
-        setTime_.push_back(db.setTime(s));
-        firstItem_.push_back(static_cast<std::uint32_t>(itemAt_.size()));
-        setEnd_.resize(itemAt_.size(), firstItem_.back());
-      }
+      if (positionsDone == setStart) continue;
+      for (std::uint32_t p = setStart; p < positionsDone; ++p) setEnd_[p] = positionsDone;
+      setTime_[setsDone++] = db.setTime(s);
+      firstItem_[setsDone] = positionsDone;
     }
-    if (setTime_.size() > firstSet_.back()) {
-      firstSet_.push_back(static_cast<std::uint32_t>(setTime_.size()));
-    }
+    if (setsDone > firstSet_[customersDone]) firstSet_[++customersDone] = setsDone;
   }
+  setTime_.resize(setsDone);
+  firstItem_.resize(setsDone + std::size_t{1});
+  firstSet_.resize(customersDone + std::size_t{1});
   ReserveBacked(customerItem_, firstSet_.size());
   for (const std::uint32_t set : firstSet_) customerItem_.push_back(firstItem_[set]);
   for (std::size_t s = 0; s + 1 < firstItem_.size() && !hasWideSets_; ++s) {
