@@ -13,6 +13,7 @@
 #include "dictionary/SequenceDictionary.h"
 #include "foundation/MemoryGuard.h"
 #include "foundation/Prefetch.h"
+#include "foundation/Resident.h"
 #include "sequence/HashtableSQPair.h"
 #include "sequence/KeyItemSets.h"
 #include "sequence/NTSequence.h"
@@ -226,9 +227,10 @@ class LatticeBuilder {
   // Registers every entry of `level` (whose keys have `items` items) under each of its held
   // parents in `parents`, the table given to StartLevel.
   void CollectLevel(const HashtableSQPair& level, int items, const HashtableSQPair& parents) {
-    // Every item of every child makes at most one link. Pages of the buffer that stay unused
-    // are never touched.
+    // Every item of every child makes at most one link. Pages of the buffer more than
+    // kBackedAhead bytes past the last link gathered are never touched.
     count_ = 0;
+    backed_ = 0;
     Reserve(static_cast<std::size_t>(level.getSize()) * items);
     auto it = level.begin();
     const auto end = level.end();
@@ -289,6 +291,7 @@ class LatticeBuilder {
  private:
   static constexpr int kChunk = 128;
   static constexpr int kBatch = 64;
+  static constexpr std::size_t kBackedAhead = 256 * 1024;
 
   // Makes the parents' sets that view pairs of the link array at `from` (n pairs, now moved to
   // `to`) view them at `to`. Only addresses are compared; nothing at `from` is read.
@@ -314,6 +317,15 @@ class LatticeBuilder {
     if (grown == nullptr) throw std::bad_alloc();
     records_ = static_cast<PendingLink*>(grown);
     capacity_ = n;
+    backed_ = std::min(backed_, count_);
+  }
+
+  // Has the buffer backed kBackedAhead bytes past the records gathered: they are written in
+  // order, and a fault per page costs more than the writes. Pages never reached stay untouched.
+  void BackAhead() {
+    const std::size_t end = std::min(capacity_, count_ + kBackedAhead / sizeof(PendingLink));
+    MakeResident(records_ + count_, (end - count_) * sizeof(PendingLink));
+    backed_ = end;
   }
 
   SequenceCounter* Parent(std::uint64_t place) const {
@@ -349,6 +361,7 @@ class LatticeBuilder {
       // Only a table holding a key longer than its level (a document read as it was written)
       // makes more links than its keys' items.
       if (count_ == capacity_) Reserve(capacity_ + capacity_ / 2 + kBatch);
+      if (count_ == backed_) BackAhead();
       PendingLink& link = records_[count_++];
       link = {static_cast<std::uint32_t>(key), static_cast<std::uint32_t>(key >> 32), items_[i]};
       sorter_.Count(link);
@@ -369,6 +382,7 @@ class LatticeBuilder {
   PendingLink* records_ = nullptr;  // owned (std::malloc); count_ records of the level step
   std::size_t count_ = 0;
   std::size_t capacity_ = 0;
+  std::size_t backed_ = 0;  // records below this index have their pages backed
   ParentSorter sorter_;
 };
 
