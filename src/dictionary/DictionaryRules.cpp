@@ -200,12 +200,8 @@ std::vector<std::uint32_t> OrderByMeasure(const std::vector<HeldRule>& found, ch
   };
   const std::size_t n = found.size();
   std::vector<Position> positions, scratch;
-  positions.reserve(n);
-  scratch.reserve(n);
-  MakeResident(positions.data(), n * sizeof(Position));
-  MakeResident(scratch.data(), n * sizeof(Position));
-  positions.resize(n);
-  scratch.resize(n);
+  ResizeBacked(positions, n);
+  ResizeBacked(scratch, n);
   std::vector<std::array<std::uint32_t, 256>> counts(8);
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint64_t key = SortKey(MeasureOf(found[i], sortBy));
@@ -276,8 +272,7 @@ QxCommon_940::QxStatus FindHeldRules(const SequenceDictionary& dictionary, const
   const QxStatus status = StatusOrOutOfMemory([&]() -> QxStatus {
     const Bands bands(query, dictionary.getTotalCount());
     std::vector<HeldRule>& found = rules->found_;
-    found.reserve(static_cast<std::size_t>(dictionary.CountSequencesBiggerThan(2)));
-    MakeResident(found.data(), found.capacity() * sizeof(HeldRule));
+    ReserveBacked(found, static_cast<std::size_t>(dictionary.CountSequencesBiggerThan(2)));
     RuleBatch batch;
     const int largest = dictionary.LargestSequence();
     for (int k = 2; k <= largest; ++k) {

@@ -4,6 +4,7 @@
 #define CARMASEQ_FOUNDATION_RESIDENT_H_
 
 #include <cstddef>
+#include <vector>
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -11,6 +12,21 @@ namespace SEQUENCE_NAMESPACE_800 {
 // large array written next does not stop at every page for a fault. Does nothing below a few
 // pages or where the system offers no such request; never changes the memory's contents.
 void MakeResident(void* address, std::size_t bytes);
+
+// Reserves room for n elements of v and has it backed at once: for an array written next, in
+// full and in order.
+template <typename T>
+void ReserveBacked(std::vector<T>& v, std::size_t n) {
+  v.reserve(n);
+  MakeResident(v.data(), n * sizeof(T));
+}
+
+// The same, then makes v n elements long (new ones value-initialised).
+template <typename T>
+void ResizeBacked(std::vector<T>& v, std::size_t n) {
+  ReserveBacked(v, n);
+  v.resize(n);
+}
 
 }  // namespace SEQUENCE_NAMESPACE_800
 

@@ -9,21 +9,6 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
 
-// Reserves room for n elements and has it backed at once: the arrays here are written once, in
-// order, and a fault per page would cost more than the writes.
-template <typename T>
-void ReserveBacked(std::vector<T>& v, std::size_t n) {
-  v.reserve(n);
-  MakeResident(v.data(), n * sizeof(T));
-}
-
-// The same, then n elements of value 0.
-template <typename T>
-void ResizeBacked(std::vector<T>& v, std::size_t n) {
-  ReserveBacked(v, n);
-  v.resize(n);
-}
-
 // Item ids numbered densely 0..n-1 in ascending order of id, and each item position's dense
 // number.
 struct DenseItems {
