@@ -189,6 +189,15 @@ void WriteRulesCsv(const std::vector<seq::SeqAssociationRule>& rules, const Item
 
 namespace {
 
+// Formats run r of the rules (kRunRules rules from r * kRunRules) with writer.
+void FormatRun(const seq::HeldRules& rules, std::size_t r, RulesCsvWriter& writer) {
+  const std::size_t end = std::min(rules.size(), (r + 1) * kRunRules);
+  for (std::size_t i = r * kRunRules; i < end; ++i) {
+    rules.Prefetch(i);
+    writer.Write(rules[i]);
+  }
+}
+
 // Formats the odd runs of rules on a thread of its own, at most kRunsAhead runs ahead of the
 // run the caller writes; the destructor stops and joins it.
 class OddRunFormatter {
@@ -229,7 +238,7 @@ class OddRunFormatter {
           changed_.wait(lock, [&] { return stop_ || r < taken_ + kRunsAhead; });
           if (stop_) return;
         }
-        FormatRun(r, writer);
+        FormatRun(rules_, r, writer);
         const std::lock_guard<std::mutex> lock(mutex_);
         done_[r] = writer.TakeRows();
         changed_.notify_all();
@@ -238,14 +247,6 @@ class OddRunFormatter {
       const std::lock_guard<std::mutex> lock(mutex_);
       failed_ = true;
       changed_.notify_all();
-    }
-  }
-
-  void FormatRun(std::size_t r, RulesCsvWriter& writer) const {
-    const std::size_t end = std::min(rules_.size(), (r + 1) * kRunRules);
-    for (std::size_t i = r * kRunRules; i < end; ++i) {
-      rules_.Prefetch(i);
-      writer.Write(rules_[i]);
     }
   }
 
@@ -269,18 +270,14 @@ void WriteRulesCsv(const seq::HeldRules& rules, const ItemText& text, std::ostre
   std::optional<OddRunFormatter> odd;
   if (twoThreads) odd.emplace(rules, text);
   for (std::size_t r = 0; r * kRunRules < rules.size(); ++r) {
-    const std::size_t end = std::min(rules.size(), (r + 1) * kRunRules);
     if (odd && r % 2 == 1) {
       writer.Flush();
       const std::string rows = odd->Take(r);
       out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
     } else {
-      for (std::size_t i = r * kRunRules; i < end; ++i) {
-        rules.Prefetch(i);
-        writer.Write(rules[i]);
-      }
+      FormatRun(rules, r, writer);
     }
-    if (progress) progress(end);
+    if (progress) progress(std::min(rules.size(), (r + 1) * kRunRules));
   }
   writer.Flush();
   if (progress && rules.empty()) progress(0);
