@@ -76,6 +76,8 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
       kept += occurrences[d];
       remap[d] = static_cast<std::int32_t>(originalId_.size());
       originalId_.push_back(ids[d]);
+      customersOf_.push_back(static_cast<std::uint32_t>(support[d]));
+      occurrencesOf_.push_back(static_cast<std::uint32_t>(occurrences[d]));
     }
   }
 

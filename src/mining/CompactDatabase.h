@@ -24,6 +24,9 @@ class CompactDatabase {
   std::size_t NumItems() const { return originalId_.size(); }  // F
   std::size_t NumCustomers() const { return firstSet_.size() - 1; }
   std::int32_t OriginalId(std::int32_t x) const { return originalId_[x]; }
+  // The customers holding item x, and its item positions.
+  std::uint32_t CustomersOf(std::int32_t x) const { return customersOf_[x]; }
+  std::uint32_t OccurrencesOf(std::int32_t x) const { return occurrencesOf_[x]; }
   std::uint32_t FirstSet(std::size_t customer) const { return firstSet_[customer]; }
   std::uint32_t FirstItem(std::uint32_t set) const { return firstItem_[set]; }
   double SetTime(std::uint32_t set) const { return setTime_[set]; }
@@ -45,10 +48,12 @@ class CompactDatabase {
   bool HasWideSets() const { return hasWideSets_; }
 
  private:
-  std::vector<std::int32_t> originalId_;     // compact item -> item id
-  std::vector<std::uint32_t> firstSet_;      // one extra entry
-  std::vector<std::uint32_t> firstItem_;     // one extra entry
-  std::vector<std::uint32_t> customerItem_;  // FirstItem(FirstSet(c)), one extra entry
+  std::vector<std::int32_t> originalId_;      // compact item -> item id
+  std::vector<std::uint32_t> customersOf_;    // compact item -> customers holding it
+  std::vector<std::uint32_t> occurrencesOf_;  // compact item -> its item positions
+  std::vector<std::uint32_t> firstSet_;       // one extra entry
+  std::vector<std::uint32_t> firstItem_;      // one extra entry
+  std::vector<std::uint32_t> customerItem_;   // FirstItem(FirstSet(c)), one extra entry
   bool hasWideSets_ = false;
   std::vector<double> setTime_;
   std::vector<std::uint32_t> setOf_;   // item position -> set

@@ -21,23 +21,12 @@ void PositionSearch::Projection::Append(std::uint32_t customer, std::uint32_t po
 
 PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) : roots_(db.NumItems()) {
   // Sized first, so that the roots, which together hold every item position, grow no copies.
-  const std::size_t items = db.NumItems();
-  std::vector<std::uint32_t> occurrences(items, 0), customers(items, 0), lastCustomer(items, 0);
-  for (std::uint32_t c = 0; c < db.NumCustomers(); ++c) {
-    for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
-      const std::int32_t x = db.ItemAt(p);
-      ++occurrences[x];
-      if (lastCustomer[x] != c + 1) {
-        lastCustomer[x] = c + 1;
-        ++customers[x];
-      }
-    }
-  }
-  for (std::size_t x = 0; x < items; ++x) {
-    roots_[x].customers.reserve(customers[x]);
-    roots_[x].begin.reserve(customers[x] + std::size_t{1});
-    roots_[x].positions.reserve(occurrences[x]);
-    if (window) roots_[x].starts.reserve(occurrences[x]);
+  for (std::size_t x = 0; x < roots_.size(); ++x) {
+    const auto item = static_cast<std::int32_t>(x);
+    roots_[x].customers.reserve(db.CustomersOf(item));
+    roots_[x].begin.reserve(db.CustomersOf(item) + std::size_t{1});
+    roots_[x].positions.reserve(db.OccurrencesOf(item));
+    if (window) roots_[x].starts.reserve(db.OccurrencesOf(item));
   }
   // Every occurrence of every frequent item.
   for (std::uint32_t c = 0; c < db.NumCustomers(); ++c) {
