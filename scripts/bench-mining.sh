@@ -2,7 +2,7 @@
 # Mining speed and memory of `carmaseq mine` on the shared public data sets, before and after a
 # change, as a Markdown table on standard output. For every row the two programs run alternately
 # in one loop (so a busy machine slows both alike), each run under /usr/bin/time -v, and the
-# fastest of REPEAT runs is kept:
+# lowest of REPEAT runs is kept for each column:
 #   process  - wall-clock seconds of the whole process (reading, mining, storing the dictionary,
 #              building its lattice; no output file is written);
 #   step     - the mining step as `mine` reports it ("mined ... in S s": mining, storing and the
@@ -87,14 +87,21 @@ mine() {
   sequences=$(sed -n 's/^mined \([0-9]*\) frequent sequences.*/\1/p' "$work/log")
 }
 
-# best_<side>_{process,step,kib}: the fastest run of a side (by process time).
+# best_<side>_{process,step,kib}: each the lowest of a side's runs, taken on its own (the fastest
+# process, the fastest step, the smallest peak), so that one slow part of a run spoils no other.
 keep_best() {
-  local side=$1 best="best_${1}_process"
-  if [[ -z ${!best:-} ]] || less_than "$seconds" "${!best}"; then
-    printf -v "best_${side}_process" %s "$seconds"
-    printf -v "best_${side}_step" %s "$step"
-    printf -v "best_${side}_kib" %s "$kib"
-  fi
+  local side=$1 name value
+  for name in process step kib; do
+    case $name in
+      process) value=$seconds ;;
+      step) value=$step ;;
+      kib) value=$kib ;;
+    esac
+    local best="best_${side}_${name}"
+    if [[ -z ${!best:-} ]] || less_than "$value" "${!best}"; then
+      printf -v "$best" %s "$value"
+    fi
+  done
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
@@ -113,7 +120,7 @@ for run in "${runs[@]}"; do
     echo "bench-mining: skipping $name: $data/$file not found" >&2
     continue
   fi
-  unset best_before_process best_one_process best_all_process
+  for side in before one all; do unset "best_${side}_process" "best_${side}_step" "best_${side}_kib"; done
   held=
   for ((i = 0; i < repeat; i++)); do
     mine "$before" "$data/$file" "$support" "$items"
@@ -142,6 +149,7 @@ for run in "${runs[@]}"; do
     "$(per_held "$best_one_kib" "$held")" "$(per_held "$restored_kib" "$held")"
 done
 echo
-echo "Held: the non-empty frequent sequences. Steps are rounded by \`mine\` to 0.01 s, so ratios of"
-echo "rows under 0.1 s are coarse. Bytes per held sequence: peak resident memory of the whole"
-echo "process over held sequences (lattice included; restored: \`carmaseq stats\` on the saved model)."
+echo "Held: the non-empty frequent sequences. Each column is the best of its runs on its own. Steps"
+echo "are as \`mine\` prints them (to 1 ms; an older program may print 0.01 s). Bytes per held"
+echo "sequence: peak resident memory of the whole process over held sequences (lattice included;"
+echo "restored: \`carmaseq stats\` on the saved model)."

@@ -330,7 +330,7 @@ void PrintReadSummary(const seq::DatabaseStats& stats, const MineSettings& s, do
                       std::ostream& out) {
   char line[256];
   std::snprintf(line, sizeof line,
-                "read %d customers, %lld item sets, %lld items (%d distinct) in %.2f s\n",
+                "read %d customers, %lld item sets, %lld items (%d distinct) in %.3f s\n",
                 stats.customers, static_cast<long long>(stats.itemSets),
                 static_cast<long long>(stats.items), stats.distinctItems, seconds);
   out << s.input << ": " << line;
@@ -340,7 +340,7 @@ void PrintMineSummary(const seq::MiningSummary& summary, double minSupport, doub
                       std::ostream& out) {
   char line[256];
   std::snprintf(
-      line, sizeof line, "mined %lld frequent sequences (count >= %d, support %g) in %.2f s\n",
+      line, sizeof line, "mined %lld frequent sequences (count >= %d, support %g) in %.3f s\n",
       static_cast<long long>(summary.sequences), summary.countThreshold, minSupport, seconds);
   out << line << "by number of items:";
   for (std::size_t k = 1; k < summary.perLevel.size(); ++k) {
