@@ -1,5 +1,6 @@
 #include "dictionary/SequenceDictionary.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -165,15 +166,44 @@ void SequenceDictionary::addSequence(int** sets, int n, SequenceCounter* counter
   // The key is built in the scratch key and copied, with the counter's numbers, into the level
   // table's own entry storage.
   const NTSequence* key = scratchKey(sets, n);
-  if (key == nullptr) return;
+  if (key != nullptr) store(*key, counter);
+}
+
+void SequenceDictionary::addSequences(int** const* sets, const int* n,
+                                      SequenceCounter* const* counters, int count) {
+  // Each batch: keys built, then their chain heads asked for, then the nodes those point to,
+  // then stored in order; the misses of a batch overlap instead of coming one after another.
+  constexpr int kBatch = 16;
+  if (numberOfLevels_ < 1) return;
+  GuardMemory([this] { batchKeys_.resize(kBatch); });
+  for (int first = 0; first < count; first += kBatch) {
+    const int m = std::min(kBatch, count - first);
+    bool built[kBatch];
+    for (int i = 0; i < m; ++i) {
+      built[i] = CountedSize(sets[first + i], n[first + i]) < numberOfLevels_;
+      if (!built[i]) continue;
+      NTSequence& key = batchKeys_[i];
+      GuardMemory([&] { key.reuseAs(sets[first + i], n[first + i]); });
+      levels_[key.size()]->prefetchBucket(key);
+    }
+    for (int i = 0; i < m; ++i) {
+      if (built[i]) levels_[batchKeys_[i].size()]->prefetchChain(batchKeys_[i]);
+    }
+    for (int i = 0; i < m; ++i) {
+      if (built[i]) store(batchKeys_[i], counters[first + i]);
+    }
+  }
+}
+
+void SequenceDictionary::store(const NTSequence& key, SequenceCounter* counter) {
   GuardMemory([&] {
     if (counter == nullptr) {
-      levels_[key->size()]->putOverwriteCopy(*key, nullptr);
+      levels_[key.size()]->putOverwriteCopy(key, nullptr);
       return;
     }
     SequenceCounter copy(counter->getOrdinalOfEntry(), counter->getCount(), nullptr);
     copy.setMaxMissed(counter->getMaxMissed());
-    levels_[key->size()]->putOverwriteCopy(*key, &copy);
+    levels_[key.size()]->putOverwriteCopy(key, &copy);
   });
 }
 

@@ -80,6 +80,10 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   // its own. Replaces an equal stored entry. A key of getNumberOfLevels() items or more is
   // discarded. Throws SeqExceptions::DictionaryFailure when memory runs out.
   void addSequence(int** sets, int n, SequenceCounter* counter);
+  // The same as count calls addSequence(sets[i], n[i], counters[i]), in order, but faster for
+  // many sequences on large tables: the table memory that each stores into is fetched for a
+  // batch of them together. Sequences stored before a failure stay.
+  void addSequences(int** const* sets, const int* n, SequenceCounter* const* counters, int count);
   // Adds 1 to the stored counter and returns it, or returns null when not stored.
   SequenceCounter* incrementCount(int** sets, int n);
   // The stored counter, or null.
@@ -183,6 +187,9 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   // many items to be held (its key is then not built at all). Throws DictionaryFailure when
   // memory runs out.
   const NTSequence* scratchKey(int** sets, int n);
+  // Stores a copy of key, with a new counter of counter's numbers when counter is not null (the
+  // body of addSequence once its key is built).
+  void store(const NTSequence& key, SequenceCounter* counter);
   const NTSequence* scratchKey(const Sequence* sequence);
   // Removes the entries of a level for which drop(counter) holds; entries without a counter
   // stay. Returns how many were removed.
@@ -203,7 +210,8 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   std::int32_t* tableSizes_ = nullptr;  // owned, numberOfLevels_ + 1 entries
   bool cancel_ = false;
   bool latticeBuilt_ = false;
-  NTSequence* scratch_ = nullptr;  // owned; rebuilt by every look-up
+  NTSequence* scratch_ = nullptr;      // owned; rebuilt by every look-up
+  std::vector<NTSequence> batchKeys_;  // the keys of addSequences' current batch
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "dictionary/dictionary_testutil.h"
 #include "sequence/HashtableSQPair.h"
@@ -155,6 +159,62 @@ TEST_F(SequenceDictionaryTest, DropAfterSettlesEarlyEntriesAndPruningSparesCount
   EXPECT_FALSE(dictionary_.hasSequence(late.sets(), late.n()));
   EXPECT_EQ(1, dictionary_.reduceAll(100) + dictionary_.reduceAllWithCount(100));
   EXPECT_TRUE(dictionary_.hasSequence(bare.sets(), bare.n()));
+}
+
+// Every entry of every level in iteration order: key text, whether it has a counter, and the
+// counter's count, ordinalOfEntry and maxMissed.
+std::vector<std::tuple<std::string, bool, int, int, int>> Entries(SequenceDictionary& dictionary) {
+  std::vector<std::tuple<std::string, bool, int, int, int>> entries;
+  for (int level = 0; level < dictionary.getNumberOfLevels(); ++level) {
+    const HashtableSQPair* table = dictionary.getLevelTable(level);
+    for (auto it = table->begin(); it != table->end(); ++it) {
+      const SequenceCounter* counter = it->value;
+      entries.emplace_back(
+          testutil::KeyText(*it->key), counter != nullptr, counter ? counter->getCount() : 0,
+          counter ? counter->getOrdinalOfEntry() : 0, counter ? counter->getMaxMissed() : 0);
+    }
+  }
+  return entries;
+}
+
+TEST(SequenceDictionaryBatchTest, AddSequencesStoresWhatAddSequenceCallsInOrderWould) {
+  // Several batches of random sequences: repeats (replacing what an earlier one stored, within a
+  // batch or across), entries without a counter, and keys too long to be held.
+  std::mt19937 random(7);
+  const auto below = [&random](int n) { return static_cast<int>(random() % n); };
+  std::vector<std::unique_ptr<Counted>> keys;
+  std::vector<std::unique_ptr<SequenceCounter>> counters;
+  for (int i = 0; i < 150; ++i) {
+    SetList sets(1 + below(3));
+    const bool tooLong = below(10) == 0;
+    for (std::size_t k = 0; k < sets.size(); ++k) {
+      for (int item = 0; item < 6; ++item) {
+        if (tooLong || below(3) == 0 || static_cast<std::size_t>(item) == k)
+          sets[k].push_back(item);
+      }
+    }
+    keys.push_back(std::make_unique<Counted>(sets));
+    if (below(5) == 0) {
+      counters.push_back(nullptr);
+    } else {
+      counters.push_back(std::make_unique<SequenceCounter>(below(4), 1 + below(50), nullptr));
+      counters.back()->setMaxMissed(below(3));
+    }
+  }
+  SequenceDictionary one(10), batched(10);
+  std::vector<int**> sets;
+  std::vector<int> n;
+  std::vector<SequenceCounter*> pointers;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    one.addSequence(keys[i]->sets(), keys[i]->n(), counters[i].get());
+    sets.push_back(keys[i]->sets());
+    n.push_back(keys[i]->n());
+    pointers.push_back(counters[i].get());
+  }
+  batched.addSequences(sets.data(), n.data(), pointers.data(), static_cast<int>(keys.size()));
+  EXPECT_EQ(Entries(one), Entries(batched));
+  EXPECT_GT(one.NumberOfSequences(), 50);
+  EXPECT_LT(one.NumberOfSequences(), 140) << "some keys must repeat or be too long";
 }
 
 }  // namespace

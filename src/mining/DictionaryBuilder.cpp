@@ -37,6 +37,40 @@ class CountedSets {
   int* sets_[kMaxKeyItems] = {};
 };
 
+// Stores sequences in a dictionary in the order they come, a batch at a time (see
+// SequenceDictionary::addSequences): each is held back until kBatch are waiting or Flush.
+class BatchedStore {
+ public:
+  explicit BatchedStore(SequenceDictionary& dictionary) : dictionary_(dictionary) {
+    for (int i = 0; i < kBatch; ++i) counters_[i] = &descriptors_[i];
+  }
+  BatchedStore(const BatchedStore&) = delete;
+  BatchedStore& operator=(const BatchedStore&) = delete;
+
+  void Add(const MinedSequence& found) {
+    sets_[size_] = counted_[size_].Fill(found);
+    numSets_[size_] = found.numSets;
+    descriptors_[size_].setCount(found.count);
+    if (++size_ == kBatch) Flush();
+  }
+  void Flush() {
+    const int n = size_;
+    size_ = 0;  // a failure drops the batch
+    dictionary_.addSequences(sets_, numSets_, counters_, n);
+  }
+
+ private:
+  static constexpr int kBatch = 64;
+
+  SequenceDictionary& dictionary_;
+  int size_ = 0;
+  CountedSets counted_[kBatch];
+  int** sets_[kBatch] = {};
+  int numSets_[kBatch] = {};
+  CarmaSequenceDescriptor descriptors_[kBatch];  // ordinalOfEntry and maxMissed stay 0
+  SequenceCounter* counters_[kBatch];            // &descriptors_[i]
+};
+
 // Hands the memory the search and the transactions held, now free, back to the system, so that
 // the lattice built next does not sit on top of it. Only where the C library offers it.
 void ReturnFreedMemory() {
@@ -84,11 +118,9 @@ BuildResult Build(const SequenceDatabase& db, const MiningOptions& options,
   BuildResult result;
   auto dictionary = std::make_unique<SequenceDictionary>(settings);
   dictionary->getDescriptor(nullptr, 0)->setCount(db.NumCustomers());
-  CountedSets sets;
-  result.summary = miner.Mine(db, [&](const MinedSequence& found) {
-    CarmaSequenceDescriptor counter(/*ordinalOfEntry=*/0, /*maxMissed=*/0, found.count);
-    dictionary->addSequence(sets.Fill(found), found.numSets, &counter);
-  });
+  BatchedStore store(*dictionary);
+  result.summary = miner.Mine(db, [&store](const MinedSequence& found) { store.Add(found); });
+  store.Flush();
   const std::int32_t customers = db.NumCustomers();
   if (release != nullptr) *release = SequenceDatabase();
   ReturnFreedMemory();
@@ -127,15 +159,15 @@ BuildResult BuildDictionaryFromPatterns(const PatternList& patterns, std::int32_
   result.summary.perLevel.assign(settings.numberOfLevels, 0);
   auto dictionary = std::make_unique<SequenceDictionary>(settings);
   dictionary->getDescriptor(nullptr, 0)->setCount(customers);
-  CountedSets sets;
+  BatchedStore store(*dictionary);
   for (std::size_t i = 0; i < patterns.size(); ++i) {
     const MinedSequence sequence = patterns.Get(i);
     if (sequence.numItems < 1 || sequence.numItems >= settings.numberOfLevels) continue;
-    CarmaSequenceDescriptor counter(/*ordinalOfEntry=*/0, /*maxMissed=*/0, sequence.count);
-    dictionary->addSequence(sets.Fill(sequence), sequence.numSets, &counter);
+    store.Add(sequence);
     ++result.summary.sequences;
     ++result.summary.perLevel[sequence.numItems];
   }
+  store.Flush();
   Finish(std::move(dictionary), options, customers, &result);
   return result;
 }

@@ -216,6 +216,15 @@ void HashtableSQPair::getMany(const NTSequence* const* keys, int n, const ISQCPa
   }
 }
 
+void HashtableSQPair::prefetchBucket(const NTSequence& key) const {
+  Prefetch(&buckets_[BucketOf(key.HashCode(), capacity_)]);
+}
+
+void HashtableSQPair::prefetchChain(const NTSequence& key) const {
+  const SQCPairNode* head = buckets_[BucketOf(key.HashCode(), capacity_)];
+  if (head != nullptr) Prefetch(head);
+}
+
 bool HashtableSQPair::put(NTSequence* key, SequenceCounter* counter) {
   if (FindNode(buckets_[BucketOf(key->HashCode(), capacity_)], *key) != nullptr) return false;
   insertNew(key, counter, 0);

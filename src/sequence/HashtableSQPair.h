@@ -98,6 +98,11 @@ class CARMASEQ_EXPORT HashtableSQPair {
   // the caches: the memory accesses of the look-ups are started together and overlap.
   // REQUIRES: n >= 0; keys[0..n) not null.
   void getMany(const NTSequence* const* keys, int n, const ISQCPair** found) const;
+  // Hints for a put or get of key coming soon, on a table too large for the caches; neither
+  // changes anything. prefetchBucket asks for the key's chain head; prefetchChain, once that has
+  // arrived, for the node it points to.
+  void prefetchBucket(const NTSequence& key) const;
+  void prefetchChain(const NTSequence& key) const;
   bool containsKey(const NTSequence* key) const { return get(key) != nullptr; }
   // Removes and deletes the entry with an equal key, if any. key may be the stored key itself.
   void remove(NTSequence* key);
