@@ -76,8 +76,10 @@ void BitmapSearch::Tables::Fill(const CompactDatabase& db) {
   Mask* masks = static_cast<Mask*>(rows_.get());
   for (std::size_t c = 0; c < customers_; ++c) {
     Mask* row = masks + c * items_;
-    for (std::uint32_t p = db.CustomerBegin(c); p < db.CustomerEnd(c); ++p) {
-      row[db.ItemAt(p)] |= static_cast<Mask>(Mask{1} << (db.SetOf(p) - db.FirstSet(c)));
+    for (std::uint32_t s = db.FirstSet(c); s < db.FirstSet(c + 1); ++s) {
+      const auto bit = static_cast<Mask>(Mask{1} << (s - db.FirstSet(c)));
+      for (std::uint32_t p = db.FirstItem(s); p < db.FirstItem(s + 1); ++p)
+        row[db.ItemAt(p)] |= bit;
     }
   }
   CountPairs<Mask>(db);

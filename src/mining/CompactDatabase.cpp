@@ -9,50 +9,57 @@ namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
 
-// Item ids numbered densely 0..n-1 in ascending order of id, and each item position's dense
-// number.
-struct DenseItems {
-  std::vector<std::int32_t> ids;    // dense number -> id
-  std::vector<std::int32_t> dense;  // item position -> dense number
-};
-
-DenseItems NumberItems(const std::int32_t* items, std::size_t n) {
-  DenseItems out;
-  ResizeBacked(out.dense, n);
-  if (n == 0) return out;
-  const auto [low, high] = std::minmax_element(items, items + n);
-  const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{*high} - *low) + 1;
-  if (range <= std::max<std::uint64_t>(4 * std::uint64_t{n}, 1 << 16)) {
-    // Ids in a narrow range (the usual case): number them through a table indexed by id.
-    auto slot = [low = *low](std::int32_t id) {
-      return static_cast<std::size_t>(std::int64_t{id} - low);
-    };
-    std::vector<std::int32_t> number(range, -1);
-    for (std::size_t p = 0; p < n; ++p) number[slot(items[p])] = 0;
-    for (std::uint64_t i = 0; i < range; ++i) {
-      if (number[i] < 0) continue;
-      number[i] = static_cast<std::int32_t>(out.ids.size());
-      out.ids.push_back(static_cast<std::int32_t>(*low + static_cast<std::int64_t>(i)));
+// Item ids numbered densely 0..n-1 in ascending order of id.
+class DenseItems {
+ public:
+  DenseItems(const std::int32_t* items, std::size_t n) {
+    if (n == 0) return;
+    const auto [low, high] = std::minmax_element(items, items + n);
+    low_ = *low;
+    const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{*high} - low_) + 1;
+    if (range > std::max<std::uint64_t>(4 * std::uint64_t{n}, 1 << 16)) {
+      // Ids spread wide: a sorted list, searched.
+      ids_.assign(items, items + n);
+      std::sort(ids_.begin(), ids_.end());
+      ids_.erase(std::unique(ids_.begin(), ids_.end()), ids_.end());
+      return;
     }
-    for (std::size_t p = 0; p < n; ++p) out.dense[p] = number[slot(items[p])];
-    return out;
+    // Ids in a narrow range (the usual case): numbered through a table indexed by id.
+    number_.assign(range, -1);
+    for (std::size_t p = 0; p < n; ++p) number_[Slot(items[p])] = 0;
+    for (std::uint64_t i = 0; i < range; ++i) {
+      if (number_[i] < 0) continue;
+      number_[i] = static_cast<std::int32_t>(ids_.size());
+      ids_.push_back(static_cast<std::int32_t>(low_ + static_cast<std::int64_t>(i)));
+    }
   }
-  out.ids.assign(items, items + n);
-  std::sort(out.ids.begin(), out.ids.end());
-  out.ids.erase(std::unique(out.ids.begin(), out.ids.end()), out.ids.end());
-  for (std::size_t p = 0; p < n; ++p) {
-    out.dense[p] = static_cast<std::int32_t>(
-        std::lower_bound(out.ids.begin(), out.ids.end(), items[p]) - out.ids.begin());
+
+  // Dense number -> id.
+  const std::vector<std::int32_t>& ids() const { return ids_; }
+  // The dense number of an id that occurs.
+  std::int32_t Of(std::int32_t id) const {
+    if (!number_.empty()) return number_[Slot(id)];
+    return static_cast<std::int32_t>(std::lower_bound(ids_.begin(), ids_.end(), id) - ids_.begin());
   }
-  return out;
-}
+
+ private:
+  std::size_t Slot(std::int32_t id) const {
+    return static_cast<std::size_t>(std::int64_t{id} - low_);
+  }
+
+  std::int64_t low_ = 0;
+  std::vector<std::int32_t> ids_;
+  std::vector<std::int32_t> number_;  // id - low_ -> dense number; empty for wide ids
+};
 
 }  // namespace
 
-CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t threshold) {
-  const DenseItems numbered = NumberItems(db.items(), db.NumItems());
-  const std::vector<std::int32_t>& ids = numbered.ids;
-  auto dense = [&numbered](std::uint32_t p) { return numbered.dense[p]; };
+CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t threshold,
+                                 bool withTimes) {
+  const std::int32_t* const items = db.items();
+  const DenseItems numbered(items, db.NumItems());
+  const std::vector<std::int32_t>& ids = numbered.ids();
+  auto dense = [&numbered, items](std::uint32_t p) { return numbered.Of(items[p]); };
 
   // Customers per item, each customer counted once, and occurrences per item.
   std::vector<std::int32_t> support(ids.size(), 0);
@@ -85,9 +92,11 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
   const std::size_t sets = std::min<std::size_t>(db.NumItemSets(), kept);
   const std::size_t customers = std::min<std::size_t>(db.NumCustomers(), kept);
   ResizeBacked(itemAt_, kept);
-  ResizeBacked(setOf_, kept);
   ResizeBacked(setEnd_, kept);
-  ResizeBacked(setTime_, sets);
+  if (withTimes) {
+    ResizeBacked(setOf_, kept);
+    ResizeBacked(setTime_, sets);
+  }
   ResizeBacked(firstItem_, sets + 1);
   ResizeBacked(firstSet_, customers + 1);
   std::uint32_t positionsDone = 0, setsDone = 0, customersDone = 0;
@@ -96,19 +105,19 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
       const std::uint32_t setStart = positionsDone;
       for (std::uint32_t p = db.setBegin(s); p < db.setBegin(s + 1); ++p) {
         const std::int32_t x = remap[dense(p)];
-        if (x >= 0) {
-          itemAt_[positionsDone] = x;
-          setOf_[positionsDone++] = setsDone;
-        }
+        if (x >= 0) itemAt_[positionsDone++] = x;
       }
       if (positionsDone == setStart) continue;
       for (std::uint32_t p = setStart; p < positionsDone; ++p) setEnd_[p] = positionsDone;
-      setTime_[setsDone++] = db.setTime(s);
-      firstItem_[setsDone] = positionsDone;
+      if (withTimes) {
+        for (std::uint32_t p = setStart; p < positionsDone; ++p) setOf_[p] = setsDone;
+        setTime_[setsDone] = db.setTime(s);
+      }
+      firstItem_[++setsDone] = positionsDone;
     }
     if (setsDone > firstSet_[customersDone]) firstSet_[++customersDone] = setsDone;
   }
-  setTime_.resize(setsDone);
+  if (withTimes) setTime_.resize(setsDone);
   firstItem_.resize(setsDone + std::size_t{1});
   firstSet_.resize(customersDone + std::size_t{1});
   ReserveBacked(customerItem_, firstSet_.size());

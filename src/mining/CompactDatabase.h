@@ -18,8 +18,9 @@ class SequenceDatabase;
 // positions FirstItem(s) .. FirstItem(s + 1) - 1. Read-only once built. Copyable.
 class CompactDatabase {
  public:
-  // Keeps the items at least threshold customers hold.
-  CompactDatabase(const SequenceDatabase& db, std::int32_t threshold);
+  // Keeps the items at least threshold customers hold. Only withTimes keeps what time
+  // constraints read: each set's time (SetTime) and each item position's set (SetOf).
+  CompactDatabase(const SequenceDatabase& db, std::int32_t threshold, bool withTimes);
 
   std::size_t NumItems() const { return originalId_.size(); }  // F
   std::size_t NumCustomers() const { return firstSet_.size() - 1; }
@@ -29,6 +30,7 @@ class CompactDatabase {
   std::uint32_t OccurrencesOf(std::int32_t x) const { return occurrencesOf_[x]; }
   std::uint32_t FirstSet(std::size_t customer) const { return firstSet_[customer]; }
   std::uint32_t FirstItem(std::uint32_t set) const { return firstItem_[set]; }
+  // REQUIRES (both): built withTimes.
   double SetTime(std::uint32_t set) const { return setTime_[set]; }
   std::uint32_t SetOf(std::uint32_t position) const { return setOf_[position]; }
   // One past the last item position of the set holding position: FirstItem(SetOf(position) + 1).
@@ -55,8 +57,8 @@ class CompactDatabase {
   std::vector<std::uint32_t> firstItem_;      // one extra entry
   std::vector<std::uint32_t> customerItem_;   // FirstItem(FirstSet(c)), one extra entry
   bool hasWideSets_ = false;
-  std::vector<double> setTime_;
-  std::vector<std::uint32_t> setOf_;   // item position -> set
+  std::vector<double> setTime_;        // empty unless built withTimes
+  std::vector<std::uint32_t> setOf_;   // item position -> set; empty unless built withTimes
   std::vector<std::uint32_t> setEnd_;  // item position -> one past its set's last position
   std::vector<std::int32_t> itemAt_;   // item position -> compact item
 };

@@ -264,7 +264,8 @@ MiningSummary SequenceMiner::Mine(const SequenceDatabase& db, const Visitor& vis
     return summary;
   }
 
-  const CompactDatabase compact(db, threshold);
+  const bool timed = options_.minGap > 0 || options_.maxGap > 0 || options_.slidingWindow > 0;
+  const CompactDatabase compact(db, threshold, timed);
   summary.firstItems = static_cast<std::int32_t>(compact.NumItems());
   if (BitmapSearch::Tables::Suit(compact, options_)) {
     const BitmapSearch::Tables tables(compact);
