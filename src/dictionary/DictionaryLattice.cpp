@@ -316,6 +316,9 @@ class LatticeBuilder {
     void* grown = std::realloc(records_, n * sizeof(PendingLink));
     if (grown == nullptr) throw std::bad_alloc();
     records_ = static_cast<PendingLink*>(grown);
+    // Nearly all of it is written: every item of a child makes a link unless that parent is
+    // not held.
+    AdviseHugePages(records_, n * sizeof(PendingLink));
     capacity_ = n;
     backed_ = std::min(backed_, count_);
   }

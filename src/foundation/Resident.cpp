@@ -14,7 +14,24 @@ void MakeResident(void* address, std::size_t bytes) {
   const auto start = reinterpret_cast<std::uintptr_t>(address);
   const std::uintptr_t begin = (start + kPage - 1) & ~(kPage - 1);
   const std::uintptr_t end = (start + bytes) & ~(kPage - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+  if (end <= begin) return;
+  // All of it is backed now anyway, so huge pages cost no memory here and spare most of the
+  // work of backing it.
+  AdviseHugePages(address, bytes);
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+  (void)address;
+  (void)bytes;
+#endif
+}
+
+void AdviseHugePages(void* address, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(address);
+  const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #else
   (void)address;
   (void)bytes;

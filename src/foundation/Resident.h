@@ -13,6 +13,12 @@ namespace SEQUENCE_NAMESPACE_800 {
 // pages or where the system offers no such request; never changes the memory's contents.
 void MakeResident(void* address, std::size_t bytes);
 
+// Asks the system to back the 2 MiB-aligned stretches inside [address, address + bytes) with
+// huge pages where it can, so that writing a large array costs a fault per 2 MiB instead of one
+// per 4 KiB page. For memory that will be written in full, or nearly: a huge page is backed
+// whole once touched. Does nothing where the system offers no such request.
+void AdviseHugePages(void* address, std::size_t bytes);
+
 // Reserves room for n elements of v and has it backed at once: for an array written next, in
 // full and in order.
 template <typename T>
