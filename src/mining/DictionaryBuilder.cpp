@@ -72,10 +72,20 @@ class BatchedStore {
 };
 
 // Hands the memory the search and the transactions held, now free, back to the system, so that
-// the lattice built next does not sit on top of it. Only where the C library offers it.
-void ReturnFreedMemory() {
+// the lattice built next for `mined` does not sit on top of it. Only for a large lattice (a
+// million links or more, 8 bytes each and more while they are sorted): a small one is built in
+// the freed memory as it is, and the trim would cost milliseconds for nothing. Only where the C
+// library offers it.
+void ReturnFreedMemory(const MiningSummary& mined) {
 #if defined(__GLIBC__)
-  malloc_trim(0);
+  constexpr std::int64_t kLargeLattice = 1 << 20;
+  std::int64_t links = 0;  // at most one per item of every held sequence
+  for (std::size_t k = 1; k < mined.perLevel.size(); ++k) {
+    links += mined.perLevel[k] * static_cast<std::int64_t>(k);
+  }
+  if (links >= kLargeLattice) malloc_trim(0);
+#else
+  static_cast<void>(mined);
 #endif
 }
 
@@ -123,7 +133,7 @@ BuildResult Build(const SequenceDatabase& db, const MiningOptions& options,
   store.Flush();
   const std::int32_t customers = db.NumCustomers();
   if (release != nullptr) *release = SequenceDatabase();
-  ReturnFreedMemory();
+  ReturnFreedMemory(result.summary);
   if (result.summary.memoryLimitReached) {
     result.status = QxCommon_940::QxStatus(QxCommon_940::QxStatus::kOutOfMemory, false);
     return result;
