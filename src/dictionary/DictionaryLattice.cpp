@@ -19,6 +19,7 @@
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
+#include "sequence/TableWalk.h"
 #include "sequence/TimedItemSet.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -213,12 +214,12 @@ class LatticeBuilder {
   void StartLevel(const HashtableSQPair& parents) {
     AddressSpread spread;
     std::size_t held = 0;
-    for (auto it = parents.begin(); it != parents.end(); ++it) {
-      if (it->value == nullptr) continue;
-      it->value->viewAdjacentItems(nullptr, 0);
-      spread.Add(it->value);
+    WalkEntries(parents, [&](const ISQCPair& entry) {
+      if (entry.value == nullptr) return;
+      entry.value->viewAdjacentItems(nullptr, 0);
+      spread.Add(entry.value);
       ++held;
-    }
+    });
     low_ = spread.low();
     shift_ = spread.commonLowBits();
     sorter_.Start(spread.width(shift_), held);

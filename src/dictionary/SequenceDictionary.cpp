@@ -14,6 +14,7 @@
 #include "sequence/NTSequence.h"
 #include "sequence/Sequence.h"
 #include "sequence/SequenceCounter.h"
+#include "sequence/TableWalk.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -268,16 +269,12 @@ int SequenceDictionary::removeEntries(int level, Drop drop) {
   if (level < 1 || level >= numberOfLevels_) return 0;
   HashtableSQPair* table = levels_[level];
   int removed = 0;
-  for (auto it = table->begin(); it != table->end();) {
-    NTSequence* key = it->key;
-    SequenceCounter* counter = it->value;
-    // Step past the entry before removing it: removal frees a node of this bucket's chain.
-    ++it;
-    if (counter != nullptr && drop(*counter)) {
-      table->remove(key);
+  WalkEntries(*table, [&](const ISQCPair& entry) {
+    if (entry.value != nullptr && drop(*entry.value)) {
+      table->remove(entry.key);
       ++removed;
     }
-  }
+  });
   return removed;
 }
 

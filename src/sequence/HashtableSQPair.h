@@ -111,6 +111,8 @@ class CARMASEQ_EXPORT HashtableSQPair {
 
   std::int32_t getSize() const { return size_; }
   std::int32_t getCapacity() const { return capacity_; }
+  // The first node of bucket b's chain, or null. REQUIRES: 0 <= b < getCapacity().
+  const SQCPairNode* bucketHead(std::int32_t b) const { return buckets_[b]; }
   std::int32_t getThreshold() const { return threshold_; }
 
   QxSequence::iterator begin() const;

@@ -10,6 +10,7 @@
 
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
+#include "sequence/TableWalk.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -136,31 +137,50 @@ TEST(HashtableSQPairTest, RemovalMovesTheHeadIntoTheRemovedNode) {
   EXPECT_EQ((std::vector<int>{6, 1}), Order(table));
 }
 
+// Appends the key's item to order and removes the entry when the item is even.
+void RecordAndRemoveEven(HashtableSQPair& table, NTSequence* key, std::vector<int>* order) {
+  order->push_back(key->items()[0]);
+  if (key->items()[0] % 2 == 0) table.remove(key);
+}
+
+// Both walks, the iterator and WalkEntries, visit every entry once, in the same order, while
+// the entry just visited is removed (long chains: a table grown from capacity 3).
 TEST(HashtableSQPairTest, VisitsEachEntryOnceWhileRemovingBehindIt) {
-  std::mt19937 rng(7);
-  HashtableSQPair table(3);
-  std::set<int> held;
-  while (held.size() < 300) {
-    const int item = static_cast<int>(rng() % 2000) - 1000;
-    if (held.insert(item).second) {
-      ASSERT_TRUE(table.put(Single(item), Counter(item)));
+  using Walk = void (*)(HashtableSQPair&, std::vector<int>*);
+  const Walk walks[] = {[](HashtableSQPair& table, std::vector<int>* order) {
+                          for (auto it = table.begin(); it != table.end();) {
+                            NTSequence* key = it->key;
+                            it++;
+                            RecordAndRemoveEven(table, key, order);
+                          }
+                        },
+                        [](HashtableSQPair& table, std::vector<int>* order) {
+                          WalkEntries(table, [&](const ISQCPair& entry) {
+                            RecordAndRemoveEven(table, entry.key, order);
+                          });
+                        }};
+  for (const Walk walk : walks) {
+    std::mt19937 rng(7);
+    HashtableSQPair table(3);
+    std::set<int> held;
+    while (held.size() < 300) {
+      const int item = static_cast<int>(rng() % 2000) - 1000;
+      if (held.insert(item).second) {
+        ASSERT_TRUE(table.put(Single(item), Counter(item)));
+      }
     }
+    const std::vector<int> before = Order(table);
+    std::vector<int> visited;
+    walk(table, &visited);
+    EXPECT_EQ(before, visited);
+    std::multiset<int> kept;
+    for (int item : held) {
+      if (item % 2 != 0) kept.insert(item);
+    }
+    const std::vector<int> rest = Order(table);
+    EXPECT_EQ(kept, std::multiset<int>(rest.begin(), rest.end()));
+    for (int item : held) EXPECT_EQ(item % 2 == 0 ? -1 : item, CountOf(table, item));
   }
-  std::multiset<int> visited;
-  for (auto it = table.begin(); it != table.end();) {
-    NTSequence* key = it->key;
-    visited.insert(key->items()[0]);
-    it++;
-    if (key->items()[0] % 2 == 0) table.remove(key);
-  }
-  EXPECT_EQ(std::multiset<int>(held.begin(), held.end()), visited);
-  std::multiset<int> kept;
-  for (int item : held) {
-    if (item % 2 != 0) kept.insert(item);
-  }
-  const std::vector<int> rest = Order(table);
-  EXPECT_EQ(kept, std::multiset<int>(rest.begin(), rest.end()));
-  for (int item : held) EXPECT_EQ(item % 2 == 0 ? -1 : item, CountOf(table, item));
 }
 
 // A key of n items in sets of up to three: (base)(base+1 base+2 base+3)... distinct per base.
