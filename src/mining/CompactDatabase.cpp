@@ -91,13 +91,18 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
   // Sized for the most the kept items can fill, written by index, then cut to what they did.
   const std::size_t sets = std::min<std::size_t>(db.NumItemSets(), kept);
   const std::size_t customers = std::min<std::size_t>(db.NumCustomers(), kept);
+  // Sets of one item each (click streams, say): a set's item positions and a customer's first
+  // item position are then its set numbers, and are not stored.
+  oneItemSets_ = db.NumItems() == db.NumItemSets();
   ResizeBacked(itemAt_, kept);
-  ResizeBacked(setEnd_, kept);
+  if (!oneItemSets_) {
+    ResizeBacked(setEnd_, kept);
+    ResizeBacked(firstItem_, sets + 1);
+  }
   if (withTimes) {
     ResizeBacked(setOf_, kept);
     ResizeBacked(setTime_, sets);
   }
-  ResizeBacked(firstItem_, sets + 1);
   ResizeBacked(firstSet_, customers + 1);
   std::uint32_t positionsDone = 0, setsDone = 0, customersDone = 0;
   for (std::int32_t c = 0; c < db.NumCustomers(); ++c) {
@@ -108,23 +113,24 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
         if (x >= 0) itemAt_[positionsDone++] = x;
       }
       if (positionsDone == setStart) continue;
-      for (std::uint32_t p = setStart; p < positionsDone; ++p) setEnd_[p] = positionsDone;
       if (withTimes) {
         for (std::uint32_t p = setStart; p < positionsDone; ++p) setOf_[p] = setsDone;
         setTime_[setsDone] = db.setTime(s);
       }
-      firstItem_[++setsDone] = positionsDone;
+      ++setsDone;
+      if (oneItemSets_) continue;
+      for (std::uint32_t p = setStart; p < positionsDone; ++p) setEnd_[p] = positionsDone;
+      firstItem_[setsDone] = positionsDone;
+      hasWideSets_ |= positionsDone - setStart > 1;
     }
     if (setsDone > firstSet_[customersDone]) firstSet_[++customersDone] = setsDone;
   }
   if (withTimes) setTime_.resize(setsDone);
-  firstItem_.resize(setsDone + std::size_t{1});
   firstSet_.resize(customersDone + std::size_t{1});
+  if (oneItemSets_) return;
+  firstItem_.resize(setsDone + std::size_t{1});
   ReserveBacked(customerItem_, firstSet_.size());
   for (const std::uint32_t set : firstSet_) customerItem_.push_back(firstItem_[set]);
-  for (std::size_t s = 0; s + 1 < firstItem_.size() && !hasWideSets_; ++s) {
-    hasWideSets_ = firstItem_[s + 1] - firstItem_[s] > 1;
-  }
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

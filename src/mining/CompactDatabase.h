@@ -29,21 +29,29 @@ class CompactDatabase {
   std::uint32_t CustomersOf(std::int32_t x) const { return customersOf_[x]; }
   std::uint32_t OccurrencesOf(std::int32_t x) const { return occurrencesOf_[x]; }
   std::uint32_t FirstSet(std::size_t customer) const { return firstSet_[customer]; }
-  std::uint32_t FirstItem(std::uint32_t set) const { return firstItem_[set]; }
+  std::uint32_t FirstItem(std::uint32_t set) const { return oneItemSets_ ? set : firstItem_[set]; }
   // REQUIRES (both): built withTimes.
   double SetTime(std::uint32_t set) const { return setTime_[set]; }
   std::uint32_t SetOf(std::uint32_t position) const { return setOf_[position]; }
   // One past the last item position of the set holding position: FirstItem(SetOf(position) + 1).
-  std::uint32_t SetEnd(std::uint32_t position) const { return setEnd_[position]; }
+  std::uint32_t SetEnd(std::uint32_t position) const {
+    return oneItemSets_ ? position + 1 : setEnd_[position];
+  }
   std::int32_t ItemAt(std::uint32_t position) const { return itemAt_[position]; }
   const std::int32_t* Items() const { return itemAt_.data(); }
   // The first item position of the customer's first set and one past its last.
-  std::uint32_t CustomerBegin(std::size_t c) const { return customerItem_[c]; }
-  std::uint32_t CustomerEnd(std::size_t c) const { return customerItem_[c + 1]; }
+  std::uint32_t CustomerBegin(std::size_t c) const {
+    return oneItemSets_ ? firstSet_[c] : customerItem_[c];
+  }
+  std::uint32_t CustomerEnd(std::size_t c) const { return CustomerBegin(c + 1); }
   // Asks the cache for what a walk of customer c's items from position p reads first.
   void PrefetchWalk(std::size_t c, std::uint32_t p) const {
-    Prefetch(&customerItem_[c + 1]);
-    Prefetch(&setEnd_[p]);
+    if (oneItemSets_) {
+      Prefetch(&firstSet_[c + 1]);
+    } else {
+      Prefetch(&customerItem_[c + 1]);
+      Prefetch(&setEnd_[p]);
+    }
     Prefetch(&itemAt_[p]);
   }
   // True iff some item set holds more than one item (else no pattern has an item-set extension).
@@ -53,9 +61,12 @@ class CompactDatabase {
   std::vector<std::int32_t> originalId_;      // compact item -> item id
   std::vector<std::uint32_t> customersOf_;    // compact item -> customers holding it
   std::vector<std::uint32_t> occurrencesOf_;  // compact item -> its item positions
-  std::vector<std::uint32_t> firstSet_;       // one extra entry
-  std::vector<std::uint32_t> firstItem_;      // one extra entry
-  std::vector<std::uint32_t> customerItem_;   // FirstItem(FirstSet(c)), one extra entry
+  // Every set of the database holds one item: firstItem_, customerItem_ and setEnd_ stay empty
+  // (a set's first item position is its number).
+  bool oneItemSets_ = false;
+  std::vector<std::uint32_t> firstSet_;      // one extra entry
+  std::vector<std::uint32_t> firstItem_;     // one extra entry
+  std::vector<std::uint32_t> customerItem_;  // FirstItem(FirstSet(c)), one extra entry
   bool hasWideSets_ = false;
   std::vector<double> setTime_;        // empty unless built withTimes
   std::vector<std::uint32_t> setOf_;   // item position -> set; empty unless built withTimes
