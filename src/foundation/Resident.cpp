@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -36,6 +37,21 @@ void AdviseHugePages(void* address, std::size_t bytes) {
   (void)address;
   (void)bytes;
 #endif
+}
+
+void* AllocateBacked(std::size_t bytes) {
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  if (bytes < kHugePage / 2) {
+    void* memory = std::malloc(bytes == 0 ? 1 : bytes);
+    if (memory != nullptr) MakeResident(memory, bytes);
+    return memory;
+  }
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* memory = std::aligned_alloc(kHugePage, rounded);
+  if (memory == nullptr) return nullptr;
+  AdviseHugePages(memory, rounded);
+  MakeResident(memory, bytes);
+  return memory;
 }
 
 }  // namespace SEQUENCE_NAMESPACE_800

@@ -19,6 +19,11 @@ void MakeResident(void* address, std::size_t bytes);
 // whole once touched. Does nothing where the system offers no such request.
 void AdviseHugePages(void* address, std::size_t bytes);
 
+// Memory for an array of `bytes` bytes about to be written in full, backed at once: from 1 MiB
+// up aligned to 2 MiB, rounded up to it and asked for as huge pages (the rounding costs less
+// than the 4 KiB pages would). Release it with std::free. Null when memory runs out.
+void* AllocateBacked(std::size_t bytes);
+
 // Reserves room for n elements of v and has it backed at once: for an array written next, in
 // full and in order.
 template <typename T>

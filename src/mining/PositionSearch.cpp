@@ -1,6 +1,9 @@
 #include "mining/PositionSearch.h"
 
 #include <algorithm>
+#include <new>
+
+#include "foundation/Resident.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 
@@ -19,14 +22,27 @@ void PositionSearch::Projection::Append(std::uint32_t customer, std::uint32_t po
   positions.push_back(position);
 }
 
-PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) : roots_(db.NumItems()) {
+PositionSearch::Roots::Roots(const CompactDatabase& db, bool window) {
   // Sized first, so that the roots, which together hold every item position, grow no copies.
-  for (std::size_t x = 0; x < roots_.size(); ++x) {
+  const std::size_t items = db.NumItems();
+  std::size_t words = 4 * items;  // what aligning each array to 8 bytes may skip
+  for (std::size_t x = 0; x < items; ++x) {
     const auto item = static_cast<std::int32_t>(x);
-    roots_[x].customers.reserve(db.CustomersOf(item));
-    roots_[x].begin.reserve(db.CustomersOf(item) + std::size_t{1});
-    roots_[x].positions.reserve(db.OccurrencesOf(item));
-    if (window) roots_[x].starts.reserve(db.OccurrencesOf(item));
+    words += 2 * std::size_t{db.CustomersOf(item)} + 1 + db.OccurrencesOf(item);
+    if (window) words += db.OccurrencesOf(item);
+  }
+  const std::size_t bytes = words * sizeof(std::uint32_t);
+  block_.reset(AllocateBacked(bytes));
+  if (block_ == nullptr) throw std::bad_alloc();
+  arena_ = std::make_unique<std::pmr::monotonic_buffer_resource>(block_.get(), bytes);
+  roots_.reserve(items);
+  for (std::size_t x = 0; x < items; ++x) {
+    const auto item = static_cast<std::int32_t>(x);
+    Projection& root = roots_.emplace_back(arena_.get());
+    root.customers.reserve(db.CustomersOf(item));
+    root.begin.reserve(db.CustomersOf(item) + std::size_t{1});
+    root.positions.reserve(db.OccurrencesOf(item));
+    if (window) root.starts.reserve(db.OccurrencesOf(item));
   }
   // Every occurrence of every frequent item.
   for (std::uint32_t c = 0; c < db.NumCustomers(); ++c) {

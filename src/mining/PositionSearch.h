@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <memory_resource>
 #include <vector>
 
 #include "mining/MiningRun.h"
@@ -17,11 +20,15 @@ class PositionSearch {
  public:
   // Occurrences of a pattern: per supporting customer, the positions at which a match of it
   // ends.
+  // Its arrays come from `memory`: the roots' from one block, a search's own from the heap.
   struct Projection {
-    std::vector<std::uint32_t> customers;  // compact customer index, ascending
-    std::vector<std::uint32_t> begin;      // customers.size() + 1 offsets into positions
-    std::vector<std::uint32_t> positions;  // match end positions per customer, ascending
-    std::vector<std::uint32_t> starts;     // with a window: latest start set of each position
+    explicit Projection(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
+        : customers(memory), begin(memory), positions(memory), starts(memory) {}
+
+    std::pmr::vector<std::uint32_t> customers;  // compact customer index, ascending
+    std::pmr::vector<std::uint32_t> begin;      // customers.size() + 1 offsets into positions
+    std::pmr::vector<std::uint32_t> positions;  // match end positions per customer, ascending
+    std::pmr::vector<std::uint32_t> starts;     // with a window: latest start set of each position
 
     void Clear();
     void Append(std::uint32_t customer, std::uint32_t position);
@@ -29,16 +36,25 @@ class PositionSearch {
     std::int32_t Support() const { return static_cast<std::int32_t>(customers.size()); }
   };
 
-  // The projections of every one-item sequence, built in one pass over db. Searches on several
-  // threads may share it as long as each root is mined, and then released, by one of them.
+  // The projections of every one-item sequence, built in one pass over db, their arrays in one
+  // block of memory sized and backed up front (they hold every item position: a fault per page
+  // would cost more than filling them). Searches on several threads may share it as long as
+  // each root is mined, and then released, by one of them.
   class Roots {
    public:
     Roots(const CompactDatabase& db, bool window);
+    Roots(const Roots&) = delete;
+    Roots& operator=(const Roots&) = delete;
     const Projection& Of(std::int32_t x) const { return roots_[x]; }
-    // Frees the memory of root x, which then is empty.
-    void Release(std::int32_t x) { roots_[x] = Projection(); }
+    // Empties root x; the block is freed with the roots.
+    void Release(std::int32_t x) { roots_[x].Clear(); }
 
    private:
+    struct Free {
+      void operator()(void* block) const { std::free(block); }
+    };
+    std::unique_ptr<void, Free> block_;
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;  // carves block_
     std::vector<Projection> roots_;
   };
 
