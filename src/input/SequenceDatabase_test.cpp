@@ -35,6 +35,29 @@ TEST(SequenceDatabaseTest, NormalisesSetsAndKeepsEmptyCustomers) {
               stats.avgItemsPerSet == 2.0 && stats.maxSetsPerCustomer == 2);
 }
 
+TEST(SequenceDatabaseTest, CountsDistinctItemsAcrossSetsAndCustomers) {
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  struct Case {
+    std::vector<std::vector<std::int32_t>> sets;  // each set a customer of its own
+    std::int32_t distinct;
+  };
+  const Case cases[] = {
+      {{}, 0},
+      {{{4, 7}, {7}, {4, 9}, {-3, 4}}, 4},          // ids close together
+      {{{kMin, 0}, {kMax}, {0, kMax}, {kMin}}, 3},  // spread over the whole range
+      {{{1000000}, {1}, {1000000, 2}}, 3},          // wider than the items but not by much
+  };
+  for (const Case& c : cases) {
+    SequenceDatabase db;
+    for (const auto& set : c.sets) {
+      db.StartCustomer();
+      db.AddItemSet(set, 0);
+    }
+    EXPECT_EQ(c.distinct, db.Stats().distinctItems) << c.sets.size() << " sets";
+  }
+}
+
 TEST(SequenceDatabaseTest, RejectsTimesGoingBackwardsWithinACustomer) {
   SequenceDatabase db;
   db.AddItemSet({1}, 5);
