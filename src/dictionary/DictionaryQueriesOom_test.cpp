@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include "dictionary/SeqConsequentDescriptor.h"
 #include "dictionary/SequenceDictionary.h"
 #include "dictionary/dictionary_testutil.h"
+#include "foundation/Exceptions.h"
 #include "foundation/QxStatus.h"
 #include "foundation/failing_new_testutil.h"
+#include "sequence/SequenceCounter.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -59,6 +62,47 @@ TEST(DictionaryQueriesOomTest, QueriesAppendNothingWhenMemoryRunsOut) {
   EXPECT_EQ(5u, FailEachAllocation(rules, [&] {
               return dictionary.GetRules(rules, 0, 1, 0, 1, 0, 1, 'C', false);
             }));
+}
+
+// Storing in batches runs out of memory at every allocation in turn: the dictionary then holds
+// the first sequences, as a run of addSequence calls stopped early would leave it, and nothing
+// else. Keys grow from batch to batch, so that building a key of a later batch may fail too.
+TEST(DictionaryQueriesOomTest, AddSequencesKeepsFirstSequencesWhenMemoryRunsOut) {
+  constexpr int kSequences = 48;  // three batches
+  std::vector<std::unique_ptr<testutil::Counted>> keys;
+  std::vector<int**> sets;
+  std::vector<int> n;
+  for (int i = 0; i < kSequences; ++i) {
+    testutil::SetList list;
+    for (int set = 0; set <= i / 16 * 2; ++set) list.push_back({100 + i, 200 + set});
+    keys.push_back(std::make_unique<testutil::Counted>(list));
+    sets.push_back(keys.back()->sets());
+    n.push_back(keys.back()->n());
+  }
+  SequenceCounter counter(0, 7, nullptr);
+  const std::vector<SequenceCounter*> counters(keys.size(), &counter);
+  int failures = 0;
+  for (long budget = 0;; ++budget) {
+    SequenceDictionary dictionary(16);
+    bool failed = false;
+    ::testutil::allocationsLeft = budget;
+    try {
+      dictionary.addSequences(sets.data(), n.data(), counters.data(), kSequences);
+    } catch (const SeqExceptions::DictionaryFailure&) {
+      failed = true;
+    }
+    ::testutil::allocationsLeft = -1;
+    const int held = dictionary.NumberOfSequences() - 1;  // level 0 holds the empty sequence
+    for (int i = 0; i < kSequences; ++i) {
+      EXPECT_EQ(i < held, dictionary.hasSequence(sets[i], n[i])) << "budget " << budget;
+    }
+    if (!failed) {
+      EXPECT_EQ(kSequences, held);
+      break;
+    }
+    ++failures;
+  }
+  EXPECT_GT(failures, 3) << "allocations in later batches must fail too";
 }
 
 }  // namespace

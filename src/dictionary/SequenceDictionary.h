@@ -82,7 +82,9 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   void addSequence(int** sets, int n, SequenceCounter* counter);
   // The same as count calls addSequence(sets[i], n[i], counters[i]), in order, but faster for
   // many sequences on large tables: the table memory that each stores into is fetched for a
-  // batch of them together. Sequences stored before a failure stay.
+  // batch of them together. When memory runs out it throws as addSequence does, leaving the
+  // dictionary as the calls for some first sequences would (all before the failing one's batch,
+  // and maybe some of that batch).
   void addSequences(int** const* sets, const int* n, SequenceCounter* const* counters, int count);
   // Adds 1 to the stored counter and returns it, or returns null when not stored.
   SequenceCounter* incrementCount(int** sets, int n);
@@ -187,10 +189,10 @@ class CARMASEQ_EXPORT SequenceDictionary : public SequenceSemiLattice {
   // many items to be held (its key is then not built at all). Throws DictionaryFailure when
   // memory runs out.
   const NTSequence* scratchKey(int** sets, int n);
+  const NTSequence* scratchKey(const Sequence* sequence);
   // Stores a copy of key, with a new counter of counter's numbers when counter is not null (the
   // body of addSequence once its key is built).
   void store(const NTSequence& key, SequenceCounter* counter);
-  const NTSequence* scratchKey(const Sequence* sequence);
   // Removes the entries of a level for which drop(counter) holds; entries without a counter
   // stay. Returns how many were removed.
   template <typename Drop>

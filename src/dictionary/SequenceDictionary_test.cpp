@@ -189,8 +189,9 @@ TEST(SequenceDictionaryBatchTest, AddSequencesStoresWhatAddSequenceCallsInOrderW
     const bool tooLong = below(10) == 0;
     for (std::size_t k = 0; k < sets.size(); ++k) {
       for (int item = 0; item < 6; ++item) {
-        if (tooLong || below(3) == 0 || static_cast<std::size_t>(item) == k)
+        if (tooLong || below(3) == 0 || static_cast<std::size_t>(item) == k) {
           sets[k].push_back(item);
+        }
       }
     }
     keys.push_back(std::make_unique<Counted>(sets));

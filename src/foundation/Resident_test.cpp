@@ -20,8 +20,9 @@ TEST(ResidentTest, HintsKeepWhatTheMemoryHolds) {
   const Case cases[] = {{100, 0}, {64 << 10, 3}, {(5 << 20) + 123, 4093}, {9 << 20, 0}};
   for (const Case& c : cases) {
     std::vector<std::uint8_t> memory(c.bytes + c.offset);
-    for (std::size_t i = 0; i < memory.size(); ++i)
+    for (std::size_t i = 0; i < memory.size(); ++i) {
       memory[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    }
     const std::vector<std::uint8_t> before = memory;
     MakeResident(memory.data() + c.offset, c.bytes);
     AdviseHugePages(memory.data() + c.offset, c.bytes);

@@ -78,8 +78,9 @@ void BitmapSearch::Tables::Fill(const CompactDatabase& db) {
     Mask* row = masks + c * items_;
     for (std::uint32_t s = db.FirstSet(c); s < db.FirstSet(c + 1); ++s) {
       const auto bit = static_cast<Mask>(Mask{1} << (s - db.FirstSet(c)));
-      for (std::uint32_t p = db.FirstItem(s); p < db.FirstItem(s + 1); ++p)
+      for (std::uint32_t p = db.FirstItem(s); p < db.FirstItem(s + 1); ++p) {
         row[db.ItemAt(p)] |= bit;
+      }
     }
   }
   CountPairs<Mask>(db);
