@@ -6,6 +6,9 @@
 #include <string>
 
 #include "persist/persist_testutil.h"
+#include "sequence/AdjacentItemSet.h"
+#include "sequence/HashtableSQPair.h"
+#include "sequence/SequenceCounter.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
 namespace {
@@ -29,6 +32,14 @@ class DictionaryPersistTest : public testing::TestWithParam<bool> {
     std::unique_ptr<SequenceDictionary> restored(testutil::RandomDictionary(99));
     EXPECT_TRUE(Restores(p_.Save(dictionary, xml()), restored.get()));
     EXPECT_EQ(Canonical(dictionary), Canonical(*restored));
+    // The links read back are kept by their tables, not one allocation per counter.
+    for (int level = 0; level < restored->getNumberOfLevels(); ++level) {
+      const HashtableSQPair& table = *restored->getLevelTable(level);
+      for (auto it = table.begin(); it != table.end(); ++it) {
+        const AdjacentItemSet* links = it->value ? it->value->getAdjacentItems() : nullptr;
+        EXPECT_TRUE(links == nullptr || links->size() == 0 || links->isView()) << level;
+      }
+    }
     return restored;
   }
 

@@ -176,6 +176,7 @@ size_t HashtableSQPair::readObject(std::fstream& fs) {
     SequenceCounter counter;
     count += counter.readObject(fs);
     putOverwriteCopy(key, &counter);
+    keepLinksRead(key);
   }
   return count;
 }

@@ -180,6 +180,7 @@ size_t HashtableSQPair::readObjectXML(std::ifstream& is) {
     SequenceCounter counter;
     count += counter.readObjectXML(is);
     putOverwriteCopy(key, &counter);
+    keepLinksRead(key);
   }
   if (!ParseEndObj(is)) persist::FailRead(kTableError);
   return count;

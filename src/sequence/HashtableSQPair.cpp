@@ -6,10 +6,12 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "foundation/Prefetch.h"
 #include "foundation/Resident.h"
 #include "sequence/EntryPool.h"
+#include "sequence/LinkChunks.h"
 #include "sequence/NTSequence.h"
 #include "sequence/SequenceCounter.h"
 
@@ -148,6 +150,7 @@ HashtableSQPair::~HashtableSQPair() {
   clear();
   delete[] buckets_;
   delete pool_;
+  delete readLinks_;
 }
 
 std::int32_t HashtableSQPair::hashedKey(const NTSequence* key) const {
@@ -408,6 +411,19 @@ void HashtableSQPair::clear() {
 void HashtableSQPair::replaceLinkStorage(void* pairs) {
   std::free(links_);
   links_ = pairs;
+  if (readLinks_ != nullptr) readLinks_->Release();
+}
+
+void HashtableSQPair::keepLinksRead(const NTSequence& key) {
+  const ISQCPair* entry = get(&key);
+  SequenceCounter* counter = entry == nullptr ? nullptr : entry->value;
+  const AdjacentItemSet* links = counter == nullptr ? nullptr : counter->getAdjacentItems();
+  if (links == nullptr || links->size() == 0 || links->isView()) return;
+  if (readLinks_ == nullptr) readLinks_ = new (std::nothrow) LinkChunks();
+  if (readLinks_ == nullptr) return;
+  const std::size_t n = links->size();
+  const AdjacentItemSet::value_type* kept = readLinks_->Append(links->begin(), n);
+  if (kept != nullptr) counter->viewAdjacentItems(kept, n);  // frees the counter's own copy
 }
 
 QxSequence::iterator HashtableSQPair::begin() const {

@@ -11,6 +11,7 @@
 namespace SEQUENCE_NAMESPACE_800 {
 
 class EntryPool;
+class LinkChunks;
 class NTSequence;
 class SequenceCounter;
 class HashtableSQPair;
@@ -89,8 +90,8 @@ class CARMASEQ_EXPORT HashtableSQPair {
   void putOverwriteCopy(const NTSequence& key, SequenceCounter* counter);
   // Takes ownership of pairs (allocated with std::malloc; may be null): the array of lattice
   // links that counters of this table's entries view (SequenceCounter::viewAdjacentItems).
-  // Releases the array held before, which no counter may view any more. clear and the
-  // destructor release the array after the entries.
+  // Releases the array held before and the links kept by the readers, which no counter may view
+  // any more. clear and the destructor release the array after the entries.
   void replaceLinkStorage(void* pairs);
   // The stored entry for an equal key, or null.
   const ISQCPair* get(const NTSequence* key) const;
@@ -141,14 +142,18 @@ class CARMASEQ_EXPORT HashtableSQPair {
   // Links a new node at the head of key's bucket, growing first when needed; flags tell how
   // key and counter are stored (see HashtableSQPair.cpp).
   void insertNew(NTSequence* key, SequenceCounter* counter, unsigned flags);
+  // The readers' step after storing an entry read: its counter's links move into readLinks_,
+  // which the counter then views (left as they are when memory runs out).
+  void keepLinksRead(const NTSequence& key);
 
   SQCPairNode** buckets_ = nullptr;  // owned array of capacity_ chain heads
   std::int32_t capacity_ = 0;
   std::int32_t size_ = 0;
   std::int32_t threshold_ = 0;
   float loadFactor_ = 0.75f;
-  EntryPool* pool_ = nullptr;  // owned; nodes and entry blocks
-  void* links_ = nullptr;      // owned (std::malloc); see replaceLinkStorage
+  EntryPool* pool_ = nullptr;        // owned; nodes and entry blocks
+  void* links_ = nullptr;            // owned (std::malloc); see replaceLinkStorage
+  LinkChunks* readLinks_ = nullptr;  // owned, made on first use; see keepLinksRead
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800
