@@ -44,7 +44,7 @@ std::uint32_t LongestCustomer(const CompactDatabase& db) {
 }  // namespace
 
 bool BitmapSearch::Tables::Suit(const CompactDatabase& db, const MiningOptions& options) {
-  if (options.minGap > 0 || options.maxGap > 0 || options.slidingWindow > 0) return false;
+  if (HasTimeConstraints(options)) return false;
   if (db.NumItems() * db.NumCustomers() > kMaxBitmapEntries) return false;
   return LongestCustomer(db) <= kMaxBitmapSets;
 }

@@ -49,6 +49,11 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 
+// True iff options set a minimum gap, a maximum gap or a sliding window.
+inline bool HasTimeConstraints(const MiningOptions& options) {
+  return options.minGap > 0 || options.maxGap > 0 || options.slidingWindow > 0;
+}
+
 // The item sets strictly after the first one in a mask of item sets (bit k = the customer's set
 // k): mask & (~mask + 1) keeps the lowest set bit alone, shifting it left and subtracting 1 sets
 // that bit and every bit below it, and the complement leaves the bits above. 0 for a mask of 0

@@ -81,7 +81,7 @@ PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
   minGap_ = options.minGap > 0 ? options.minGap : 0;
   maxGap_ = options.maxGap > 0 ? options.maxGap : 0;
   window_ = options.slidingWindow > 0 ? options.slidingWindow : 0;
-  timed_ = minGap_ > 0 || maxGap_ > 0 || window_ > 0;
+  timed_ = HasTimeConstraints(options);
   itemSetTally_.Resize(db_.NumItems(), options.maxItems + 1);
   sequenceTally_.Resize(db_.NumItems(), options.maxItems + 1);
 }

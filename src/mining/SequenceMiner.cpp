@@ -264,8 +264,7 @@ MiningSummary SequenceMiner::Mine(const SequenceDatabase& db, const Visitor& vis
     return summary;
   }
 
-  const bool timed = options_.minGap > 0 || options_.maxGap > 0 || options_.slidingWindow > 0;
-  const CompactDatabase compact(db, threshold, timed);
+  const CompactDatabase compact(db, threshold, HasTimeConstraints(options_));
   summary.firstItems = static_cast<std::int32_t>(compact.NumItems());
   if (BitmapSearch::Tables::Suit(compact, options_)) {
     const BitmapSearch::Tables tables(compact);
