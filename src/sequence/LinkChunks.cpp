@@ -5,40 +5,33 @@
 
 namespace SEQUENCE_NAMESPACE_800 {
 
-LinkChunks::Chunk* LinkChunks::Link(std::size_t n) {
+LinkChunks::Chunk* LinkChunks::NewChunk(std::size_t n) {
   auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + n * sizeof(Pair)));
   if (chunk == nullptr) return nullptr;
-  // Behind the newest, so that its free room stays in use.
-  if (newest_ == nullptr) {
-    chunk->older = nullptr;
-    newest_ = chunk;
-  } else {
-    chunk->older = newest_->older;
-    newest_->older = chunk;
-  }
+  chunk->older = newest_;
+  newest_ = chunk;
   return chunk;
 }
 
 const LinkChunks::Pair* LinkChunks::Append(const Pair* pairs, std::size_t n) {
+  Pair* kept;
   if (n > kChunkPairs) {
-    // A set larger than a chunk gets one of its own.
-    Chunk* own = Link(n);
+    // A set larger than a chunk gets one of its own; the room left in the current one stays.
+    Chunk* own = NewChunk(n);
     if (own == nullptr) return nullptr;
-    std::copy(pairs, pairs + n, PairsOf(own));
-    return PairsOf(own);
+    kept = PairsOf(own);
+  } else {
+    if (n > left_) {
+      Chunk* chunk = NewChunk(kChunkPairs);
+      if (chunk == nullptr) return nullptr;
+      cursor_ = PairsOf(chunk);
+      left_ = kChunkPairs;
+    }
+    kept = cursor_;
+    cursor_ += n;
+    left_ -= n;
   }
-  if (n > left_) {
-    auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + kChunkPairs * sizeof(Pair)));
-    if (chunk == nullptr) return nullptr;
-    chunk->older = newest_;
-    newest_ = chunk;
-    cursor_ = PairsOf(chunk);
-    left_ = kChunkPairs;
-  }
-  Pair* kept = cursor_;
   std::copy(pairs, pairs + n, kept);
-  cursor_ += n;
-  left_ -= n;
   return kept;
 }
 

@@ -31,13 +31,13 @@ class LinkChunks {
   };
   static constexpr std::size_t kChunkPairs = 8192;
 
-  // A chunk of room for n pairs linked in behind the newest one, or null.
-  Chunk* Link(std::size_t n);
+  // A chunk of room for n pairs, added to those Release frees, or null.
+  Chunk* NewChunk(std::size_t n);
   static Pair* PairsOf(Chunk* chunk) { return reinterpret_cast<Pair*>(chunk + 1); }
 
-  Chunk* newest_ = nullptr;
-  Pair* cursor_ = nullptr;  // the next free pair of the newest chunk
-  std::size_t left_ = 0;    // free pairs from cursor_ on
+  Chunk* newest_ = nullptr;  // the last made; each links the one made before it
+  Pair* cursor_ = nullptr;   // the next free pair of the chunk being filled
+  std::size_t left_ = 0;     // free pairs from cursor_ on
 };
 
 }  // namespace SEQUENCE_NAMESPACE_800
