@@ -133,4 +133,19 @@ CompactDatabase::CompactDatabase(const SequenceDatabase& db, std::int32_t thresh
   for (const std::uint32_t set : firstSet_) customerItem_.push_back(firstItem_[set]);
 }
 
+void CompactDatabase::StartPart(const CompactDatabase& whole) {
+  originalId_.clear();
+  customersOf_.clear();
+  occurrencesOf_.clear();
+  oneItemSets_ = whole.oneItemSets_;
+  hasWideSets_ = whole.hasWideSets_;
+  setTime_.clear();
+  setOf_.clear();
+  setEnd_.clear();
+  itemAt_.clear();
+  firstSet_.assign(1, 0);
+  firstItem_.assign(oneItemSets_ ? 0 : 1, 0);
+  customerItem_.assign(oneItemSets_ ? 0 : 1, 0);
+}
+
 }  // namespace SEQUENCE_NAMESPACE_800

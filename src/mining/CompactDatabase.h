@@ -2,6 +2,7 @@
 #ifndef CARMASEQ_MINING_COMPACTDATABASE_H_
 #define CARMASEQ_MINING_COMPACTDATABASE_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -21,6 +22,21 @@ class CompactDatabase {
   // Keeps the items at least threshold customers hold. Only withTimes keeps what time
   // constraints read: each set's time (SetTime) and each item position's set (SetOf).
   CompactDatabase(const SequenceDatabase& db, std::int32_t threshold, bool withTimes);
+  // An empty database; StartPart makes it a part of another.
+  CompactDatabase() = default;
+
+  // A part of a database: some of its item positions, customer by customer, for a search that
+  // needs no more (see PositionSearch). Items keep their numbers; there are no set times and no
+  // per-item counts. StartPart empties this database, keeping its arrays' memory, to take the
+  // customers AddCustomer gives next, numbered from 0 in that order.
+  void StartPart(const CompactDatabase& whole);
+  // Appends a customer holding the positions p of [from, to) in whole for which
+  // keep(p, firstOfSet) is true, in order, where firstOfSet tells the first position of each set
+  // walked; the positions kept of one set of whole make one set, and a set left empty is
+  // dropped. REQUIRES: from is the first position of a set, or within a set whose positions
+  // before from are to be dropped; keep accepts at least one position.
+  template <typename Keep>
+  void AddCustomer(const CompactDatabase& whole, std::uint32_t from, std::uint32_t to, Keep keep);
 
   std::size_t NumItems() const { return originalId_.size(); }  // F
   std::size_t NumCustomers() const { return firstSet_.size() - 1; }
@@ -73,6 +89,25 @@ class CompactDatabase {
   std::vector<std::uint32_t> setEnd_;  // item position -> one past its set's last position
   std::vector<std::int32_t> itemAt_;   // item position -> compact item
 };
+
+template <typename Keep>
+void CompactDatabase::AddCustomer(const CompactDatabase& whole, std::uint32_t from,
+                                  std::uint32_t to, Keep keep) {
+  for (std::uint32_t p = from; p < to;) {
+    const std::uint32_t setEnd = std::min(whole.SetEnd(p), to);
+    const auto setStart = static_cast<std::uint32_t>(itemAt_.size());
+    for (bool first = true; p < setEnd; ++p, first = false) {
+      if (keep(p, first)) itemAt_.push_back(whole.itemAt_[p]);
+    }
+    const auto kept = static_cast<std::uint32_t>(itemAt_.size());
+    if (kept == setStart || oneItemSets_) continue;
+    setEnd_.resize(kept, kept);
+    firstItem_.push_back(kept);
+  }
+  const std::size_t sets = oneItemSets_ ? itemAt_.size() : firstItem_.size() - 1;
+  firstSet_.push_back(static_cast<std::uint32_t>(sets));
+  if (!oneItemSets_) customerItem_.push_back(static_cast<std::uint32_t>(itemAt_.size()));
+}
 
 }  // namespace SEQUENCE_NAMESPACE_800
 

@@ -76,14 +76,28 @@ void PositionSearch::Tally::Collect(std::int32_t threshold, std::size_t depth) {
 }
 
 PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
-    : run_(run), roots_(roots), db_(run.db()), children_(run.options().maxItems + 1) {
+    : run_(run),
+      roots_(roots),
+      whole_(run.db()),
+      db_(&whole_),
+      children_(run.options().maxItems + 1) {
   const MiningOptions& options = run.options();
   minGap_ = options.minGap > 0 ? options.minGap : 0;
   maxGap_ = options.maxGap > 0 ? options.maxGap : 0;
   window_ = options.slidingWindow > 0 ? options.slidingWindow : 0;
   timed_ = HasTimeConstraints(options);
-  itemSetTally_.Resize(db_.NumItems(), options.maxItems + 1);
-  sequenceTally_.Resize(db_.NumItems(), options.maxItems + 1);
+  itemSetTally_.Resize(whole_.NumItems(), options.maxItems + 1);
+  sequenceTally_.Resize(whole_.NumItems(), options.maxItems + 1);
+  if (!timed_) {
+    rootItemSet_.assign(whole_.NumItems(), 0);
+    rootSequence_.assign(whole_.NumItems(), 0);
+  }
+}
+
+void PositionSearch::MineRoot(std::int32_t x) {
+  db_ = &whole_;
+  Grow(roots_.Of(x), timed_ ? kNoPart : x);
+  roots_.Release(x);
 }
 
 std::uint32_t PositionSearch::NextVisit() {
@@ -95,7 +109,7 @@ std::uint32_t PositionSearch::NextVisit() {
   return visit_;
 }
 
-void PositionSearch::Grow(const Projection& proj) {
+void PositionSearch::Grow(const Projection& proj, std::int32_t root) {
   run_.Report(proj.Support());
   if (run_.AtMaxDepth() || run_.Cancelled()) return;
   CountExtensions(proj);
@@ -103,12 +117,46 @@ void PositionSearch::Grow(const Projection& proj) {
   const std::vector<std::int32_t>& itemSetExtensions = itemSetTally_.frequent[depth];
   const std::vector<std::int32_t>& sequenceExtensions = sequenceTally_.frequent[depth];
   if (itemSetExtensions.empty() && sequenceExtensions.empty()) return;
+  const Projection* built = &proj;
+  if (root != kNoPart) {
+    CopyPart(root, proj);
+    db_ = &part_;
+    built = &partRoot_;
+  }
   std::vector<Projection>& children = children_[depth];
-  BuildExtensions(proj, children);
+  BuildExtensions(*built, children);
   run_.ForEachExtension(itemSetExtensions, sequenceExtensions,
                         [&](std::size_t child, const std::vector<std::int32_t>&, std::size_t) {
-                          Grow(children[child]);
+                          Grow(children[child], kNoPart);
                         });
+}
+
+void PositionSearch::CopyPart(std::int32_t x, const Projection& root) {
+  const std::size_t depth = static_cast<std::size_t>(run_.depth());
+  for (std::int32_t y : itemSetTally_.frequent[depth]) rootItemSet_[y] = 1;
+  for (std::int32_t y : sequenceTally_.frequent[depth]) rootSequence_[y] = 1;
+  part_.StartPart(whole_);
+  partRoot_.Clear();
+  const std::int32_t* items = whole_.Items();
+  for (std::size_t k = 0; k < root.customers.size(); ++k) {
+    const std::uint32_t from = root.positions[root.begin[k]];  // the customer's first x
+    const std::uint32_t laterSets = whole_.SetEnd(from);
+    bool afterX = false;  // within a set holding x, after x
+    const auto keep = [&](std::uint32_t p, bool firstOfSet) {
+      if (firstOfSet) afterX = false;
+      const std::int32_t item = items[p];
+      if (item == x) return afterX = true;
+      return (afterX && rootItemSet_[item]) || (p >= laterSets && rootSequence_[item]);
+    };
+    part_.AddCustomer(whole_, from, whole_.CustomerEnd(root.customers[k]), keep);
+    const auto customer = static_cast<std::uint32_t>(k);
+    for (std::uint32_t p = part_.CustomerBegin(k); p < part_.CustomerEnd(k); ++p) {
+      if (part_.ItemAt(p) == x) partRoot_.Append(customer, p);
+    }
+  }
+  partRoot_.Finish();
+  for (std::int32_t y : itemSetTally_.frequent[depth]) rootItemSet_[y] = 0;
+  for (std::int32_t y : sequenceTally_.frequent[depth]) rootSequence_[y] = 0;
 }
 
 template <typename ItemSet, typename Sequence>
@@ -118,22 +166,23 @@ void PositionSearch::WalkCustomer(const Projection& proj, std::size_t k, bool wa
   const std::uint32_t b = proj.begin[k];
   const std::uint32_t e = proj.begin[k + 1];
   const bool window = window_ > 0;
-  if (wantItemSet && db_.HasWideSets()) {
+  if (wantItemSet && db_->HasWideSets()) {
     for (std::uint32_t i = b; i < e; ++i) {
       const std::uint32_t from = positions[i] + 1;
-      const std::uint32_t to = db_.SetEnd(positions[i]);
+      const std::uint32_t to = db_->SetEnd(positions[i]);
       if (from < to) itemSet(from, to, window ? proj.starts[i] : 0);
     }
   }
   if (!wantSequence) return;
   if (!timed_) {
     // Any later set of the customer may hold the appended item set.
-    const std::uint32_t from = db_.SetEnd(positions[b]);
-    const std::uint32_t to = db_.CustomerEnd(proj.customers[k]);
+    const std::uint32_t from = db_->SetEnd(positions[b]);
+    const std::uint32_t to = db_->CustomerEnd(proj.customers[k]);
     if (from < to) sequence(from, to, 0);
   } else {
     ComputeReach(proj, k);
-    for (const Reach& r : reach_) sequence(db_.FirstItem(r.set), db_.FirstItem(r.set + 1), r.start);
+    for (const Reach& r : reach_)
+      sequence(db_->FirstItem(r.set), db_->FirstItem(r.set + 1), r.start);
   }
 }
 
@@ -142,24 +191,24 @@ void PositionSearch::ComputeReach(const Projection& proj, std::size_t k) {
   const std::uint32_t* positions = proj.positions.data();
   const std::uint32_t b = proj.begin[k];
   const std::uint32_t e = proj.begin[k + 1];
-  const std::uint32_t endSet = db_.FirstSet(proj.customers[k] + 1);
-  for (std::uint32_t j = db_.SetOf(positions[b]) + 1; j < endSet; ++j) {
-    const double tj = db_.SetTime(j);
+  const std::uint32_t endSet = db_->FirstSet(proj.customers[k] + 1);
+  for (std::uint32_t j = db_->SetOf(positions[b]) + 1; j < endSet; ++j) {
+    const double tj = db_->SetTime(j);
     bool ok = false;
     std::uint32_t best = 0;
     for (std::uint32_t i = b; i < e; ++i) {
-      const std::uint32_t si = db_.SetOf(positions[i]);
+      const std::uint32_t si = db_->SetOf(positions[i]);
       if (si >= j) break;
-      const double gap = tj - db_.SetTime(si);
+      const double gap = tj - db_->SetTime(si);
       if (minGap_ > 0 && !(gap >= minGap_)) continue;
       if (maxGap_ > 0 && !(gap <= maxGap_)) continue;
       if (window_ > 0) {
         const std::uint32_t start = proj.starts[i];
-        if (!ok || db_.SetTime(start) > db_.SetTime(best)) best = start;
+        if (!ok || db_->SetTime(start) > db_->SetTime(best)) best = start;
       }
       ok = true;
     }
-    if (ok && window_ > 0 && !(tj - db_.SetTime(best) <= window_)) ok = false;
+    if (ok && window_ > 0 && !(tj - db_->SetTime(best) <= window_)) ok = false;
     if (ok) reach_.push_back({j, best});
   }
 }
@@ -167,11 +216,11 @@ void PositionSearch::ComputeReach(const Projection& proj, std::size_t k) {
 void PositionSearch::PrefetchCustomer(const Projection& proj, std::size_t k) const {
   if (k + kPrefetchAhead >= proj.customers.size()) return;
   const std::size_t ahead = k + kPrefetchAhead;
-  db_.PrefetchWalk(proj.customers[ahead], proj.positions[proj.begin[ahead]]);
+  db_->PrefetchWalk(proj.customers[ahead], proj.positions[proj.begin[ahead]]);
 }
 
 void PositionSearch::CountExtensions(const Projection& proj) {
-  const std::int32_t* items = db_.Items();
+  const std::int32_t* items = db_->Items();
   for (std::size_t k = 0; k < proj.customers.size(); ++k) {
     PrefetchCustomer(proj, k);
     const std::uint32_t visit = NextVisit();
@@ -201,7 +250,7 @@ void PositionSearch::BuildExtensions(const Projection& proj, std::vector<Project
   for (std::int32_t x : itemSetExtensions) itemSetTally_.child[x] = next++;
   for (std::int32_t x : sequenceExtensions) sequenceTally_.child[x] = next++;
 
-  const std::int32_t* items = db_.Items();
+  const std::int32_t* items = db_->Items();
   const bool window = window_ > 0;
   for (std::size_t k = 0; k < proj.customers.size(); ++k) {
     PrefetchCustomer(proj, k);

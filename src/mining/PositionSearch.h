@@ -65,10 +65,7 @@ class PositionSearch {
 
   // Reports the current pattern of run, the one-item sequence of x, and all its extensions, then
   // releases root x.
-  void MineRoot(std::int32_t x) {
-    Grow(roots_.Of(x));
-    roots_.Release(x);
-  }
+  void MineRoot(std::int32_t x);
 
  private:
   // A set that a sequence extension may use, with the start its match gets.
@@ -112,8 +109,20 @@ class PositionSearch {
     void Collect(std::int32_t threshold, std::size_t depth);
   };
 
-  // Reports the current pattern, whose projection is proj, and its extensions.
-  void Grow(const Projection& proj);
+  // Reports the current pattern, whose projection is proj, and its extensions. For the
+  // one-item sequence of an item `root` (without time constraints), the search below it then
+  // walks only the part of the database its extensions can use (CopyPart); kNoPart
+  // for any other pattern, which walks what its parent walked.
+  static constexpr std::int32_t kNoPart = -1;
+  void Grow(const Projection& proj, std::int32_t root);
+  // Makes part_ the part of the customers of root that the patterns starting with x can use,
+  // and partRoot_ root's projection in it. Every item of such a pattern after its first set
+  // makes a frequent sequence extension of x, and every item of its first set after x a
+  // frequent item-set extension (each pattern contains those two-item ones); so of each
+  // customer's positions from its first x on, part_ keeps x, the item-set extensions of x after
+  // x in a set holding x, and the sequence extensions of x in the sets after the first one.
+  // A candidate counted in the part may miss positions only if it is rare anyway.
+  void CopyPart(std::int32_t x, const Projection& root);
   // Leaves the frequent extensions of the pattern in the tallies' frequent lists at its depth.
   void CountExtensions(const Projection& proj);
   // Builds into out the projections of those extensions, item-set extensions first.
@@ -136,7 +145,12 @@ class PositionSearch {
 
   MiningRun& run_;
   Roots& roots_;
-  const CompactDatabase& db_;
+  const CompactDatabase& whole_;
+  const CompactDatabase* db_;  // what the search walks: whole_, or part_ below a root
+  CompactDatabase part_;
+  Projection partRoot_;
+  // Per item: whether it is a frequent item-set, or sequence, extension of the root being copied.
+  std::vector<char> rootItemSet_, rootSequence_;
   double minGap_ = 0, maxGap_ = 0, window_ = 0;
   bool timed_ = false;
 
