@@ -181,8 +181,9 @@ void PositionSearch::WalkCustomer(const Projection& proj, std::size_t k, bool wa
     if (from < to) sequence(from, to, 0);
   } else {
     ComputeReach(proj, k);
-    for (const Reach& r : reach_)
+    for (const Reach& r : reach_) {
       sequence(db_->FirstItem(r.set), db_->FirstItem(r.set + 1), r.start);
+    }
   }
 }
 
