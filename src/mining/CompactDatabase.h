@@ -26,9 +26,9 @@ class CompactDatabase {
   CompactDatabase() = default;
 
   // A part of a database: some of its item positions, customer by customer, for a search that
-  // needs no more (see PositionSearch). Items keep their numbers; there are no set times and no
-  // per-item counts. StartPart empties this database, keeping its arrays' memory, to take the
-  // customers AddCustomer gives next, numbered from 0 in that order.
+  // needs no more (see PositionSearch). Items keep their numbers and sets their times (when the
+  // whole has them); there are no per-item counts. StartPart empties this database, keeping its
+  // arrays' memory, to take the customers AddCustomer gives next, numbered from 0 in that order.
   void StartPart(const CompactDatabase& whole);
   // Appends a customer holding the positions p of [from, to) in whole for which
   // keep(p, firstOfSet) is true, in order, where firstOfSet tells the first position of each set
@@ -93,14 +93,21 @@ class CompactDatabase {
 template <typename Keep>
 void CompactDatabase::AddCustomer(const CompactDatabase& whole, std::uint32_t from,
                                   std::uint32_t to, Keep keep) {
+  const bool withTimes = !whole.setTime_.empty();
   for (std::uint32_t p = from; p < to;) {
     const std::uint32_t setEnd = std::min(whole.SetEnd(p), to);
+    const double time = withTimes ? whole.SetTime(whole.SetOf(p)) : 0;
     const auto setStart = static_cast<std::uint32_t>(itemAt_.size());
     for (bool first = true; p < setEnd; ++p, first = false) {
       if (keep(p, first)) itemAt_.push_back(whole.itemAt_[p]);
     }
     const auto kept = static_cast<std::uint32_t>(itemAt_.size());
-    if (kept == setStart || oneItemSets_) continue;
+    if (kept == setStart) continue;
+    if (withTimes) {
+      setOf_.resize(kept, static_cast<std::uint32_t>(setTime_.size()));
+      setTime_.push_back(time);
+    }
+    if (oneItemSets_) continue;
     setEnd_.resize(kept, kept);
     firstItem_.push_back(kept);
   }

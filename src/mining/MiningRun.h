@@ -40,7 +40,7 @@
 // thing about the earlier sets that later extensions need. A node makes one pass over the items
 // its projection reaches to count the customers of every extension, and a second pass that
 // builds the projections of the frequent ones. The per-item tallies of both passes are shared by
-// all nodes because a node finishes both passes before it descends. Without time constraints,
+// all nodes because a node finishes both passes before it descends. Without a maximum gap,
 // every pattern below a one-item sequence x holds only items that extend x themselves (after x
 // in its first set, or in a later set), so once x's extensions are counted its customers are
 // copied from their first x on with the other items left out, and the search below x walks that

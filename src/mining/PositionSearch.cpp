@@ -86,9 +86,11 @@ PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
   maxGap_ = options.maxGap > 0 ? options.maxGap : 0;
   window_ = options.slidingWindow > 0 ? options.slidingWindow : 0;
   timed_ = HasTimeConstraints(options);
+  // A maximum gap only: a pattern's items after its first set need not extend x within the gap.
+  parts_ = maxGap_ == 0;
   itemSetTally_.Resize(whole_.NumItems(), options.maxItems + 1);
   sequenceTally_.Resize(whole_.NumItems(), options.maxItems + 1);
-  if (!timed_) {
+  if (parts_) {
     rootItemSet_.assign(whole_.NumItems(), 0);
     rootSequence_.assign(whole_.NumItems(), 0);
   }
@@ -96,7 +98,7 @@ PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
 
 void PositionSearch::MineRoot(std::int32_t x) {
   db_ = &whole_;
-  Grow(roots_.Of(x), timed_ ? kNoPart : x);
+  Grow(roots_.Of(x), parts_ ? x : kNoPart);
   roots_.Release(x);
 }
 
@@ -151,7 +153,9 @@ void PositionSearch::CopyPart(std::int32_t x, const Projection& root) {
     part_.AddCustomer(whole_, from, whole_.CustomerEnd(root.customers[k]), keep);
     const auto customer = static_cast<std::uint32_t>(k);
     for (std::uint32_t p = part_.CustomerBegin(k); p < part_.CustomerEnd(k); ++p) {
-      if (part_.ItemAt(p) == x) partRoot_.Append(customer, p);
+      if (part_.ItemAt(p) != x) continue;
+      partRoot_.Append(customer, p);
+      if (window_ > 0) partRoot_.starts.push_back(part_.SetOf(p));
     }
   }
   partRoot_.Finish();

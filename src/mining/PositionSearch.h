@@ -110,7 +110,7 @@ class PositionSearch {
   };
 
   // Reports the current pattern, whose projection is proj, and its extensions. For the
-  // one-item sequence of an item `root` (without time constraints), the search below it then
+  // one-item sequence of an item `root` (without a maximum gap), the search below it then
   // walks only the part of the database its extensions can use (CopyPart); kNoPart
   // for any other pattern, which walks what its parent walked.
   static constexpr std::int32_t kNoPart = -1;
@@ -118,10 +118,11 @@ class PositionSearch {
   // Makes part_ the part of the customers of root that the patterns starting with x can use,
   // and partRoot_ root's projection in it. Every item of such a pattern after its first set
   // makes a frequent sequence extension of x, and every item of its first set after x a
-  // frequent item-set extension (each pattern contains those two-item ones); so of each
-  // customer's positions from its first x on, part_ keeps x, the item-set extensions of x after
-  // x in a set holding x, and the sequence extensions of x in the sets after the first one.
-  // A candidate counted in the part may miss positions only if it is rare anyway.
+  // frequent item-set extension: each pattern contains those two-item ones, the item's set as far
+  // from the first one as in the pattern (so no nearer than a minimum gap and within a window).
+  // Of each customer's positions from its first x on, part_ keeps x, the item-set extensions of
+  // x after x in a set holding x, and the sequence extensions of x in the sets after the first
+  // one. A candidate counted in the part may miss positions only if it is rare anyway.
   void CopyPart(std::int32_t x, const Projection& root);
   // Leaves the frequent extensions of the pattern in the tallies' frequent lists at its depth.
   void CountExtensions(const Projection& proj);
@@ -153,6 +154,7 @@ class PositionSearch {
   std::vector<char> rootItemSet_, rootSequence_;
   double minGap_ = 0, maxGap_ = 0, window_ = 0;
   bool timed_ = false;
+  bool parts_ = false;  // the search below a root walks the root's part (CopyPart)
 
   Tally itemSetTally_, sequenceTally_;
   std::uint32_t visit_ = 0;

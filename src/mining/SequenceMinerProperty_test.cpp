@@ -144,17 +144,20 @@ TEST(SequenceMinerPropertyTest, EqualsExhaustiveCounting) {
   }
 }
 
-// Below each one-item sequence, a search without time constraints walks only the part of the
+// Below each one-item sequence, a search without a maximum gap walks only the part of the
 // database that the root's frequent extensions can use. A maximum gap longer than any history
-// constrains nothing but has the search walk the whole database: both must find the same. Items
-// are drawn from a wider alphabet, skewed, so that most are rare after a given root and the part
-// drops most positions; the long customer keeps both runs off the bitmap search.
+// constrains nothing but has the search walk the whole database: both must find the same, with
+// no other constraint, a minimum gap, a window or both. Items are drawn from a wider alphabet,
+// skewed, so that most are rare after a given root and the part drops most positions; the long
+// customer keeps the runs without constraints off the bitmap search.
 TEST(SequenceMinerPropertyTest, PartBelowARootFindsWhatTheWholeDatabaseGives) {
   struct Case {
     int setItems;  // at most, per item set
     double supports[2];
   };
   const Case kCases[] = {{1, {0.03, 0.08}}, {3, {0.1, 0.2}}};
+  // Minimum gap, sliding window.
+  const double kConstraints[][2] = {{0, 0}, {2, 0}, {0, 6}, {2, 9}};
   for (const Case& c : kCases) {
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
       std::mt19937 random(seed);
@@ -166,25 +169,31 @@ TEST(SequenceMinerPropertyTest, PartBelowARootFindsWhatTheWholeDatabaseGives) {
       customers.back().sets.resize(70);
       for (CustomerSpec& customer : customers) {
         if (customer.sets.empty()) customer.sets.resize(2 + random() % 12);
+        double time = 0;
         for (auto& set : customer.sets) {
           const int items = 1 + static_cast<int>(random() % c.setItems);
           for (int i = 0; i < items; ++i) set.push_back(item());
           std::sort(set.begin(), set.end());
           set.erase(std::unique(set.begin(), set.end()), set.end());
-          customer.times.push_back(static_cast<double>(customer.times.size()));
+          customer.times.push_back(time);
+          time += random() % 3;
         }
       }
       const SequenceDatabase db = testutil::MakeDatabase(customers);
-      for (double support : c.supports) {
-        MiningOptions options;
-        options.maxItems = 5;
-        options.minSupport = support;
-        const auto part = testutil::MineAll(db, options);
-        options.maxGap = 1000;
-        const auto whole = testutil::MineAll(db, options);
-        EXPECT_EQ(whole, part) << "set items " << c.setItems << ", seed " << seed << ", support "
-                               << support;
-        EXPECT_GT(part.size(), 100u);
+      for (const auto& [minGap, window] : kConstraints) {
+        for (double support : c.supports) {
+          MiningOptions options;
+          options.maxItems = 5;
+          options.minSupport = support;
+          options.minGap = minGap;
+          options.slidingWindow = window;
+          const auto part = testutil::MineAll(db, options);
+          options.maxGap = 1000;
+          const auto whole = testutil::MineAll(db, options);
+          EXPECT_EQ(whole, part) << "set items " << c.setItems << ", seed " << seed << ", gap "
+                                 << minGap << ", window " << window << ", support " << support;
+          EXPECT_GT(part.size(), 20u);
+        }
       }
     }
   }
