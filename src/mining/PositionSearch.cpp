@@ -86,7 +86,9 @@ PositionSearch::PositionSearch(MiningRun& run, Roots& roots)
   maxGap_ = options.maxGap > 0 ? options.maxGap : 0;
   window_ = options.slidingWindow > 0 ? options.slidingWindow : 0;
   timed_ = HasTimeConstraints(options);
-  // A maximum gap only: a pattern's items after its first set need not extend x within the gap.
+  // A part needs each item after a pattern's first set to extend the root under the same
+  // constraints; with a maximum gap, inner sets may keep every gap short while the first set
+  // and a later one lie far apart.
   parts_ = maxGap_ == 0;
   itemSetTally_.Resize(whole_.NumItems(), options.maxItems + 1);
   sequenceTally_.Resize(whole_.NumItems(), options.maxItems + 1);
