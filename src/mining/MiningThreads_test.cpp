@@ -83,11 +83,12 @@ TEST(MiningThreadsTest, AnyNumberOfThreadsMinesTheSameInMiningOrder) {
   const SequenceDatabase db = Generated(300);
   MiningOptions untimed;  // the bitmap search
   untimed.minSupport = 0.15;
-  MiningOptions windowed;  // the position search
+  MiningOptions windowed;  // the position search, each root's part
   windowed.minSupport = 0.05;
   windowed.slidingWindow = 4;
-  windowed.maxGap = 2;
-  for (MiningOptions options : {untimed, windowed}) {
+  MiningOptions gapped = windowed;  // the position search, the whole database
+  gapped.maxGap = 2;
+  for (MiningOptions options : {untimed, windowed, gapped}) {
     options.threads = 1;
     const std::vector<Held> alone = MineInOrder(db, options);
     const std::string documents = Documents(db, options);
