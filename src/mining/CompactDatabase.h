@@ -22,8 +22,8 @@ class CompactDatabase {
   // Keeps the items at least threshold customers hold. Only withTimes keeps what time
   // constraints read: each set's time (SetTime) and each item position's set (SetOf).
   CompactDatabase(const SequenceDatabase& db, std::int32_t threshold, bool withTimes);
-  // An empty database; StartPart makes it a part of another.
-  CompactDatabase() = default;
+  // A database without customers; StartPart makes it a part of another.
+  CompactDatabase() : firstSet_(1, 0), firstItem_(1, 0), customerItem_(1, 0) {}
 
   // A part of a database: some of its item positions, customer by customer, for a search that
   // needs no more (see PositionSearch). Items keep their numbers and sets their times (when the
