@@ -5,33 +5,13 @@
 #include <limits>
 #include <stdexcept>
 
+#include "input/DistinctIds.h"
+
 namespace SEQUENCE_NAMESPACE_800 {
 
 namespace {
 
 constexpr std::size_t kMaxIndex = std::numeric_limits<std::uint32_t>::max();
-
-// The number of different values in items: marked in a bit per value when they lie in a range
-// not much wider than their number (the usual case, and linear), else sorted.
-std::int32_t CountDistinct(const std::vector<std::int32_t>& items) {
-  if (items.empty()) return 0;
-  const auto [low, high] = std::minmax_element(items.begin(), items.end());
-  const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{*high} - *low) + 1;
-  if (range > std::max<std::uint64_t>(8 * std::uint64_t{items.size()}, 1 << 20)) {
-    std::vector<std::int32_t> sorted(items);
-    std::sort(sorted.begin(), sorted.end());
-    return static_cast<std::int32_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
-  }
-  std::vector<std::uint64_t> seen((range + 63) / 64, 0);
-  std::int32_t distinct = 0;
-  for (const std::int32_t item : items) {
-    const auto bit = static_cast<std::uint64_t>(std::int64_t{item} - *low);
-    const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
-    distinct += (seen[bit / 64] & mask) == 0;
-    seen[bit / 64] |= mask;
-  }
-  return distinct;
-}
 
 }  // namespace
 
@@ -86,7 +66,7 @@ DatabaseStats SequenceDatabase::Stats() const {
     stats.maxSetsPerCustomer =
         std::max<std::int32_t>(stats.maxSetsPerCustomer, customerBegin_[c + 1] - customerBegin_[c]);
   }
-  stats.distinctItems = CountDistinct(items_);
+  stats.distinctItems = static_cast<std::int32_t>(DistinctIds(items_.data(), items_.size()).size());
   return stats;
 }
 

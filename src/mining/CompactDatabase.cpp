@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/Resident.h"
+#include "input/DistinctIds.h"
 #include "input/SequenceDatabase.h"
 
 namespace SEQUENCE_NAMESPACE_800 {
@@ -12,25 +13,16 @@ namespace {
 // Item ids numbered densely 0..n-1 in ascending order of id.
 class DenseItems {
  public:
-  DenseItems(const std::int32_t* items, std::size_t n) {
-    if (n == 0) return;
-    const auto [low, high] = std::minmax_element(items, items + n);
-    low_ = *low;
-    const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{*high} - low_) + 1;
-    if (range > std::max<std::uint64_t>(4 * std::uint64_t{n}, 1 << 16)) {
-      // Ids spread wide: a sorted list, searched.
-      ids_.assign(items, items + n);
-      std::sort(ids_.begin(), ids_.end());
-      ids_.erase(std::unique(ids_.begin(), ids_.end()), ids_.end());
-      return;
-    }
-    // Ids in a narrow range (the usual case): numbered through a table indexed by id.
-    number_.assign(range, -1);
-    for (std::size_t p = 0; p < n; ++p) number_[Slot(items[p])] = 0;
-    for (std::uint64_t i = 0; i < range; ++i) {
-      if (number_[i] < 0) continue;
-      number_[i] = static_cast<std::int32_t>(ids_.size());
-      ids_.push_back(static_cast<std::int32_t>(low_ + static_cast<std::int64_t>(i)));
+  DenseItems(const std::int32_t* items, std::size_t n) : ids_(DistinctIds(items, n)) {
+    if (ids_.empty()) return;
+    low_ = ids_.front();
+    const std::uint64_t range = static_cast<std::uint64_t>(std::int64_t{ids_.back()} - low_) + 1;
+    // Ids spread wide are searched; in a narrow range (the usual case) numbered through a table
+    // indexed by id.
+    if (range > std::max<std::uint64_t>(4 * std::uint64_t{n}, 1 << 16)) return;
+    number_.resize(range);
+    for (std::size_t d = 0; d < ids_.size(); ++d) {
+      number_[Slot(ids_[d])] = static_cast<std::int32_t>(d);
     }
   }
 
@@ -49,7 +41,8 @@ class DenseItems {
 
   std::int64_t low_ = 0;
   std::vector<std::int32_t> ids_;
-  std::vector<std::int32_t> number_;  // id - low_ -> dense number; empty for wide ids
+  // id - low_ -> dense number, for the ids that occur; empty for wide ids.
+  std::vector<std::int32_t> number_;
 };
 
 }  // namespace
