@@ -16,7 +16,8 @@ class SequenceDatabase;
 // The frequent items of a database, renumbered 0..F-1 in ascending order of their ids, with the
 // item sets and customers left empty dropped. Item positions, sets and customers are numbered
 // consecutively: customer c owns sets FirstSet(c) .. FirstSet(c + 1) - 1, set s owns item
-// positions FirstItem(s) .. FirstItem(s + 1) - 1. Read-only once built. Copyable.
+// positions FirstItem(s) .. FirstItem(s + 1) - 1. Read-only once built, except a part, which
+// StartPart and AddCustomer refill for each root it serves. Copyable.
 class CompactDatabase {
  public:
   // Keeps the items at least threshold customers hold. Only withTimes keeps what time
